@@ -1,0 +1,40 @@
+// The thin socket seam under the discovery engine: Winsock on Windows, POSIX sockets on Linux,
+// and scripted fakes in tests. Addresses are IPv4 in host order (first octet in the top byte).
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace discovery {
+
+using SocketHandle = std::intptr_t;
+inline constexpr SocketHandle kInvalidSocket = -1;
+
+class DatagramNetwork {
+public:
+    virtual ~DatagramNetwork() = default;
+
+    // The host name's IPv4 address list in the order the system gives; empty on any failure.
+    virtual std::vector<std::uint32_t> LocalAddresses() = 0;
+    // A UDP socket with SO_BROADCAST bound to (address, port 0); kInvalidSocket on failure,
+    // having released whatever was made.
+    virtual SocketHandle OpenBroadcastSocket(std::uint32_t address) = 0;
+    // The address the socket is bound to; false when the system cannot tell.
+    virtual bool BoundAddress(SocketHandle socket, std::uint32_t& address) = 0;
+    // The result is not examined by the engine.
+    virtual void SendTo(SocketHandle socket, std::span<const std::byte> datagram,
+                        std::uint32_t address, std::uint16_t port) = 0;
+    // Waits until any socket of the set is readable; returns how many are (marking them in
+    // `readable`, one flag per handle), 0 on time-out, negative on failure (an empty set fails).
+    virtual int WaitReadable(std::span<const SocketHandle> set, std::chrono::milliseconds timeout,
+                             std::vector<bool>& readable) = 0;
+    // Reads one datagram into the buffer: the bytes read, or negative on failure (a datagram
+    // longer than the buffer fails on Winsock).
+    virtual int Receive(SocketHandle socket, std::span<std::byte> buffer) = 0;
+    virtual void Close(SocketHandle socket) = 0;
+};
+
+} // namespace discovery

@@ -1,0 +1,45 @@
+#include "discovery/device_texts.h"
+
+#include "discovery/ansi_text.h"
+
+#include <cwchar>
+
+namespace discovery {
+
+std::optional<DeviceClass> FindDeviceClass(std::string_view classText) {
+    if (classText.find("DVS") != std::string_view::npos)
+        return DeviceClass::Dvs;
+    if (classText.find("IPCAMERA") != std::string_view::npos)
+        return DeviceClass::IpCamera;
+    if (classText.find("DECODER") != std::string_view::npos)
+        return DeviceClass::Decoder;
+    return std::nullopt;
+}
+
+std::uint32_t deviceWord(std::int32_t rtspPort, DeviceClass deviceClass, std::uint8_t dvsByte) {
+    const std::uint32_t classBits = static_cast<std::uint32_t>(deviceClass) << 4;
+    const std::uint32_t low = deviceClass == DeviceClass::Dvs ? dvsByte : 0u;
+    return (static_cast<std::uint32_t>(rtspPort) << 8) | classBits | low;
+}
+
+std::wstring FormatMac(const std::array<std::uint8_t, kMacSize>& mac) {
+    wchar_t text[18];
+    std::swprintf(text, 18, L"%02X:%02X:%02X:%02X:%02X:%02X", mac[0], mac[1], mac[2], mac[3],
+                  mac[4], mac[5]);
+    return text;
+}
+
+RowTexts DeviceRowTexts(const SearchReply& reply, int index) {
+    RowTexts texts;
+    texts[kIndexColumn] = std::to_wstring(index);
+    const std::string model = reply.classText + " " + reply.modelText;
+    texts[kModelColumn] = AnsiToWide(model).value_or(std::wstring());
+    texts[kNameColumn] = AnsiToWide(reply.deviceName).value_or(std::wstring());
+    texts[kAddressColumn] = AnsiToWide(reply.deviceAddress).value_or(std::wstring());
+    texts[kHttpPortColumn] = std::to_wstring(reply.httpPort);
+    texts[kRtspPortColumn] = std::to_wstring(reply.rtspPort);
+    texts[kMacColumn] = FormatMac(reply.mac);
+    return texts;
+}
+
+} // namespace discovery

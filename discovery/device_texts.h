@@ -1,0 +1,42 @@
+// What a device row shows and carries: its seven column texts, its class and its deviceWord.
+#pragma once
+
+#include "discovery/datagram.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace discovery {
+
+enum class DeviceClass : std::uint8_t { Dvs = 1, IpCamera = 3, Decoder = 4 };
+
+enum Column : int {
+    kIndexColumn = 0,
+    kModelColumn = 1,
+    kNameColumn = 2,
+    kAddressColumn = 3,
+    kHttpPortColumn = 4,
+    kRtspPortColumn = 5,
+    kMacColumn = 6,
+};
+inline constexpr int kColumnCount = 7;
+
+using RowTexts = std::array<std::wstring, kColumnCount>;
+
+// Case-sensitive search for "DVS", then "IPCAMERA", then "DECODER"; the first found decides.
+[[nodiscard]] std::optional<DeviceClass> FindDeviceClass(std::string_view classText);
+
+// (RTSP port << 8) | (class << 4) | DVS byte (DVS class only), in 32 bits.
+[[nodiscard]] std::uint32_t deviceWord(std::int32_t rtspPort, DeviceClass deviceClass,
+                                       std::uint8_t dvsByte);
+
+// The row texts for a decoded reply; index is the 1-based number shown in column 0.
+[[nodiscard]] RowTexts DeviceRowTexts(const SearchReply& reply, int index);
+
+// "%02X:%02X:%02X:%02X:%02X:%02X".
+[[nodiscard]] std::wstring FormatMac(const std::array<std::uint8_t, kMacSize>& mac);
+
+} // namespace discovery

@@ -1,0 +1,65 @@
+#include "discovery/ip_text.h"
+
+#include <climits>
+#include <cstddef>
+
+namespace discovery {
+namespace {
+
+constexpr std::ptrdiff_t kNotFound = -1;
+
+bool IsWhiteSpace(wchar_t c) {
+    return c == L' ' || (c >= L'\t' && c <= L'\r');
+}
+
+// The first dot at or after `from`, or kNotFound (also when `from` lies beyond the text).
+std::ptrdiff_t FindDot(std::wstring_view text, std::ptrdiff_t from) {
+    if (from < 0 || static_cast<std::size_t>(from) >= text.size())
+        return kNotFound;
+    const std::size_t at = text.find(L'.', static_cast<std::size_t>(from));
+    return at == std::wstring_view::npos ? kNotFound : static_cast<std::ptrdiff_t>(at);
+}
+
+// The text from `begin` up to `end`; empty when `end` lies before `begin`.
+std::wstring_view Piece(std::wstring_view text, std::ptrdiff_t begin, std::ptrdiff_t end) {
+    if (begin < 0 || end < begin)
+        return {};
+    return text.substr(static_cast<std::size_t>(begin), static_cast<std::size_t>(end - begin));
+}
+
+std::uint32_t Octet(std::wstring_view piece) {
+    return static_cast<std::uint32_t>(WideTextToInt(piece)) & 0xFF;
+}
+
+} // namespace
+
+int WideTextToInt(std::wstring_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && IsWhiteSpace(text[i]))
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == L'+' || text[i] == L'-'))
+        negative = text[i++] == L'-';
+    long long value = 0;
+    for (; i < text.size() && text[i] >= L'0' && text[i] <= L'9'; ++i) {
+        value = value * 10 + (text[i] - L'0');
+        if (value > static_cast<long long>(INT_MAX) + 1)
+            value = static_cast<long long>(INT_MAX) + 1; // saturated; more digits change nothing
+    }
+    if (negative)
+        return value > INT_MAX ? INT_MIN : static_cast<int>(-value);
+    return value > INT_MAX ? INT_MAX : static_cast<int>(value);
+}
+
+std::uint32_t ParseIPv4Text(std::wstring_view text) {
+    const std::ptrdiff_t p1 = FindDot(text, 0);
+    const std::ptrdiff_t p2 = FindDot(text, p1 + 1);
+    const std::ptrdiff_t p3 = FindDot(text, p2 + 1);
+    const std::wstring_view piece1 = Piece(text, 0, p1);
+    const std::wstring_view piece2 = Piece(text, p1 + 1, p2);
+    const std::wstring_view piece3 = Piece(text, p2 + 1, p3);
+    const std::wstring_view piece4 = text.substr(static_cast<std::size_t>(p3 + 1));
+    return Octet(piece1) << 24 | Octet(piece2) << 16 | Octet(piece3) << 8 | Octet(piece4);
+}
+
+} // namespace discovery

@@ -1,0 +1,25 @@
+# A virtual X display with a small window manager (Wine closes windows promptly only with one).
+# usage: display_start  -> exports DISPLAY, records pids;  display_stop
+display_start() {
+    local n
+    for n in $(seq 91 140); do
+        [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || break
+    done
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    DISPLAY_XVFB_PID=$!
+    export DISPLAY=":$n"
+    local i
+    for i in $(seq 1 100); do
+        [ -e "/tmp/.X11-unix/X$n" ] && break
+        sleep 0.05
+    done
+    twm >/dev/null 2>&1 &
+    DISPLAY_WM_PID=$!
+}
+
+display_stop() {
+    [ -n "${DISPLAY_WM_PID:-}" ] && kill "$DISPLAY_WM_PID" 2>/dev/null
+    [ -n "${DISPLAY_XVFB_PID:-}" ] && kill "$DISPLAY_XVFB_PID" 2>/dev/null
+    DISPLAY_WM_PID= DISPLAY_XVFB_PID=
+    return 0
+}

@@ -1,0 +1,47 @@
+# Network namespaces for tests and the demo: a "tool" side (where Search.exe and the engine
+# run) and a "device" side (where the device simulator runs), joined by a veth link.
+# Nothing here touches the machine's own interfaces.
+#
+# usage: netns_create PREFIX   -> namespaces ${PREFIX}tool and ${PREFIX}dev
+#   tool side: 10.77.0.1 and 10.77.0.2 on veth "vt", default route over it
+#   device side: 10.77.0.20 on veth "vd", default route over it
+#        netns_add_device_address PREFIX ADDR   (more device addresses, /16 allowed)
+#        netns_delete PREFIX
+NETNS_TOOL_ADDRESSES=(10.77.0.1 10.77.0.2)
+NETNS_DEVICE_ADDRESS=10.77.0.20
+
+netns_create() {
+    local p=$1
+    netns_delete "$p" 2>/dev/null
+    ip netns add "${p}tool" || return 1
+    ip netns add "${p}dev" || return 1
+    ip link add "${p}vt" type veth peer name "${p}vd" || return 1
+    ip link set "${p}vt" netns "${p}tool"
+    ip link set "${p}vd" netns "${p}dev"
+    ip -n "${p}tool" link set "${p}vt" name vt
+    ip -n "${p}dev" link set "${p}vd" name vd
+    local a
+    for a in "${NETNS_TOOL_ADDRESSES[@]}"; do
+        ip -n "${p}tool" addr add "$a/16" dev vt
+    done
+    ip -n "${p}dev" addr add "$NETNS_DEVICE_ADDRESS/16" dev vd
+    local side
+    for side in tool:vt dev:vd; do
+        ip -n "${p}${side%%:*}" link set lo up
+        ip -n "${p}${side%%:*}" link set "${side##*:}" up
+        ip -n "${p}${side%%:*}" route add default dev "${side##*:}"
+    done
+}
+
+netns_add_device_address() {
+    ip -n "${1}dev" addr add "$2/16" dev vd
+}
+
+netns_delete() {
+    local p=$1
+    ip netns pids "${p}tool" 2>/dev/null | xargs -r kill 2>/dev/null
+    ip netns pids "${p}dev" 2>/dev/null | xargs -r kill 2>/dev/null
+    ip netns del "${p}tool" 2>/dev/null
+    ip netns del "${p}dev" 2>/dev/null
+    return 0
+}
