@@ -106,9 +106,9 @@ bool IsAcceptedReply(std::span<const std::byte> datagram) {
 }
 
 ReplyRecord MakeReplyRecord(std::span<const std::byte> datagram) {
+    // std::copy_n rather than memcpy: an empty datagram may come with a null pointer.
     ReplyRecord record{};
-    const std::size_t length = std::min(datagram.size(), record.size());
-    std::memcpy(record.data(), datagram.data(), length);
+    std::copy_n(datagram.begin(), std::min(datagram.size(), record.size()), record.begin());
     return record;
 }
 

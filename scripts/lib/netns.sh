@@ -3,7 +3,10 @@
 # Nothing here touches the machine's own interfaces.
 #
 # usage: netns_create PREFIX   -> namespaces ${PREFIX}tool and ${PREFIX}dev
-#   tool side: 10.77.0.1 and 10.77.0.2 on veth "vt", default route over it
+#   tool side: 10.77.0.1 on veth "vt" (default route over it) and 10.77.0.2 on a second veth
+#              "vt2" with a default route of lower priority: Wine's host address list holds
+#              one address per interface, and only interfaces with a default route.
+#              Multicast and broadcast leave by the interface of the socket's address.
 #   device side: 10.77.0.20 on veth "vd", default route over it
 #        netns_add_device_address PREFIX ADDR   (more device addresses, /16 allowed)
 #        netns_delete PREFIX
@@ -20,10 +23,16 @@ netns_create() {
     ip link set "${p}vd" netns "${p}dev"
     ip -n "${p}tool" link set "${p}vt" name vt
     ip -n "${p}dev" link set "${p}vd" name vd
-    local a
-    for a in "${NETNS_TOOL_ADDRESSES[@]}"; do
-        ip -n "${p}tool" addr add "$a/16" dev vt
-    done
+    ip -n "${p}tool" addr add "${NETNS_TOOL_ADDRESSES[0]}/16" dev vt
+    ip link add "${p}vt2" type veth peer name "${p}vd2" || return 1
+    ip link set "${p}vt2" netns "${p}tool"
+    ip link set "${p}vd2" netns "${p}dev"
+    ip -n "${p}tool" link set "${p}vt2" name vt2
+    ip -n "${p}dev" link set "${p}vd2" name vd2
+    ip -n "${p}tool" addr add "${NETNS_TOOL_ADDRESSES[1]}/32" dev vt2
+    ip -n "${p}tool" link set vt2 up
+    ip -n "${p}dev" link set vd2 up
+    ip -n "${p}tool" route add default dev vt2 metric 100
     ip -n "${p}dev" addr add "$NETNS_DEVICE_ADDRESS/16" dev vd
     local side
     for side in tool:vt dev:vd; do

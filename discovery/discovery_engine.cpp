@@ -1,0 +1,213 @@
+#include "discovery/discovery_engine.h"
+
+#include <algorithm>
+#include <new>
+#include <system_error>
+#include <utility>
+
+namespace discovery {
+namespace {
+
+void SleepFor(std::chrono::milliseconds duration) {
+    std::this_thread::sleep_for(duration);
+}
+
+} // namespace
+
+DiscoveryEngine::DiscoveryEngine(DatagramNetwork& network, Notify notify)
+    : DiscoveryEngine(network, std::move(notify), SleepFor) {}
+
+DiscoveryEngine::DiscoveryEngine(DatagramNetwork& network, Notify notify, Sleep sleep)
+    : m_network(network), m_notify(std::move(notify)), m_sleep(std::move(sleep)) {}
+
+DiscoveryEngine::~DiscoveryEngine() {
+    StopDiscovery();
+}
+
+void DiscoveryEngine::Start() {
+    if (m_receiver.joinable())
+        return;
+    m_stopRequested = false;
+    m_receiverExited = false;
+    try {
+        m_receiver = std::thread(&DiscoveryEngine::ReceiverLoop, this);
+    } catch (const std::system_error&) {
+        // No receiver: searches still go out, replies are never read. Nothing is reported.
+    }
+}
+
+void DiscoveryEngine::SendSearch() {
+    RefreshSockets();
+    Request request = EncodeSearchRequest();
+    SendBurst(request, true);
+}
+
+void DiscoveryEngine::SendAddressChange(const AddressChange& change) {
+    RefreshSockets();
+    Request request = EncodeAddressChange(change);
+    SendBurst(request, false);
+}
+
+std::unique_ptr<ReplyRecord> DiscoveryEngine::TakeOldestReply() {
+    std::lock_guard lock(m_queueLock);
+    if (m_replyQueue.empty())
+        return nullptr;
+    std::unique_ptr<ReplyRecord> record = std::move(m_replyQueue.front());
+    m_replyQueue.pop_front();
+    return record;
+}
+
+void DiscoveryEngine::StopDiscovery() {
+    m_stopRequested = true;
+    // Without a running receiver (never started, or already stopped) there is nothing to await.
+    if (m_receiver.joinable()) {
+        while (!m_receiverExited)
+            m_sleep(kIdlePause);
+        m_receiver.join();
+    }
+    // The receiver has ended, so the locks are uncontended; they are taken all the same so that
+    // the table and the queue are only ever touched under them.
+    {
+        std::lock_guard lock(m_socketLock);
+        for (SocketEntry& entry : m_sockets) {
+            if (entry.socket == kInvalidSocket)
+                continue;
+            m_network.Close(entry.socket);
+            entry.socket = kInvalidSocket;
+        }
+    }
+    std::lock_guard lock(m_queueLock);
+    while (!m_replyQueue.empty())
+        m_replyQueue.pop_front(); // oldest first; no row is made from them
+}
+
+void DiscoveryEngine::PollOnce(std::chrono::milliseconds wait) {
+    // The read set: live handles in table order, each once, at most kMaxWatchedSockets.
+    std::vector<SocketHandle> set;
+    {
+        std::lock_guard lock(m_socketLock);
+        for (const SocketEntry& entry : m_sockets) {
+            if (entry.socket == kInvalidSocket)
+                continue;
+            if (std::find(set.begin(), set.end(), entry.socket) != set.end())
+                continue;
+            if (set.size() == kMaxWatchedSockets)
+                break;
+            set.push_back(entry.socket);
+        }
+    }
+
+    std::vector<bool> readable(set.size(), false);
+    int remaining = m_network.WaitReadable(set, wait, readable);
+    if (remaining <= 0) {
+        // Time-out, or a failed wait (an empty set fails at once): remind the window of
+        // records that still wait, then pause.
+        std::size_t queued = 0;
+        {
+            std::lock_guard lock(m_queueLock);
+            queued = m_replyQueue.size();
+        }
+        if (queued > 0)
+            m_notify(nullptr);
+        m_sleep(kIdlePause);
+        return;
+    }
+
+    std::lock_guard socketLock(m_socketLock);
+    for (SocketEntry& entry : m_sockets) {
+        if (entry.socket == kInvalidSocket)
+            continue;
+        const auto slot = std::find(set.begin(), set.end(), entry.socket);
+        if (slot == set.end())
+            continue;
+        const auto index = static_cast<std::size_t>(slot - set.begin());
+        if (!readable[index])
+            continue;
+        readable[index] = false; // one datagram per readable socket and cycle
+
+        const int received = m_network.Receive(entry.socket, m_receiveBuffer);
+        if (received < 0) {
+            m_network.Close(entry.socket);
+            entry.socket = kInvalidSocket;
+        } else if (received > 0) {
+            const std::span<const std::byte> datagram(
+                m_receiveBuffer.data(),
+                std::min(static_cast<std::size_t>(received), m_receiveBuffer.size()));
+            if (IsAcceptedReply(datagram)) {
+                std::unique_ptr<ReplyRecord> record(new (std::nothrow)
+                                                        ReplyRecord(MakeReplyRecord(datagram)));
+                if (record) {
+                    const ReplyRecord* queued = record.get();
+                    {
+                        std::lock_guard queueLock(m_queueLock);
+                        m_replyQueue.push_back(std::move(record));
+                    }
+                    // The window thread may take and free the record at once: the pointer
+                    // only identifies it and is never read through here.
+                    m_notify(queued);
+                }
+            }
+        }
+        if (--remaining == 0)
+            break;
+    }
+}
+
+std::vector<SocketEntry> DiscoveryEngine::SocketTable() const {
+    std::lock_guard lock(m_socketLock);
+    return m_sockets;
+}
+
+std::size_t DiscoveryEngine::QueuedReplies() const {
+    std::lock_guard lock(m_queueLock);
+    return m_replyQueue.size();
+}
+
+void DiscoveryEngine::RefreshSockets() {
+    std::lock_guard lock(m_socketLock);
+    // An empty list (no host name, no addresses) leaves the table as it is.
+    for (const std::uint32_t address : m_network.LocalAddresses()) {
+        if (HasSocketFor(address))
+            continue;
+        const SocketHandle socket = m_network.OpenBroadcastSocket(address);
+        if (socket == kInvalidSocket)
+            continue;
+        m_sockets.push_back(SocketEntry{socket, address});
+    }
+    // Sockets of addresses the host no longer has stay in the table.
+}
+
+bool DiscoveryEngine::HasSocketFor(std::uint32_t address) {
+    for (auto entry = m_sockets.begin(); entry != m_sockets.end();) {
+        if (entry->socket == kInvalidSocket) {
+            entry = m_sockets.erase(entry);
+            continue;
+        }
+        std::uint32_t bound = 0;
+        if (m_network.BoundAddress(entry->socket, bound) && bound == address)
+            return true; // later entries are not visited
+        ++entry;
+    }
+    return false;
+}
+
+void DiscoveryEngine::SendBurst(Request& request, bool writeSender) {
+    std::lock_guard lock(m_socketLock);
+    for (const SocketEntry& entry : m_sockets) {
+        if (entry.socket == kInvalidSocket)
+            continue;
+        if (writeSender)
+            SetSenderAddress(request, entry.localAddress);
+        m_network.SendTo(entry.socket, request, kMulticastGroup, DISCOVERY_PORT);
+        m_sleep(kBurstPause);
+        m_network.SendTo(entry.socket, request, kBroadcastAddress, DISCOVERY_PORT);
+    }
+}
+
+void DiscoveryEngine::ReceiverLoop() {
+    while (!m_stopRequested)
+        PollOnce(kReceiveWait);
+    m_receiverExited = true;
+}
+
+} // namespace discovery

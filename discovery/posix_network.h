@@ -1,0 +1,30 @@
+// DatagramNetwork over POSIX sockets, for the native Linux build (tests, simulator, benchmarks).
+#pragma once
+
+#include "discovery/datagram_network.h"
+
+namespace discovery {
+
+class PosixNetwork final : public DatagramNetwork {
+public:
+    // After a successful gethostname, the IPv4 addresses of the interfaces that are up, loopback
+    // left out, in the order the kernel lists them. The resolver is not asked: on Linux it
+    // answers the host name from /etc/hosts (127.0.0.1 on a bare machine, a container's outer
+    // address that a test namespace does not have), whereas Windows answers its own name with
+    // the addresses of its interfaces, which is what the interface list gives.
+    std::vector<std::uint32_t> LocalAddresses() override;
+    SocketHandle OpenBroadcastSocket(std::uint32_t address) override;
+    bool BoundAddress(SocketHandle socket, std::uint32_t& address) override;
+    void SendTo(SocketHandle socket, std::span<const std::byte> datagram, std::uint32_t address,
+                std::uint16_t port) override;
+    // poll() rather than select(): the same readiness, without select's limit on descriptor
+    // values (FD_SETSIZE), which a long-running process can pass.
+    int WaitReadable(std::span<const SocketHandle> set, std::chrono::milliseconds timeout,
+                     std::vector<bool>& readable) override;
+    // A datagram longer than the buffer fails, as it does on Winsock (WSAEMSGSIZE), so both
+    // builds mark the socket dead. A socket with nothing to read after all gives 0 bytes.
+    int Receive(SocketHandle socket, std::span<std::byte> buffer) override;
+    void Close(SocketHandle socket) override;
+};
+
+} // namespace discovery

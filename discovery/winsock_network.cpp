@@ -1,0 +1,109 @@
+#include "discovery/winsock_network.h"
+
+#include "discovery/timeval_ms.h"
+
+#include <winsock2.h>
+
+#include <algorithm>
+#include <climits>
+
+namespace discovery {
+namespace {
+
+SOCKET Native(SocketHandle socket) {
+    return static_cast<SOCKET>(socket);
+}
+
+sockaddr_in MakeAddress(std::uint32_t address, std::uint16_t port) {
+    sockaddr_in result{};
+    result.sin_family = AF_INET;
+    result.sin_addr.s_addr = htonl(address);
+    result.sin_port = htons(port);
+    return result;
+}
+
+} // namespace
+
+std::vector<std::uint32_t> WinsockNetwork::LocalAddresses() {
+    std::vector<std::uint32_t> addresses;
+    char name[512];
+    if (gethostname(name, sizeof name) != 0)
+        return addresses;
+    // gethostbyname's result lives in per-thread Winsock storage; it is copied out at once.
+    const hostent* host = gethostbyname(name);
+    if (host == nullptr || host->h_addrtype != AF_INET || host->h_length != 4)
+        return addresses;
+    for (char** entry = host->h_addr_list; *entry != nullptr; ++entry) {
+        in_addr address;
+        std::copy_n(*entry, 4, reinterpret_cast<char*>(&address));
+        addresses.push_back(ntohl(address.s_addr));
+    }
+    return addresses;
+}
+
+SocketHandle WinsockNetwork::OpenBroadcastSocket(std::uint32_t address) {
+    const SOCKET s = ::socket(AF_INET, SOCK_DGRAM, 0);
+    if (s == INVALID_SOCKET)
+        return kInvalidSocket;
+    const int enable = 1; // a 4-byte integer, length 4
+    const sockaddr_in local = MakeAddress(address, 0);
+    if (setsockopt(s, SOL_SOCKET, SO_BROADCAST, reinterpret_cast<const char*>(&enable),
+                   sizeof enable) != 0 ||
+        bind(s, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0) {
+        closesocket(s);
+        return kInvalidSocket;
+    }
+    return static_cast<SocketHandle>(s);
+}
+
+bool WinsockNetwork::BoundAddress(SocketHandle socket, std::uint32_t& address) {
+    sockaddr_in bound{};
+    int length = sizeof bound;
+    if (getsockname(Native(socket), reinterpret_cast<sockaddr*>(&bound), &length) != 0 ||
+        bound.sin_family != AF_INET)
+        return false;
+    address = ntohl(bound.sin_addr.s_addr);
+    return true;
+}
+
+void WinsockNetwork::SendTo(SocketHandle socket, std::span<const std::byte> datagram,
+                            std::uint32_t address, std::uint16_t port) {
+    const sockaddr_in destination = MakeAddress(address, port);
+    const int length = static_cast<int>(std::min<std::size_t>(datagram.size(), INT_MAX));
+    (void)::sendto(Native(socket), reinterpret_cast<const char*>(datagram.data()), length, 0,
+                   reinterpret_cast<const sockaddr*>(&destination), sizeof destination);
+}
+
+int WinsockNetwork::WaitReadable(std::span<const SocketHandle> set,
+                                 std::chrono::milliseconds timeout, std::vector<bool>& readable) {
+    readable.assign(set.size(), false);
+    fd_set watched;
+    FD_ZERO(&watched);
+    // FD_SET ignores sockets beyond FD_SETSIZE; the engine never passes more.
+    for (const SocketHandle socket : set)
+        FD_SET(Native(socket), &watched);
+    const TimevalParts parts = TimevalFromMilliseconds(timeout);
+    timeval wait{parts.seconds, parts.microseconds};
+    // The first argument is ignored by Winsock.
+    const int ready = ::select(0, &watched, nullptr, nullptr, &wait);
+    if (ready <= 0)
+        return ready < 0 ? -1 : 0;
+    for (std::size_t i = 0; i < set.size(); ++i)
+        readable[i] = FD_ISSET(Native(set[i]), &watched) != 0;
+    return ready;
+}
+
+int WinsockNetwork::Receive(SocketHandle socket, std::span<std::byte> buffer) {
+    sockaddr_in source{}; // 16 bytes; the source of a reply is not used
+    int sourceLength = sizeof source;
+    const int length = static_cast<int>(std::min<std::size_t>(buffer.size(), INT_MAX));
+    const int received = ::recvfrom(Native(socket), reinterpret_cast<char*>(buffer.data()), length,
+                                    0, reinterpret_cast<sockaddr*>(&source), &sourceLength);
+    return received == SOCKET_ERROR ? -1 : received;
+}
+
+void WinsockNetwork::Close(SocketHandle socket) {
+    (void)closesocket(Native(socket));
+}
+
+} // namespace discovery

@@ -1,0 +1,119 @@
+// Replies becoming device rows: duplicates, classes, index numbers, texts and deviceWord.
+#include "discovery/device_rows.h"
+
+#include "fake_row_list.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using discovery::SearchReply;
+
+SearchReply Reply(std::string classText, std::string address, std::string name = "cam") {
+    SearchReply reply;
+    reply.classText = std::move(classText);
+    reply.mac = {0x00, 0x1a, 0x2b, 0x3c, 0x4d, 0xef};
+    reply.deviceAddress = std::move(address);
+    reply.deviceName = std::move(name);
+    reply.httpPort = 80;
+    reply.rtspPort = 554;
+    reply.dvsByte = 4;
+    reply.modelText = "M-100";
+    return reply;
+}
+
+void Add(FakeRowList& list, const SearchReply& reply) {
+    discovery::AddDeviceFromRecord(discovery::EncodeSearchReply(reply), list);
+}
+
+std::vector<std::wstring> Column(const FakeRowList& list, int column) {
+    std::vector<std::wstring> texts;
+    for (const auto& row : list.rows)
+        texts.push_back(row.texts[static_cast<std::size_t>(column)]);
+    return texts;
+}
+
+TEST(DeviceRows, RowTextsAndRecordOfAReply) {
+    FakeRowList list;
+    Add(list, Reply("IPCAMERA", "192.168.1.10", "Gate"));
+    ASSERT_EQ(1, list.RowCount());
+    const std::vector<std::wstring> expected = {
+        L"1", L"IPCAMERA M-100", L"Gate", L"192.168.1.10", L"80", L"554", L"00:1A:2B:3C:4D:EF"};
+    EXPECT_EQ(expected, list.rows[0].texts);
+    ASSERT_NE(nullptr, list.rows[0].record);
+    EXPECT_EQ(expected, list.rows[0].record->texts);
+    EXPECT_EQ(554u * 256 + 3 * 16, list.rows[0].record->deviceWord); // 141,872
+    const std::vector<bool> redraw = {false, true};
+    EXPECT_EQ(redraw, list.redrawCalls);
+}
+
+TEST(DeviceRows, DvsRowCarriesItsByteInTheDeviceWord) {
+    FakeRowList list;
+    Add(list, Reply("DVS", "10.0.0.7"));
+    ASSERT_EQ(1, list.RowCount());
+    EXPECT_EQ(141844u, list.rows[0].record->deviceWord);
+}
+
+TEST(DeviceRows, IndexCountsArrivalsWithinASearch) {
+    FakeRowList list;
+    Add(list, Reply("DVS", "10.0.0.1"));
+    Add(list, Reply("DECODER", "10.0.0.2"));
+    Add(list, Reply("IPCAMERA", "10.0.0.3"));
+    const std::vector<std::wstring> expected = {L"1", L"2", L"3"};
+    EXPECT_EQ(expected, Column(list, 0));
+}
+
+TEST(DeviceRows, FirstReplyFromAnAddressWins) {
+    FakeRowList list;
+    Add(list, Reply("DVS", "192.168.1.20", "first"));
+    Add(list, Reply("IPCAMERA", "192.168.1.20", "second"));
+    ASSERT_EQ(1, list.RowCount());
+    EXPECT_EQ(L"first", list.rows[0].texts[2]);
+    EXPECT_EQ(L"DVS M-100", list.rows[0].texts[1]);
+}
+
+TEST(DeviceRows, AddressesAreComparedAsText) {
+    FakeRowList list;
+    Add(list, Reply("DVS", "192.168.1.20"));
+    Add(list, Reply("DVS", "192.168.001.020"));
+    EXPECT_EQ(2, list.RowCount());
+}
+
+TEST(DeviceRows, UnknownClassMakesNoRow) {
+    FakeRowList list;
+    Add(list, Reply("NVR", "10.0.0.1"));
+    Add(list, Reply("dvs", "10.0.0.2"));
+    EXPECT_EQ(0, list.RowCount());
+    EXPECT_TRUE(list.redrawCalls.empty());
+}
+
+TEST(DeviceRows, EmptyModelKeepsTheSpace) {
+    FakeRowList list;
+    SearchReply reply = Reply("IPCAMERA", "10.0.0.1");
+    reply.modelText.clear();
+    Add(list, reply);
+    ASSERT_EQ(1, list.RowCount());
+    EXPECT_EQ(L"IPCAMERA ", list.rows[0].texts[1]);
+}
+
+TEST(DeviceRows, FailedInsertionLeavesTheListAlone) {
+    FakeRowList list;
+    list.failInsert = true;
+    Add(list, Reply("DVS", "10.0.0.1"));
+    EXPECT_EQ(0, list.RowCount());
+    const std::vector<bool> redraw = {false, true};
+    EXPECT_EQ(redraw, list.redrawCalls);
+}
+
+TEST(DeviceRows, ClearRemovesRowsAndANewSearchCountsFromOne) {
+    FakeRowList list;
+    Add(list, Reply("DVS", "10.0.0.1"));
+    Add(list, Reply("DVS", "10.0.0.2"));
+    discovery::ClearDeviceRows(list);
+    EXPECT_EQ(0, list.RowCount());
+    Add(list, Reply("DVS", "10.0.0.2"));
+    ASSERT_EQ(1, list.RowCount());
+    EXPECT_EQ(L"1", list.rows[0].texts[0]);
+}
+
+} // namespace

@@ -1,0 +1,565 @@
+// The discovery engine against a scripted network: socket table, send bursts, the receiver's
+// cycle (driven directly through PollOnce, or by the real receiver thread) and shutdown.
+#include "discovery/discovery_engine.h"
+
+#include "tests/native/fake_network.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace discovery_test {
+namespace {
+
+using namespace discovery;
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+constexpr std::uint32_t kFirstAddress = 0x0A4D0001;  // 10.77.0.1
+constexpr std::uint32_t kSecondAddress = 0x0A4D0002; // 10.77.0.2
+
+std::string SendLine(SocketHandle socket, std::uint32_t address) {
+    return "send " + std::to_string(socket) + " to " + std::to_string(address);
+}
+
+std::vector<std::byte> ToBytes(std::span<const std::byte> bytes) {
+    return {bytes.begin(), bytes.end()};
+}
+
+// A whole 208-byte reply from a device at the given address.
+std::vector<std::byte> Reply(const std::string& deviceAddress) {
+    SearchReply reply;
+    reply.classText = "IPCAMERA";
+    reply.deviceAddress = deviceAddress;
+    reply.deviceName = "camera";
+    reply.httpPort = 80;
+    reply.rtspPort = 554;
+    reply.modelText = "M1";
+    return ToBytes(EncodeSearchReply(reply));
+}
+
+// Polls the condition every millisecond for at most five seconds.
+bool WaitUntil(const std::function<bool()>& condition) {
+    const auto deadline = Clock::now() + 5s;
+    while (!condition()) {
+        if (Clock::now() > deadline)
+            return false;
+        std::this_thread::sleep_for(1ms);
+    }
+    return true;
+}
+
+class DiscoveryEngineTest : public ::testing::Test {
+protected:
+    // Notifications as the window would count them; the pointers identify records and are
+    // never read through (the window thread may already have freed them).
+    std::vector<const ReplyRecord*> Notifications() {
+        std::lock_guard lock(m_notifyMutex);
+        return m_notifications;
+    }
+    std::size_t RecordNotifications() {
+        const auto all = Notifications();
+        return static_cast<std::size_t>(
+            std::count_if(all.begin(), all.end(), [](const ReplyRecord* r) { return r; }));
+    }
+    std::vector<SocketHandle> LiveSockets() {
+        std::vector<SocketHandle> live;
+        for (const SocketEntry& entry : engine.SocketTable())
+            if (entry.socket != kInvalidSocket)
+                live.push_back(entry.socket);
+        return live;
+    }
+    std::size_t LogCount(const std::string& line) {
+        const auto log = network.Log();
+        return static_cast<std::size_t>(std::count(log.begin(), log.end(), line));
+    }
+    // For tests that run the receiver thread: pauses really last at most 1 ms, and an idle
+    // wait blocks at most 2 ms instead of a second.
+    void RunQuickly() {
+        m_realPause = 1ms;
+        network.SetIdleWaitCap(2ms);
+    }
+
+    FakeNetwork network;
+
+private:
+    std::mutex m_notifyMutex;
+    std::vector<const ReplyRecord*> m_notifications;
+    std::atomic<std::chrono::milliseconds> m_realPause{0ms};
+
+protected:
+    // Declared last: destroyed first, so its receiver thread ends before the rest goes.
+    DiscoveryEngine engine{network,
+                           [this](const ReplyRecord* queued) {
+                               std::lock_guard lock(m_notifyMutex);
+                               m_notifications.push_back(queued);
+                           },
+                           [this](std::chrono::milliseconds pause) {
+                               network.Note("sleep " + std::to_string(pause.count()));
+                               const auto real = std::min(pause, m_realPause.load());
+                               if (real > 0ms)
+                                   std::this_thread::sleep_for(real);
+                           }};
+};
+
+TEST_F(DiscoveryEngineTest, BeforeTheFirstSearchThereIsNoSocketAndNoTraffic) {
+    network.SetLocalAddresses({kFirstAddress});
+    RunQuickly();
+    engine.Start();
+    ASSERT_TRUE(WaitUntil([&] { return network.WaitCount() >= 5; }));
+    engine.StopDiscovery();
+
+    EXPECT_EQ(network.LocalAddressQueries(), 0u);
+    EXPECT_TRUE(network.OpenedSockets().empty());
+    EXPECT_TRUE(network.Sent().empty());
+    EXPECT_TRUE(network.Reads().empty());
+    EXPECT_TRUE(Notifications().empty());
+    for (const auto& set : network.WaitSets())
+        EXPECT_TRUE(set.empty());
+    for (const auto timeout : network.WaitTimeouts())
+        EXPECT_EQ(timeout, 1000ms);
+    // Every failed wait (empty set) is followed by the 10 ms pause.
+    EXPECT_GE(LogCount("sleep 10"), network.WaitCount() - 1);
+}
+
+TEST_F(DiscoveryEngineTest, TwoAddressesGiveTwoSocketsAndFourRequestsInOrder) {
+    network.SetLocalAddresses({kFirstAddress, kSecondAddress});
+    engine.SendSearch();
+
+    const auto opened = network.OpenedSockets();
+    ASSERT_EQ(opened.size(), 2u);
+    const auto table = engine.SocketTable();
+    ASSERT_EQ(table.size(), 2u);
+    EXPECT_EQ(table[0].socket, opened[0]);
+    EXPECT_EQ(table[0].localAddress, kFirstAddress);
+    EXPECT_EQ(table[1].socket, opened[1]);
+    EXPECT_EQ(table[1].localAddress, kSecondAddress);
+    EXPECT_EQ(network.AddressOf(opened[0]), kFirstAddress);
+    EXPECT_EQ(network.AddressOf(opened[1]), kSecondAddress);
+
+    const std::vector<std::string> expectedLog = {
+        SendLine(opened[0], kMulticastGroup), "sleep 50", SendLine(opened[0], kBroadcastAddress),
+        SendLine(opened[1], kMulticastGroup), "sleep 50", SendLine(opened[1], kBroadcastAddress),
+    };
+    EXPECT_EQ(network.Log(), expectedLog);
+
+    const auto sent = network.Sent();
+    ASSERT_EQ(sent.size(), 4u);
+    const std::string senders[] = {"10.77.0.1", "10.77.0.1", "10.77.0.2", "10.77.0.2"};
+    for (std::size_t i = 0; i < sent.size(); ++i) {
+        SCOPED_TRACE(::testing::Message() << "datagram " << i);
+        const auto& bytes = sent[i].bytes;
+        EXPECT_EQ(sent[i].port, 6789);
+        ASSERT_EQ(bytes.size(), 256u);
+        for (std::size_t b = 0; b < kMarkerSize; ++b)
+            EXPECT_EQ(std::to_integer<std::uint8_t>(bytes[b]), kMarker[b]) << "byte " << b;
+        EXPECT_EQ(std::to_integer<int>(bytes[12]), 2); // [12] command: search request
+        const std::string& text = senders[i];
+        // [13..] the sending socket's own address, then zero to the end.
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(bytes.data()) + 13, text.size()), text);
+        for (std::size_t b = 13 + text.size(); b < bytes.size(); ++b)
+            ASSERT_EQ(std::to_integer<int>(bytes[b]), 0) << "byte " << b;
+    }
+    // Multicast and broadcast copies are identical.
+    EXPECT_EQ(sent[0].bytes, sent[1].bytes);
+    EXPECT_EQ(sent[2].bytes, sent[3].bytes);
+}
+
+TEST_F(DiscoveryEngineTest, ASecondSearchReusesLiveSockets) {
+    network.SetLocalAddresses({kFirstAddress, kSecondAddress});
+    engine.SendSearch();
+    engine.SendSearch();
+
+    const auto opened = network.OpenedSockets();
+    EXPECT_EQ(opened.size(), 2u);
+    EXPECT_EQ(engine.SocketTable().size(), 2u);
+    const auto sent = network.Sent();
+    ASSERT_EQ(sent.size(), 8u);
+    const SocketHandle order[] = {opened[0], opened[0], opened[1], opened[1]};
+    for (std::size_t i = 0; i < 4; ++i)
+        EXPECT_EQ(sent[4 + i].socket, order[i]) << "datagram " << 4 + i;
+    // First refresh: one query (for the second address). Second refresh: one for the first
+    // address (found in the first entry, the walk stops there) and two for the second.
+    EXPECT_EQ(network.BoundAddressQueries(), 4u);
+}
+
+TEST_F(DiscoveryEngineTest, AnUnanswerableBoundAddressQueryGivesTheAddressAnotherSocket) {
+    network.SetLocalAddresses({kFirstAddress});
+    engine.SendSearch();
+    const SocketHandle first = network.OpenedSockets().at(0);
+    network.FailBoundAddressFor(first);
+    engine.SendSearch();
+
+    const auto opened = network.OpenedSockets();
+    ASSERT_EQ(opened.size(), 2u);
+    EXPECT_EQ(LiveSockets(), opened);
+    EXPECT_EQ(network.Sent().size(), 2u + 4u);
+}
+
+TEST_F(DiscoveryEngineTest, SocketsStayWhenTheirAddressGoesAndFailedOpensAreRetried) {
+    network.SetLocalAddresses({kFirstAddress, kSecondAddress});
+    network.FailOpenFor(kSecondAddress);
+    engine.SendSearch();
+    ASSERT_EQ(network.OpenedSockets().size(), 1u);
+    EXPECT_EQ(network.Sent().size(), 2u);
+
+    network.AllowOpenFor(kSecondAddress);
+    network.SetLocalAddresses({kSecondAddress}); // the first address is gone
+    engine.SendSearch();
+    const auto opened = network.OpenedSockets();
+    ASSERT_EQ(opened.size(), 2u);
+    const auto table = engine.SocketTable();
+    ASSERT_EQ(table.size(), 2u);
+    EXPECT_EQ(table[0].localAddress, kFirstAddress);
+    EXPECT_EQ(table[1].localAddress, kSecondAddress);
+    const auto sent = network.Sent();
+    ASSERT_EQ(sent.size(), 2u + 4u);
+    EXPECT_EQ(sent[2].socket, opened[0]); // the vanished address's socket still sends
+    EXPECT_EQ(sent[4].socket, opened[1]);
+}
+
+TEST_F(DiscoveryEngineTest, NoAddressesSendNothing) {
+    engine.SendSearch();
+    EXPECT_EQ(network.LocalAddressQueries(), 1u);
+    EXPECT_TRUE(engine.SocketTable().empty());
+    EXPECT_TRUE(network.Sent().empty());
+    EXPECT_TRUE(network.Log().empty()); // not even the 50 ms pause
+}
+
+TEST_F(DiscoveryEngineTest, AReadFailureMarksTheSocketDeadAndTheNextSearchRebinds) {
+    network.SetLocalAddresses({kFirstAddress, kSecondAddress});
+    engine.SendSearch();
+    const auto opened = network.OpenedSockets();
+    network.QueueReadFailure(opened[0]);
+    engine.PollOnce(1000ms);
+
+    auto table = engine.SocketTable();
+    ASSERT_EQ(table.size(), 2u); // dead entries stay until a refresh walks over them
+    EXPECT_EQ(table[0].socket, kInvalidSocket);
+    EXPECT_EQ(table[0].localAddress, kFirstAddress);
+    EXPECT_EQ(table[1].socket, opened[1]);
+    EXPECT_EQ(network.ClosedSockets(), std::vector<SocketHandle>{opened[0]});
+    EXPECT_TRUE(Notifications().empty());
+
+    const std::size_t sentBefore = network.Sent().size();
+    engine.SendSearch();
+    table = engine.SocketTable();
+    const auto reopened = network.OpenedSockets();
+    ASSERT_EQ(reopened.size(), 3u);
+    ASSERT_EQ(table.size(), 2u);
+    EXPECT_EQ(table[0].socket, opened[1]);
+    EXPECT_EQ(table[0].localAddress, kSecondAddress);
+    EXPECT_EQ(table[1].socket, reopened[2]);
+    EXPECT_EQ(table[1].localAddress, kFirstAddress);
+    EXPECT_EQ(network.AddressOf(reopened[2]), kFirstAddress);
+
+    const auto sent = network.Sent();
+    ASSERT_EQ(sent.size(), sentBefore + 4);
+    EXPECT_EQ(sent[sentBefore].socket, opened[1]);
+    EXPECT_EQ(sent[sentBefore + 2].socket, reopened[2]);
+    EXPECT_EQ(DecodeSearchRequestSender(sent[sentBefore + 2].bytes), "10.77.0.1");
+}
+
+TEST_F(DiscoveryEngineTest, OnlyTheFirst64LiveSocketsAreWatched) {
+    std::vector<std::uint32_t> addresses;
+    for (std::uint32_t i = 1; i <= 70; ++i)
+        addresses.push_back(0x0A000000 + i);
+    network.SetLocalAddresses(addresses);
+    engine.SendSearch();
+    const auto opened = network.OpenedSockets();
+    ASSERT_EQ(opened.size(), 70u);
+
+    // The 65th socket has a reply waiting; it is not watched while 64 live sockets precede it.
+    network.QueueDatagram(opened[64], Reply("10.0.0.99"));
+    network.QueueReadFailure(opened[0]);
+    engine.PollOnce(1000ms);
+    auto sets = network.WaitSets();
+    ASSERT_EQ(sets.size(), 1u);
+    EXPECT_EQ(sets[0], std::vector<SocketHandle>(opened.begin(), opened.begin() + 64));
+    EXPECT_EQ(network.Reads(), std::vector<SocketHandle>{opened[0]});
+    EXPECT_EQ(network.PendingDatagrams(opened[64]), 1u);
+    EXPECT_EQ(engine.QueuedReplies(), 0u);
+
+    // With the first socket dead, the 65th is among the first 64 live ones.
+    engine.PollOnce(1000ms);
+    sets = network.WaitSets();
+    ASSERT_EQ(sets.size(), 2u);
+    EXPECT_EQ(sets[1], std::vector<SocketHandle>(opened.begin() + 1, opened.begin() + 65));
+    EXPECT_EQ(network.Reads(), (std::vector<SocketHandle>{opened[0], opened[64]}));
+    EXPECT_EQ(engine.QueuedReplies(), 1u);
+}
+
+TEST_F(DiscoveryEngineTest, TenWaitingRepliesAreReadOnePerCycle) {
+    network.SetLocalAddresses({kFirstAddress});
+    engine.SendSearch();
+    const SocketHandle socket = network.OpenedSockets().at(0);
+    for (int i = 0; i < 10; ++i)
+        network.QueueDatagram(socket, Reply("10.77.1." + std::to_string(i)));
+
+    for (std::size_t cycle = 1; cycle <= 10; ++cycle) {
+        engine.PollOnce(1000ms);
+        EXPECT_EQ(network.Reads().size(), cycle);
+        EXPECT_EQ(engine.QueuedReplies(), cycle);
+        EXPECT_EQ(Notifications().size(), cycle);
+    }
+    EXPECT_EQ(LogCount("sleep 10"), 0u); // no cycle was idle
+
+    const auto notified = Notifications();
+    for (int i = 0; i < 10; ++i) {
+        SCOPED_TRACE(::testing::Message() << "reply " << i);
+        const auto record = engine.TakeOldestReply();
+        ASSERT_NE(record, nullptr);
+        EXPECT_EQ(record.get(), notified[i]); // each message names the record it queued
+        EXPECT_EQ(DecodeSearchReply(*record).deviceAddress, "10.77.1." + std::to_string(i));
+    }
+    EXPECT_EQ(engine.TakeOldestReply(), nullptr);
+}
+
+TEST_F(DiscoveryEngineTest, AReminderFollowsOnlyAnIdleWaitWithRecordsQueued) {
+    network.SetLocalAddresses({kFirstAddress});
+    engine.SendSearch();
+    const SocketHandle socket = network.OpenedSockets().at(0);
+
+    engine.PollOnce(1000ms); // idle, nothing queued: no message, the 10 ms pause
+    EXPECT_TRUE(Notifications().empty());
+    EXPECT_EQ(network.Log().back(), "sleep 10");
+
+    network.QueueDatagram(socket, Reply("10.77.0.20"));
+    network.QueueDatagram(socket, Reply("10.77.0.21"));
+    engine.PollOnce(1000ms); // a reply: its own message, no reminder even though one waits
+    engine.PollOnce(1000ms);
+    ASSERT_EQ(Notifications().size(), 2u);
+    EXPECT_NE(Notifications()[0], nullptr);
+    EXPECT_NE(Notifications()[1], nullptr);
+    EXPECT_EQ(LogCount("sleep 10"), 1u);
+
+    engine.PollOnce(1000ms); // idle with records queued: the reminder
+    ASSERT_EQ(Notifications().size(), 3u);
+    EXPECT_EQ(Notifications()[2], nullptr);
+    EXPECT_EQ(LogCount("sleep 10"), 2u);
+    EXPECT_EQ(engine.QueuedReplies(), 2u); // a reminder queues nothing
+
+    (void)engine.TakeOldestReply();
+    (void)engine.TakeOldestReply();
+    engine.PollOnce(1000ms); // idle, queue empty again: silence
+    EXPECT_EQ(Notifications().size(), 3u);
+}
+
+TEST_F(DiscoveryEngineTest, RejectedDatagramsAreDroppedSilently) {
+    network.SetLocalAddresses({kFirstAddress});
+    engine.SendSearch();
+    const SocketHandle socket = network.OpenedSockets().at(0);
+    const std::vector<std::byte> good = Reply("10.77.0.20");
+
+    struct Case {
+        const char* name;
+        std::function<std::vector<std::byte>()> make;
+    };
+    auto withByte = [&](std::size_t offset, std::uint8_t value) {
+        return [&good, offset, value] {
+            auto bytes = good;
+            bytes[offset] = std::byte{value};
+            return bytes;
+        };
+    };
+    const Case cases[] = {
+        {"marker without its zero byte", withByte(11, 'X')},
+        {"marker in capitals", withByte(0, 'Q')},
+        {"command 2 (an echoed search request)", withByte(12, 2)},
+        {"command 3 (an echoed address change)", withByte(12, 3)},
+        {"command 0", withByte(12, 0)},
+        {"command 4", withByte(12, 4)},
+        {"12 bytes, no command",
+         [&] { return std::vector<std::byte>(good.begin(), good.begin() + 12); }},
+        {"1 byte", [&] { return std::vector<std::byte>(good.begin(), good.begin() + 1); }},
+        {"empty", [] { return std::vector<std::byte>{}; }},
+        {"the first 208 bytes of a search request",
+         [] {
+             const auto request = EncodeSearchRequest();
+             return std::vector<std::byte>(request.begin(), request.begin() + kReplySize);
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        network.QueueDatagram(socket, c.make());
+        engine.PollOnce(1000ms);
+        EXPECT_EQ(network.PendingDatagrams(socket), 0u); // it was read
+        EXPECT_EQ(engine.QueuedReplies(), 0u);
+        EXPECT_TRUE(Notifications().empty());
+        EXPECT_EQ(LiveSockets(), std::vector<SocketHandle>{socket}); // and the socket lives on
+    }
+}
+
+TEST_F(DiscoveryEngineTest, ShortRepliesAreZeroFilledAndLongOnesKillTheSocket) {
+    network.SetLocalAddresses({kFirstAddress});
+    engine.SendSearch();
+    const SocketHandle socket = network.OpenedSockets().at(0);
+    const std::vector<std::byte> good = Reply("10.77.0.20");
+
+    for (const std::size_t length : {std::size_t{13}, std::size_t{100}, std::size_t{207}}) {
+        SCOPED_TRACE(::testing::Message() << length << " bytes");
+        network.QueueDatagram(socket, {good.begin(), good.begin() + length});
+        engine.PollOnce(1000ms);
+        const auto record = engine.TakeOldestReply();
+        ASSERT_NE(record, nullptr);
+        for (std::size_t b = 0; b < kReplySize; ++b)
+            ASSERT_EQ((*record)[b], b < length ? good[b] : std::byte{0}) << "byte " << b;
+    }
+
+    network.QueueDatagram(socket, good); // exactly 208 bytes: kept whole
+    engine.PollOnce(1000ms);
+    auto record = engine.TakeOldestReply();
+    ASSERT_NE(record, nullptr);
+    EXPECT_EQ(ToBytes(*record), good);
+
+    // One byte more than the buffer: the read fails (as on Winsock) and the socket dies.
+    auto tooLong = good;
+    tooLong.push_back(std::byte{0});
+    network.QueueDatagram(socket, tooLong);
+    engine.PollOnce(1000ms);
+    EXPECT_EQ(engine.QueuedReplies(), 0u);
+    EXPECT_TRUE(LiveSockets().empty());
+    EXPECT_EQ(network.ClosedSockets(), std::vector<SocketHandle>{socket});
+}
+
+TEST_F(DiscoveryEngineTest, AnAddressChangeGoesOutFromEverySocketUnchanged) {
+    network.SetLocalAddresses({kFirstAddress, kSecondAddress});
+    const AddressChange change{0x0A4D0014, 0x0A4D0015, 0xFFFF0000, 0x0A4D00FE, false};
+    engine.SendAddressChange(change);
+
+    const auto opened = network.OpenedSockets();
+    ASSERT_EQ(opened.size(), 2u);
+    const std::vector<std::string> expectedLog = {
+        SendLine(opened[0], kMulticastGroup), "sleep 50", SendLine(opened[0], kBroadcastAddress),
+        SendLine(opened[1], kMulticastGroup), "sleep 50", SendLine(opened[1], kBroadcastAddress),
+    };
+    EXPECT_EQ(network.Log(), expectedLog);
+    const auto expected = ToBytes(EncodeAddressChange(change));
+    for (const auto& sent : network.Sent()) {
+        EXPECT_EQ(sent.port, 6789);
+        EXPECT_EQ(sent.bytes, expected);
+    }
+}
+
+TEST_F(DiscoveryEngineTest, StopDiscoveryFreesQueuedRecordsJoinsAndClosesEverySocket) {
+    network.SetLocalAddresses({kFirstAddress, kSecondAddress});
+    RunQuickly();
+    engine.Start();
+    engine.SendSearch();
+    const auto opened = network.OpenedSockets();
+    ASSERT_EQ(opened.size(), 2u);
+    for (int i = 0; i < 5; ++i)
+        network.QueueDatagram(opened[0], Reply("10.77.2." + std::to_string(i)));
+    for (int i = 0; i < 3; ++i)
+        network.QueueDatagram(opened[1], Reply("10.77.3." + std::to_string(i)));
+    ASSERT_TRUE(WaitUntil([&] { return engine.QueuedReplies() == 8; }));
+    EXPECT_EQ(RecordNotifications(), 8u);
+
+    engine.StopDiscovery();
+    // The eight records are gone from the queue (LeakSanitizer checks that they were freed).
+    EXPECT_EQ(engine.QueuedReplies(), 0u);
+    EXPECT_EQ(engine.TakeOldestReply(), nullptr);
+    auto closed = network.ClosedSockets();
+    std::sort(closed.begin(), closed.end());
+    EXPECT_EQ(closed, opened);
+    EXPECT_TRUE(LiveSockets().empty());
+
+    // The receiver has ended: it waits no more.
+    const std::size_t waits = network.WaitCount();
+    std::this_thread::sleep_for(20ms);
+    EXPECT_EQ(network.WaitCount(), waits);
+}
+
+TEST_F(DiscoveryEngineTest, StopBeforeAnySearch) {
+    RunQuickly();
+    engine.Start();
+    ASSERT_TRUE(WaitUntil([&] { return network.WaitCount() >= 1; }));
+    const auto begun = Clock::now();
+    engine.StopDiscovery();
+    EXPECT_LT(Clock::now() - begun, 1s);
+    EXPECT_TRUE(network.OpenedSockets().empty());
+    EXPECT_TRUE(network.ClosedSockets().empty());
+}
+
+TEST_F(DiscoveryEngineTest, StopWithoutStartIsSafeAndStopTwiceIsHarmless) {
+    network.SetLocalAddresses({kFirstAddress});
+    engine.SendSearch();
+    network.QueueDatagram(network.OpenedSockets().at(0), Reply("10.77.0.20"));
+    engine.PollOnce(1000ms);
+    ASSERT_EQ(engine.QueuedReplies(), 1u);
+
+    engine.StopDiscovery();
+    engine.StopDiscovery();
+    EXPECT_EQ(network.ClosedSockets(), network.OpenedSockets()); // each closed once
+    EXPECT_EQ(engine.QueuedReplies(), 0u);
+    EXPECT_EQ(LogCount("sleep 10"), 0u); // no receiver to wait for
+    // The fixture's destructor stops the engine once more.
+}
+
+TEST_F(DiscoveryEngineTest, StopWhileRepliesStreamIn) {
+    network.SetLocalAddresses({kFirstAddress, kSecondAddress});
+    RunQuickly();
+    engine.Start();
+    engine.SendSearch();
+    const auto opened = network.OpenedSockets();
+    ASSERT_EQ(opened.size(), 2u);
+
+    std::atomic<bool> producing{true};
+    std::atomic<int> produced{0};
+    std::thread producer([&] {
+        for (int i = 0; producing; ++i) {
+            network.QueueDatagram(opened[i % 2], Reply("10.78." + std::to_string(i / 256 % 256) +
+                                                       "." + std::to_string(i % 256)));
+            ++produced;
+            std::this_thread::sleep_for(100us);
+        }
+    });
+
+    // The window thread takes some replies while more arrive, then closes.
+    std::size_t taken = 0;
+    const auto until = Clock::now() + 150ms;
+    while (Clock::now() < until) {
+        if (engine.TakeOldestReply())
+            ++taken;
+        else
+            std::this_thread::sleep_for(200us);
+    }
+    engine.StopDiscovery();
+    const std::size_t notified = RecordNotifications();
+    std::this_thread::sleep_for(10ms);
+    producing = false;
+    producer.join();
+
+    EXPECT_GT(produced.load(), 0);
+    EXPECT_GT(taken, 0u);
+    EXPECT_GE(notified, taken);
+    EXPECT_EQ(RecordNotifications(), notified); // nothing after the stop
+    EXPECT_EQ(engine.QueuedReplies(), 0u);
+    auto closed = network.ClosedSockets();
+    std::sort(closed.begin(), closed.end());
+    EXPECT_EQ(closed, opened);
+}
+
+TEST(DiscoveryEngineRealSleep, TheDefaultSleepPausesTheReceiver) {
+    FakeNetwork network; // no socket: every wait fails at once and is followed by 10 ms
+    const auto begun = Clock::now();
+    {
+        DiscoveryEngine engine(network, [](const ReplyRecord*) {});
+        engine.Start();
+        ASSERT_TRUE(WaitUntil([&] { return network.WaitCount() >= 3; }));
+        // The destructor stops the receiver.
+    }
+    EXPECT_GE(Clock::now() - begun, 20ms);
+    const std::size_t waits = network.WaitCount();
+    std::this_thread::sleep_for(20ms);
+    EXPECT_EQ(network.WaitCount(), waits);
+}
+
+} // namespace
+} // namespace discovery_test
