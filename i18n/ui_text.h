@@ -10,13 +10,16 @@ inline constexpr int LANGUAGE_TEXT_MAX = 1024;
 // Instance whose string table serves as the fallback; stored once at start-up.
 void SetUiModule(HINSTANCE instance);
 
-// The language file's text for the id, else the string table's; nullptr when neither has one.
+// The language file's text for the id (section "String"; an empty value counts as none), else
+// the string table's; nullptr when neither has one. Texts are cut to LANGUAGE_TEXT_MAX - 1
+// characters from the file and LANGUAGE_TEXT_MAX - 2 from the string table.
 // The text lives in one shared buffer that the next call overwrites (UI thread only).
 const wchar_t* LoadUiString(unsigned id);
 
 // Replaces the window's text by the language file's entry for its control id in `section`
-// (a const wchar_t* passed as LPARAM) and gives it languageFont. Always TRUE, so that it can
-// serve as an EnumChildWindows callback.
+// (a const wchar_t* passed as LPARAM) and gives it languageFont. An empty or missing entry, or no
+// language file in force, leaves the text as it is. Always TRUE, so that it can serve as an
+// EnumChildWindows callback.
 BOOL CALLBACK TranslateControl(HWND window, LPARAM section);
 
 } // namespace i18n
