@@ -1,0 +1,40 @@
+// One simulated device: what it tells in its search reply and its current network settings.
+#pragma once
+
+#include "discovery/datagram.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace devsim {
+
+// Longest texts a reply can carry: the last byte of each field is always zero.
+inline constexpr std::size_t kMaxClassTextBytes = discovery::kClassTextSize - 1;
+inline constexpr std::size_t kMaxAddressTextBytes = discovery::kDeviceAddressSize - 1;
+inline constexpr std::size_t kMaxNameBytes = discovery::kDeviceNameSize - 1;
+inline constexpr std::size_t kMaxModelBytes = discovery::kModelTextSize - 1;
+
+inline constexpr std::size_t kMinDevices = 1;
+inline constexpr std::size_t kMaxDevices = 10000;
+
+using MacAddress = std::array<std::uint8_t, discovery::kMacSize>;
+
+struct Device {
+    std::string classText;
+    MacAddress mac{};
+    // The IP text as the device reports it; also the key that address changes name.
+    std::string address;
+    std::string name;
+    std::int32_t httpPort = 0;
+    std::int32_t rtspPort = 0;
+    std::uint8_t dvsByte = 0;
+    std::string model;
+    // Written by address changes only; empty while the device keeps its initial settings.
+    std::string subnetMask;
+    std::string gateway;
+    bool usesDhcp = false;
+};
+
+} // namespace devsim

@@ -1,0 +1,144 @@
+#include "tools/devsim/event_loop.h"
+
+#include "tools/devsim/monotonic_time.h"
+
+#include <sys/epoll.h>
+#include <sys/signalfd.h>
+#include <sys/timerfd.h>
+
+#include <array>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+
+namespace devsim {
+namespace {
+
+constexpr int kMaxEventsPerWait = 64;
+
+std::string Describe(const char* what) {
+    return std::string(what) + ": " + std::strerror(errno);
+}
+
+} // namespace
+
+bool EventLoop::Open(std::string& error) {
+    m_epoll = UniqueFd(epoll_create1(EPOLL_CLOEXEC));
+    if (!m_epoll) {
+        error = Describe("epoll_create1");
+        return false;
+    }
+    m_timer = UniqueFd(timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC));
+    if (!m_timer) {
+        error = Describe("timerfd_create");
+        return false;
+    }
+    sigset_t mask;
+    sigemptyset(&mask);
+    sigaddset(&mask, SIGINT);
+    sigaddset(&mask, SIGTERM);
+    if (sigprocmask(SIG_BLOCK, &mask, nullptr) != 0) {
+        error = Describe("sigprocmask");
+        return false;
+    }
+    m_signals = UniqueFd(signalfd(-1, &mask, SFD_NONBLOCK | SFD_CLOEXEC));
+    if (!m_signals) {
+        error = Describe("signalfd");
+        return false;
+    }
+    if (!Watch(m_timer.Get(), EPOLLIN, [this](std::uint32_t) { RunDueTimers(); }) ||
+        !Watch(m_signals.Get(), EPOLLIN, [this](std::uint32_t) { ReadSignals(); })) {
+        error = Describe("epoll_ctl");
+        return false;
+    }
+    return true;
+}
+
+bool EventLoop::Watch(int fd, std::uint32_t events, Handler handler) {
+    epoll_event event{};
+    event.events = events;
+    event.data.fd = fd;
+    if (epoll_ctl(m_epoll.Get(), EPOLL_CTL_ADD, fd, &event) != 0)
+        return false;
+    m_handlers[fd] = std::move(handler);
+    return true;
+}
+
+void EventLoop::Unwatch(int fd) {
+    epoll_ctl(m_epoll.Get(), EPOLL_CTL_DEL, fd, nullptr);
+    m_handlers.erase(fd);
+}
+
+EventLoop::TimerId EventLoop::AddTimer(Clock::time_point when, std::function<void()> callback) {
+    const TimerId id = m_nextTimer++;
+    m_timers.emplace(std::make_pair(when, id), std::move(callback));
+    m_timerTimes.emplace(id, when);
+    ArmTimer();
+    return id;
+}
+
+void EventLoop::CancelTimer(TimerId id) {
+    const auto found = m_timerTimes.find(id);
+    if (found == m_timerTimes.end())
+        return;
+    m_timers.erase(std::make_pair(found->second, id));
+    m_timerTimes.erase(found);
+    ArmTimer();
+}
+
+void EventLoop::ArmTimer() {
+    itimerspec spec{};
+    if (!m_timers.empty())
+        spec.it_value = ToTimespec(m_timers.begin()->first.first.time_since_epoch());
+    // An all-zero it_value disarms the timer, which is what an empty list wants.
+    timerfd_settime(m_timer.Get(), TFD_TIMER_ABSTIME, &spec, nullptr);
+}
+
+void EventLoop::RunDueTimers() {
+    std::uint64_t expirations = 0;
+    [[maybe_unused]] const auto ignored = read(m_timer.Get(), &expirations, sizeof expirations);
+    const Clock::time_point now = Clock::now();
+    // A callback may add or cancel timers, so take one due timer at a time.
+    while (!m_timers.empty() && m_timers.begin()->first.first <= now) {
+        auto first = m_timers.begin();
+        const TimerId id = first->first.second;
+        std::function<void()> callback = std::move(first->second);
+        m_timers.erase(first);
+        m_timerTimes.erase(id);
+        callback();
+    }
+    ArmTimer();
+}
+
+void EventLoop::ReadSignals() {
+    signalfd_siginfo info{};
+    while (read(m_signals.Get(), &info, sizeof info) == static_cast<ssize_t>(sizeof info)) {
+        if (m_onSignal)
+            m_onSignal(static_cast<int>(info.ssi_signo));
+    }
+}
+
+bool EventLoop::Run(std::string& error) {
+    m_running = true;
+    std::array<epoll_event, kMaxEventsPerWait> events{};
+    while (m_running) {
+        const int ready = epoll_wait(m_epoll.Get(), events.data(), kMaxEventsPerWait, -1);
+        if (ready < 0) {
+            if (errno == EINTR)
+                continue;
+            error = Describe("epoll_wait");
+            return false;
+        }
+        for (int i = 0; i < ready && m_running; ++i) {
+            const auto handler = m_handlers.find(events[i].data.fd);
+            // Copied: a handler may unwatch its own descriptor while it runs.
+            if (handler != m_handlers.end()) {
+                const Handler call = handler->second;
+                call(events[i].events);
+            }
+        }
+    }
+    return true;
+}
+
+} // namespace devsim

@@ -1,0 +1,56 @@
+// A single-threaded epoll loop: file descriptors, one-shot timers and SIGINT/SIGTERM, all as
+// events. The discovery socket lives on it now; a web-command server's listening and
+// connection sockets can join it the same way.
+#pragma once
+
+#include "tools/devsim/unique_fd.h"
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <string>
+#include <unordered_map>
+#include <utility>
+
+namespace devsim {
+
+class EventLoop {
+public:
+    using Clock = std::chrono::steady_clock;
+    using Handler = std::function<void(std::uint32_t events)>;
+    using TimerId = std::uint64_t;
+
+    // Blocks SIGINT and SIGTERM so that they arrive only through the loop; call it before
+    // any other thread exists. False, with `error` set, when a descriptor cannot be made.
+    [[nodiscard]] bool Open(std::string& error);
+
+    [[nodiscard]] bool Watch(int fd, std::uint32_t events, Handler handler);
+    void Unwatch(int fd);
+
+    TimerId AddTimer(Clock::time_point when, std::function<void()> callback);
+    void CancelTimer(TimerId id);
+
+    void OnSignal(std::function<void(int signal)> callback) { m_onSignal = std::move(callback); }
+
+    // Runs until Stop is called or waiting fails; false on failure, with `error` set.
+    [[nodiscard]] bool Run(std::string& error);
+    void Stop() { m_running = false; }
+
+private:
+    void ArmTimer();
+    void RunDueTimers();
+    void ReadSignals();
+
+    UniqueFd m_epoll;
+    UniqueFd m_timer;
+    UniqueFd m_signals;
+    std::unordered_map<int, Handler> m_handlers;
+    std::map<std::pair<Clock::time_point, TimerId>, std::function<void()>> m_timers;
+    std::unordered_map<TimerId, Clock::time_point> m_timerTimes;
+    TimerId m_nextTimer = 1;
+    std::function<void(int)> m_onSignal;
+    bool m_running = false;
+};
+
+} // namespace devsim

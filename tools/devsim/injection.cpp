@@ -1,0 +1,170 @@
+#include "tools/devsim/injection.h"
+
+#include "tools/devsim/replies.h"
+
+#include <algorithm>
+#include <array>
+
+namespace devsim {
+namespace {
+
+struct KindName {
+    InjectKind kind;
+    std::string_view name;
+};
+
+constexpr std::array<KindName, 10> kKindNames = {{
+    {InjectKind::BadMarker, "bad-marker"},
+    {InjectKind::Command0, "command0"},
+    {InjectKind::Command2, "command2"},
+    {InjectKind::Command3, "command3"},
+    {InjectKind::Command4, "command4"},
+    {InjectKind::Short12, "short12"},
+    {InjectKind::ShortReply, "short-reply"},
+    {InjectKind::Oversize, "oversize"},
+    {InjectKind::UnknownClass, "unknown-class"},
+    {InjectKind::Duplicate, "duplicate"},
+}};
+
+constexpr std::array<InjectKind, kKindNames.size()> kAllKinds = [] {
+    std::array<InjectKind, kKindNames.size()> kinds{};
+    for (std::size_t i = 0; i < kinds.size(); ++i)
+        kinds[i] = kKindNames[i].kind;
+    return kinds;
+}();
+
+constexpr std::string_view kAllKindsName = "all";
+constexpr std::size_t kShortReplyBytes = 100;
+constexpr std::size_t kOversizeBytes = 300;
+constexpr std::size_t kMarkerZeroOffset = discovery::kMarkerSize - 1;
+constexpr std::byte kBadMarkerByte{'!'};
+constexpr std::byte kJunkByte{0xA5};
+constexpr const char* kUnknownClass = "NVR";
+// Injected devices live at 10.77.254.x, next to the simulated ones but clear of the sample
+// file's addresses.
+constexpr std::uint32_t kInjectedNetwork = 0x0A4DFE00;
+constexpr std::string_view kDuplicatePrefix = "duplicate of ";
+// What an injected device reports besides its name and address; the last MAC byte is the
+// kind's ordinal + 1.
+constexpr const char* kInjectedClass = "IPCAMERA";
+constexpr const char* kInjectedModel = "INJECTED";
+constexpr std::array<std::uint8_t, 5> kInjectedMacPrefix = {0x02, 0xee, 0x00, 0x00, 0x00};
+constexpr std::int32_t kInjectedHttpPort = 80;
+constexpr std::int32_t kInjectedRtspPort = 554;
+
+constexpr std::size_t Ordinal(InjectKind kind) {
+    return static_cast<std::size_t>(kind);
+}
+
+// InjectKindName indexes the table by the kind.
+static_assert([] {
+    for (std::size_t i = 0; i < kKindNames.size(); ++i)
+        if (Ordinal(kKindNames[i].kind) != i)
+            return false;
+    return true;
+}());
+
+Device InjectedDevice(InjectKind kind, const DeviceTable& table) {
+    Device device;
+    device.classText = kind == InjectKind::UnknownClass ? kUnknownClass : kInjectedClass;
+    std::copy(kInjectedMacPrefix.begin(), kInjectedMacPrefix.end(), device.mac.begin());
+    device.mac.back() = static_cast<std::uint8_t>(Ordinal(kind) + 1);
+    // Kind k takes the (k+1)-th address after kInjectedNetwork that no device holds, so the
+    // injected devices never share an address with a device or with each other. At most
+    // kMaxDevices addresses are held, so the walk ends long before the top.
+    std::uint32_t address = kInjectedNetwork;
+    for (std::size_t free = 0; free <= Ordinal(kind);) {
+        ++address;
+        if (!table.FindByAddress(discovery::FormatIPv4(address)))
+            ++free;
+    }
+    device.address = discovery::FormatIPv4(address);
+    device.name = "injected " + std::string(InjectKindName(kind));
+    device.httpPort = kInjectedHttpPort;
+    device.rtspPort = kInjectedRtspPort;
+    device.model = kInjectedModel;
+    return device;
+}
+
+Device DuplicateOfFirst(const DeviceTable& table) {
+    Device device = table[0];
+    device.name = std::string(kDuplicatePrefix) + device.name;
+    device.name.resize(std::min(device.name.size(), kMaxNameBytes));
+    return device;
+}
+
+std::vector<std::byte> Bytes(const discovery::ReplyRecord& record) {
+    return {record.begin(), record.end()};
+}
+
+} // namespace
+
+std::span<const InjectKind> AllInjectKinds() {
+    return kAllKinds;
+}
+
+std::string_view InjectKindName(InjectKind kind) {
+    return kKindNames[Ordinal(kind)].name;
+}
+
+std::optional<std::vector<InjectKind>> ParseInjectList(std::string_view text, std::string& error) {
+    if (text == kAllKindsName)
+        return std::vector<InjectKind>(kAllKinds.begin(), kAllKinds.end());
+    std::vector<InjectKind> kinds;
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t end = text.find(',', start);
+        const std::string_view name = text.substr(start, end - start);
+        const auto found = std::find_if(kKindNames.begin(), kKindNames.end(),
+                                        [&](const KindName& k) { return k.name == name; });
+        if (found == kKindNames.end()) {
+            error = "unknown inject kind '" + std::string(name) + "' (known: all";
+            for (const KindName& k : kKindNames)
+                error += ", " + std::string(k.name);
+            error += ")";
+            return std::nullopt;
+        }
+        kinds.push_back(found->kind);
+        if (end == std::string_view::npos)
+            return kinds;
+        start = end + 1;
+    }
+}
+
+std::vector<std::byte> BuildInjected(InjectKind kind, const DeviceTable& table) {
+    if (kind == InjectKind::Duplicate)
+        return Bytes(BuildReply(DuplicateOfFirst(table)));
+    std::vector<std::byte> datagram = Bytes(BuildReply(InjectedDevice(kind, table)));
+    switch (kind) {
+    case InjectKind::BadMarker:
+        datagram[kMarkerZeroOffset] = kBadMarkerByte;
+        break;
+    case InjectKind::Command0:
+        datagram[discovery::kCommandOffset] = std::byte{0};
+        break;
+    case InjectKind::Command2:
+        datagram[discovery::kCommandOffset] = std::byte{2};
+        break;
+    case InjectKind::Command3:
+        datagram[discovery::kCommandOffset] = std::byte{3};
+        break;
+    case InjectKind::Command4:
+        datagram[discovery::kCommandOffset] = std::byte{4};
+        break;
+    case InjectKind::Short12:
+        datagram.resize(discovery::kMarkerSize);
+        break;
+    case InjectKind::ShortReply:
+        datagram.resize(kShortReplyBytes);
+        break;
+    case InjectKind::Oversize:
+        datagram.resize(kOversizeBytes, kJunkByte);
+        break;
+    case InjectKind::UnknownClass:
+    case InjectKind::Duplicate:
+        break;
+    }
+    return datagram;
+}
+
+} // namespace devsim

@@ -1,0 +1,44 @@
+#include "tools/devsim/log_sink.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace devsim {
+namespace {
+
+constexpr mode_t kLogFileMode = 0644;
+
+} // namespace
+
+bool LogSink::Open(const std::optional<std::string>& path, std::string& error) {
+    if (!path)
+        return true;
+    m_file = UniqueFd(
+        open(path->c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_APPEND | O_CLOEXEC, kLogFileMode));
+    if (!m_file) {
+        error = *path + ": " + std::strerror(errno);
+        return false;
+    }
+    return true;
+}
+
+void LogSink::Write(std::string_view line) {
+    std::string text(line);
+    text.push_back('\n');
+    const int fd = m_file ? m_file.Get() : STDERR_FILENO;
+    std::size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t written = write(fd, text.data() + done, text.size() - done);
+        if (written < 0 && errno == EINTR)
+            continue;
+        // A log that cannot be written must not stop the devices answering.
+        if (written <= 0)
+            return;
+        done += static_cast<std::size_t>(written);
+    }
+}
+
+} // namespace devsim

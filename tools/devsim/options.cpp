@@ -1,0 +1,240 @@
+#include "tools/devsim/options.h"
+
+#include "tools/devsim/device.h"
+#include "tools/devsim/device_fields.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <functional>
+#include <type_traits>
+
+namespace devsim {
+namespace {
+
+template <typename T> std::optional<T> ParseUnsigned(std::string_view text, T max) {
+    // A signed T would let "-5" through.
+    static_assert(std::is_unsigned_v<T>);
+    T value{};
+    const char* end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    if (text.empty() || ec != std::errc{} || ptr != end || value > max)
+        return std::nullopt;
+    return value;
+}
+
+// Applies one option's value; returns an error text, empty on success.
+using Setter = std::function<std::string(Options&, std::string_view)>;
+
+struct OptionRule {
+    std::string_view name;
+    Setter set;
+};
+
+std::string SetAddress(std::uint32_t& target, std::string_view name, std::string_view value) {
+    const auto address = ParseDottedAddress(value);
+    if (!address)
+        return std::string(name) + ": '" + std::string(value) + "' is not a dotted IPv4 address";
+    target = *address;
+    return {};
+}
+
+const std::array<OptionRule, 11>& Rules() {
+    static const std::array<OptionRule, 11> rules = {{
+        {"--devices",
+         [](Options& o, std::string_view v) {
+             o.devicesFile = std::string(v);
+             return std::string();
+         }},
+        {"--count",
+         [](Options& o, std::string_view v) {
+             const auto count = ParseUnsigned<std::size_t>(v, kMaxDevices);
+             if (!count || *count < kMinDevices)
+                 return "--count: '" + std::string(v) + "' is not a number from " +
+                        std::to_string(kMinDevices) + " to " + std::to_string(kMaxDevices);
+             o.count = *count;
+             return std::string();
+         }},
+        {"--subnet",
+         [](Options& o, std::string_view v) { return SetAddress(o.subnet, "--subnet", v); }},
+        {"--interface",
+         [](Options& o, std::string_view v) {
+             std::uint32_t address = 0;
+             std::string error = SetAddress(address, "--interface", v);
+             if (error.empty())
+                 o.interfaceAddress = address;
+             return error;
+         }},
+        {"--spread-ms",
+         [](Options& o, std::string_view v) {
+             const auto spread =
+                 ParseUnsigned<std::uint64_t>(v, static_cast<std::uint64_t>(kMaxSpread.count()));
+             if (!spread)
+                 return "--spread-ms: '" + std::string(v) + "' is not a number from 0 to " +
+                        std::to_string(kMaxSpread.count());
+             o.spread = std::chrono::milliseconds(static_cast<std::int64_t>(*spread));
+             return std::string();
+         }},
+        {"--seed",
+         [](Options& o, std::string_view v) {
+             const auto seed = ParseUnsigned<std::uint64_t>(v, UINT64_MAX);
+             if (!seed)
+                 return "--seed: '" + std::string(v) + "' is not an unsigned 64-bit number";
+             o.seed = *seed;
+             return std::string();
+         }},
+        {"--dhcp-base",
+         [](Options& o, std::string_view v) { return SetAddress(o.dhcpBase, "--dhcp-base", v); }},
+        {"--inject",
+         [](Options& o, std::string_view v) {
+             std::string error;
+             auto kinds = ParseInjectList(v, error);
+             if (!kinds)
+                 return "--inject: " + error;
+             o.inject = std::move(*kinds);
+             return std::string();
+         }},
+        {"--log",
+         [](Options& o, std::string_view v) {
+             o.logFile = std::string(v);
+             return std::string();
+         }},
+        {"--ready-file",
+         [](Options& o, std::string_view v) {
+             o.readyFile = std::string(v);
+             return std::string();
+         }},
+        {"--exit-after-requests",
+         [](Options& o, std::string_view v) {
+             const auto count = ParseUnsigned<std::size_t>(v, SIZE_MAX);
+             if (!count || *count == 0)
+                 return "--exit-after-requests: '" + std::string(v) + "' is not a positive number";
+             o.exitAfterRequests = *count;
+             return std::string();
+         }},
+    }};
+    return rules;
+}
+
+// Cross-option rules, once every option is known.
+std::string CheckCombination(const Options& o, bool subnetGiven) {
+    if (o.devicesFile && o.count)
+        return "give either --devices or --count, not both";
+    if (!o.devicesFile && !o.count)
+        return "give --devices FILE or --count N";
+    if (subnetGiven && !o.count)
+        return "--subnet goes with --count";
+    if (o.devicesFile && o.devicesFile->empty())
+        return "--devices: empty file name";
+    return {};
+}
+
+} // namespace
+
+OptionsResult ParseOptions(std::span<const std::string_view> args) {
+    OptionsResult result;
+    std::vector<std::string_view> seen;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        std::string_view arg = args[i];
+        if (arg == "--help" || arg == "-h") {
+            result.options.help = true;
+            return result;
+        }
+        std::string_view value;
+        bool hasValue = false;
+        if (const auto equals = arg.find('='); equals != std::string_view::npos) {
+            value = arg.substr(equals + 1);
+            arg = arg.substr(0, equals);
+            hasValue = true;
+        }
+        const auto& rules = Rules();
+        const auto rule = std::find_if(rules.begin(), rules.end(),
+                                       [&](const OptionRule& r) { return r.name == arg; });
+        if (rule == rules.end()) {
+            result.error = "unknown option '" + std::string(args[i]) + "' (see --help)";
+            return result;
+        }
+        if (std::find(seen.begin(), seen.end(), rule->name) != seen.end()) {
+            result.error = std::string(rule->name) + " given twice";
+            return result;
+        }
+        seen.push_back(rule->name);
+        if (!hasValue) {
+            if (i + 1 == args.size()) {
+                result.error = std::string(rule->name) + " needs a value";
+                return result;
+            }
+            value = args[++i];
+        }
+        result.error = rule->set(result.options, value);
+        if (!result.error.empty())
+            return result;
+    }
+    const bool subnetGiven = std::find(seen.begin(), seen.end(), "--subnet") != seen.end();
+    result.error = CheckCombination(result.options, subnetGiven);
+    return result;
+}
+
+std::string UsageText() {
+    return R"(usage: devsim (--devices FILE | --count N [--subnet ADDR]) [options]
+
+Stands in for network video devices: answers discovery search requests on UDP 6789
+(multicast group 224.111.111.1 and the limited broadcast) with one search reply per
+device, and applies address-change requests. Run it inside a network namespace.
+
+Devices:
+  --devices FILE         one device per line, fields separated by '|':
+                         class | MAC | IP | name | HTTP port | RTSP port | DVS byte | model
+                         (see devices.sample.txt); a bad file exits with status 2
+  --count N              N generated devices (1 to 10000), the same list on every run
+  --subnet ADDR          generated devices take the host addresses after ADDR
+                         (default 10.77.1.0)
+
+Network:
+  --interface ADDR       join the multicast group on the interface with this address
+                         (default: every interface of the namespace)
+
+Answers:
+  --spread-ms N          each device answers after a random delay in [0, N) ms
+                         (default 0: all at once, as fast as the socket takes them)
+  --seed N               seed of those delays (default 1)
+  --dhcp-base ADDR       first address handed to a device switched to DHCP
+                         (default 10.77.200.1); later ones take the next free address
+  --inject KIND[,KIND]   after every answer burst also send faulty datagrams, each
+                         naming a device of its own ("injected KIND"), or "all":
+                           bad-marker     whole reply, marker byte 11 not zero
+                           command0       whole reply, command byte 0
+                           command2       whole reply, command byte 2
+                           command3       whole reply, command byte 3
+                           command4       whole reply, command byte 4
+                           short12        the 12 marker bytes only
+                           short-reply    the first 100 bytes of a valid reply
+                           oversize       a valid reply and junk, 300 bytes
+                           unknown-class  a valid reply with class text "NVR"
+                           duplicate      the first device's IP text, another name
+
+Log and control:
+  --log FILE             write the log there instead of to standard error
+  --ready-file PATH      create PATH once the socket is bound and joined
+  --exit-after-requests N  exit once N search requests have been fully answered
+  --help                 this text
+
+Log lines (one per event, flushed at once; t = ms since start):
+  ready t= devices= port= group= interface= spread_ms= inject=
+  rx t= src=IP:PORT dst=IP len= cmd=(byte|none) hex=
+  tx t= burst= dst=IP:PORT replies= injected= dropped= retries= took=
+  addr t= src= target= result=applied mode=static ip= mask= gateway= mac=
+  addr t= src= target= result=applied mode=dhcp ip= mac=
+  addr t= src= target= result=ignored reason=
+  error t= what= errno=
+  summary t= rx= requests= address_changes= bursts= replies= injected= dropped=
+          retries= pending=
+Texts from the network are written with bytes outside '!'..'~' and '%' as %HH.
+
+Exit status: 0 after SIGTERM, SIGINT or --exit-after-requests; 2 for a bad command
+line, a bad device file, or a log or ready file that cannot be written; 1 when the
+socket or the event loop cannot be set up.
+)";
+}
+
+} // namespace devsim

@@ -1,0 +1,47 @@
+// The simulator's command line, checked completely before any socket or file is opened.
+#pragma once
+
+#include "tools/devsim/injection.h"
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace devsim {
+
+inline constexpr std::uint32_t kDefaultSubnet = 0x0A4D0100;   // 10.77.1.0
+inline constexpr std::uint32_t kDefaultDhcpBase = 0x0A4DC801; // 10.77.200.1
+inline constexpr std::uint64_t kDefaultSeed = 1;
+inline constexpr std::chrono::milliseconds kMaxSpread{60000};
+
+struct Options {
+    std::optional<std::string> devicesFile;
+    std::optional<std::size_t> count;
+    std::uint32_t subnet = kDefaultSubnet;
+    std::optional<std::uint32_t> interfaceAddress;
+    std::chrono::milliseconds spread{0};
+    std::uint64_t seed = kDefaultSeed;
+    std::uint32_t dhcpBase = kDefaultDhcpBase;
+    std::vector<InjectKind> inject;
+    std::optional<std::string> logFile;
+    std::optional<std::string> readyFile;
+    std::optional<std::size_t> exitAfterRequests;
+    bool help = false;
+};
+
+struct OptionsResult {
+    Options options;
+    // Empty when the command line is sound.
+    std::string error;
+};
+
+// `args` excludes the program name. Accepts "--name VALUE" and "--name=VALUE".
+[[nodiscard]] OptionsResult ParseOptions(std::span<const std::string_view> args);
+[[nodiscard]] std::string UsageText();
+
+} // namespace devsim

@@ -1,0 +1,93 @@
+#include "tools/devsim/reply_scheduler.h"
+
+#include "tools/devsim/replies.h"
+
+#include <algorithm>
+
+namespace devsim {
+
+ReplyScheduler::ReplyScheduler(const DeviceTable& table, SchedulerSettings settings)
+    : m_table(table), m_settings(std::move(settings)), m_random(m_settings.seed) {}
+
+void ReplyScheduler::Push(Clock::time_point due, std::uint64_t burst, bool injected,
+                          std::size_t index) {
+    m_queue.push(Entry{due, m_nextSequence++, burst, injected, index});
+}
+
+std::uint64_t ReplyScheduler::ScheduleBurst(Endpoint requester, Clock::time_point now) {
+    const std::uint64_t id = m_nextBurst++;
+    Burst& burst = m_bursts[id];
+    burst.report.id = id;
+    burst.report.requester = requester;
+    burst.start = now;
+    for (InjectKind kind : m_settings.inject)
+        burst.injected.push_back(BuildInjected(kind, m_table));
+    burst.remaining = m_table.size() + burst.injected.size();
+
+    const auto spread = m_settings.spread.count();
+    std::uniform_int_distribution<std::int64_t> delay(0, std::max<std::int64_t>(spread - 1, 0));
+    for (std::size_t i = 0; i < m_table.size(); ++i) {
+        const auto due = spread > 0 ? now + std::chrono::microseconds(delay(m_random)) : now;
+        Push(due, id, false, i);
+    }
+    // After every device has answered, so that a duplicate arrives second.
+    for (std::size_t i = 0; i < burst.injected.size(); ++i)
+        Push(now + m_settings.spread, id, true, i);
+    return id;
+}
+
+std::vector<BurstReport> ReplyScheduler::Pump(Clock::time_point now, DatagramSender& sender) {
+    std::vector<BurstReport> finished;
+    if (m_retryAt && now < *m_retryAt)
+        return finished;
+    m_retryAt.reset();
+
+    for (std::size_t sends = 0; sends < kMaxSendsPerPump && !m_queue.empty(); ++sends) {
+        const Entry entry = m_queue.top();
+        if (entry.due > now)
+            break;
+        Burst& burst = m_bursts.at(entry.burst);
+        SendStatus status = SendStatus::Failed;
+        if (entry.injected) {
+            status = sender.Send(burst.injected[entry.index], burst.report.requester);
+        } else {
+            const discovery::ReplyRecord reply = BuildReply(m_table[entry.index]);
+            status = sender.Send(reply, burst.report.requester);
+        }
+
+        if (status == SendStatus::Busy) {
+            if (!m_busySince)
+                m_busySince = now;
+            if (now - *m_busySince < kBusyGiveUp) {
+                ++burst.report.retries;
+                m_retryAt = now + kBusyRetryDelay;
+                break;
+            }
+        } else if (status == SendStatus::Sent) {
+            m_busySince.reset();
+        }
+
+        m_queue.pop();
+        if (status != SendStatus::Sent)
+            ++burst.report.dropped;
+        else if (entry.injected)
+            ++burst.report.injected;
+        else
+            ++burst.report.replies;
+        if (--burst.remaining == 0) {
+            burst.report.took = now - burst.start;
+            finished.push_back(burst.report);
+            m_bursts.erase(entry.burst);
+        }
+    }
+    return finished;
+}
+
+std::optional<Clock::time_point> ReplyScheduler::NextWake() const {
+    if (m_queue.empty())
+        return std::nullopt;
+    const Clock::time_point due = m_queue.top().due;
+    return m_retryAt ? std::max(due, *m_retryAt) : due;
+}
+
+} // namespace devsim
