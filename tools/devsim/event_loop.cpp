@@ -87,11 +87,11 @@ void EventLoop::CancelTimer(TimerId id) {
 }
 
 void EventLoop::ArmTimer() {
-    itimerspec spec{};
+    itimerspec deadline{};
     if (!m_timers.empty())
-        spec.it_value = ToTimespec(m_timers.begin()->first.first.time_since_epoch());
+        deadline.it_value = ToTimespec(m_timers.begin()->first.first.time_since_epoch());
     // An all-zero it_value disarms the timer, which is what an empty list wants.
-    timerfd_settime(m_timer.Get(), TFD_TIMER_ABSTIME, &spec, nullptr);
+    timerfd_settime(m_timer.Get(), TFD_TIMER_ABSTIME, &deadline, nullptr);
 }
 
 void EventLoop::RunDueTimers() {
