@@ -9,8 +9,11 @@ build_native() {
         ninja -C "$SEARCH_ROOT/build/$name"
 }
 
+# The Windows tests that need simulated devices run the native device simulator, so the native
+# build comes first.
 build_windows() {
     cmake -G Ninja -S "$SEARCH_ROOT" -B "$SEARCH_ROOT/build/windows" -DCMAKE_BUILD_TYPE=Release \
-        -DCMAKE_TOOLCHAIN_FILE="$SEARCH_ROOT/cmake/mingw-w64-x86_64.cmake" >/dev/null &&
+        -DCMAKE_TOOLCHAIN_FILE="$SEARCH_ROOT/cmake/mingw-w64-x86_64.cmake" \
+        -DSEARCH_DEVSIM="$SEARCH_ROOT/build/native/tools/devsim/devsim" >/dev/null &&
         ninja -C "$SEARCH_ROOT/build/windows"
 }
