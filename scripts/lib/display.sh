@@ -13,13 +13,17 @@ display_start() {
         [ -e "/tmp/.X11-unix/X$n" ] && break
         sleep 0.05
     done
-    twm >/dev/null 2>&1 &
+    # Without these, twm asks the user to place each new window and grabs the server meanwhile.
+    DISPLAY_TWMRC=$(mktemp /tmp/search-twmrc.XXXXXX)
+    printf 'RandomPlacement\nUsePPosition "on"\nNoGrabServer\n' >"$DISPLAY_TWMRC"
+    twm -f "$DISPLAY_TWMRC" >/dev/null 2>&1 &
     DISPLAY_WM_PID=$!
 }
 
 display_stop() {
     [ -n "${DISPLAY_WM_PID:-}" ] && kill "$DISPLAY_WM_PID" 2>/dev/null
     [ -n "${DISPLAY_XVFB_PID:-}" ] && kill "$DISPLAY_XVFB_PID" 2>/dev/null
-    DISPLAY_WM_PID= DISPLAY_XVFB_PID=
+    [ -n "${DISPLAY_TWMRC:-}" ] && rm -f "$DISPLAY_TWMRC"
+    DISPLAY_WM_PID= DISPLAY_XVFB_PID= DISPLAY_TWMRC=
     return 0
 }
