@@ -1,0 +1,65 @@
+// CWinApp: registration of the application object and the entry that runs it.
+#include "framework/win_app.h"
+
+#include "framework/command_line.h"
+
+#include <cassert>
+#include <cwchar>
+
+namespace {
+
+CWinApp* g_application = nullptr;
+
+// The module's full path, however long; empty when it cannot be read.
+std::wstring ModuleFilePath(HINSTANCE instance) {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        // Returns the characters copied; a result equal to the size means it was cut short.
+        const DWORD copied =
+            ::GetModuleFileNameW(instance, path.data(), static_cast<DWORD>(path.size()));
+        if (copied == 0) {
+            return {};
+        }
+        if (copied < path.size()) {
+            path.resize(copied);
+            return path;
+        }
+        path.resize(path.size() * 2);
+    }
+}
+
+} // namespace
+
+CWinApp::CWinApp() {
+    assert(g_application == nullptr && "only one application object may exist at a time");
+    g_application = this;
+}
+
+CWinApp::~CWinApp() {
+    if (g_application == this) {
+        g_application = nullptr;
+    }
+}
+
+BOOL CWinApp::InitInstance() {
+    return TRUE;
+}
+
+CWinApp* GetApp() {
+    return g_application;
+}
+
+int RunApplication(HINSTANCE instance) {
+    CWinApp* app = GetApp();
+    if (app == nullptr) {
+        return 1;
+    }
+    app->m_hInstance = instance;
+    // GetCommandLineW never fails; its buffer belongs to the process.
+    const wchar_t* commandLine = ::GetCommandLineW();
+    app->m_lpCmdLine =
+        framework::ArgumentsAfterProgramName({commandLine, std::wcslen(commandLine)}).data();
+    app->m_strProfilePath = ProfilePathForProgram(ModuleFilePath(instance));
+    app->InitInstance();
+    return 0;
+}
