@@ -1,0 +1,61 @@
+// Resource ids of Search.rc: dialog templates, controls, strings and the icon.
+// Plain #defines, since the resource compiler reads this file too.
+#pragma once
+
+// Application icon.
+#define IDI_SEARCH 128
+
+// Dialog templates.
+#define IDD_SEARCH_DIALOG 102
+#define IDD_IP_CONFIG 130
+#define IDD_WIFI_CONFIG 131
+
+// String table: list column headers, messages of the IP page and the probe, tab labels.
+#define IDS_COLUMN_INDEX 129
+#define IDS_COLUMN_MODEL 130
+#define IDS_COLUMN_DEVICE_NAME 131
+#define IDS_COLUMN_HTTP_PORT 132
+#define IDS_COLUMN_RTSP_PORT 133
+#define IDS_COLUMN_MAC 134
+#define IDS_ADDRESS_AVAILABLE 135
+#define IDS_ADDRESS_IN_USE 136
+#define IDS_GATEWAY_OTHER_SEGMENT 137
+#define IDS_INVALID_ADDRESS 138
+#define IDS_TAB_IP_CONFIG 139
+#define IDS_TAB_WIFI_CONFIG 140
+
+// Main search window (template 102).
+#define IDC_DEVICE_LIST 1000
+#define IDC_SEARCH 1001
+#define IDC_ADD 1002
+#define IDC_OPEN_WEB 1003
+#define IDC_PAGE_TABS 1031
+
+// IP address configuration page (template 130).
+#define IDC_MODIFY_IP 1004
+#define IDC_NEW_IP 1005
+#define IDC_SUBNET_MASK 1006
+#define IDC_GATEWAY 1007
+#define IDC_ORIGINAL_IP 1008
+#define IDC_USE_DHCP 1009
+#define IDC_PING 1010
+#define IDC_ORIGINAL_IP_LABEL 1011
+#define IDC_NEW_IP_LABEL 1012
+#define IDC_SUBNET_MASK_LABEL 1013
+#define IDC_GATEWAY_LABEL 1014
+
+// Wi-Fi configuration page (template 131).
+#define IDC_ENABLE_WIFI 1017
+#define IDC_SSID_LABEL 1018
+#define IDC_SSID 1019
+#define IDC_SECURITY_MODE_LABEL 1020
+#define IDC_SECURITY_MODE 1021
+#define IDC_WEP_KEY_INDEX_LABEL 1022
+#define IDC_WEP_KEY_INDEX 1023
+#define IDC_SCAN 1025
+#define IDC_KEY_LABEL 1026
+#define IDC_SELECT 1027
+#define IDC_KEY 1028
+#define IDC_DELETE 1029
+#define IDC_SAVE 1030
+#define IDC_NETWORK_LIST 1034
