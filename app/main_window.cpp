@@ -1,0 +1,197 @@
+// CKQ_ScanfDlg: construction, message dispatch, the operator's actions and the close rules.
+#include "app/main_window.h"
+
+#include "app/application.h"
+#include "app/client_handoff.h"
+#include "app/list_selection.h"
+#include "app/window_layout.h"
+#include "discovery/device_rows.h"
+#include "discovery/ip_text.h"
+#include "discovery/winsock_network.h"
+#include "framework/data_exchange.h"
+#include "framework/paint_dc.h"
+#include "resources/resource.h"
+
+CKQ_ScanfDlg::CKQ_ScanfDlg()
+    : CKQ_ScanfDlg(nullptr, std::make_unique<discovery::WinsockNetwork>()) {}
+
+CKQ_ScanfDlg::CKQ_ScanfDlg(discovery::DatagramNetwork& network) : CKQ_ScanfDlg(&network, nullptr) {}
+
+CKQ_ScanfDlg::CKQ_ScanfDlg(discovery::DatagramNetwork* network,
+                           std::unique_ptr<discovery::DatagramNetwork> ownNetwork)
+    : CDialog(IDD_SEARCH_DIALOG),
+      // Null when the module has no such icon; the window then keeps the class icon.
+      m_hIcon(::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_SEARCH))),
+      m_ownNetwork(std::move(ownNetwork)),
+      m_discovery(network != nullptr ? *network : *m_ownNetwork,
+                  [this](const discovery::ReplyRecord* queued) {
+                      // Runs on the receiver thread; the record is only an identity here.
+                      ::PostMessageW(m_replyWindow.load(), WM_DEVICE_REPLY,
+                                     reinterpret_cast<WPARAM>(queued), 0);
+                  }) {}
+
+INT_PTR CKQ_ScanfDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_DEVICE_REPLY) {
+        // One queued record per message, whatever the parameters say.
+        discovery::AddDeviceFromReply(m_discovery, m_list);
+        ::SetWindowLongPtrW(m_hWnd, DWLP_MSGRESULT, 1);
+        return TRUE;
+    }
+    if (message == WM_CLOSE_SEARCH) {
+        const CKQ_ScanfApp* app = GetSearchApp();
+        if (app != nullptr && app->m_bSoftMode == 1) {
+            RunCloseSequence();
+        }
+        // Obeyed or not, the message still gets the default handling.
+    }
+    return CDialog::WindowProc(message, wParam, lParam);
+}
+
+INT_PTR CKQ_ScanfDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_PAINT:
+        return OnPaint() ? TRUE : CDialog::OnMessage(message, wParam, lParam);
+    case WM_QUERYDRAGICON:
+        // One of the messages whose dialog-procedure return value is the result itself.
+        return reinterpret_cast<INT_PTR>(m_hIcon);
+    default:
+        return CDialog::OnMessage(message, wParam, lParam);
+    }
+}
+
+void CKQ_ScanfDlg::DoDataExchange(CDataExchange* pDX) {
+    CDialog::DoDataExchange(pDX);
+    DDX_Control(pDX, IDC_DEVICE_LIST, m_list);
+    DDX_Control(pDX, IDC_PAGE_TABS, m_tabs);
+}
+
+bool CKQ_ScanfDlg::OnCommand(UINT id, UINT code, HWND control) {
+    if (code == BN_CLICKED) {
+        switch (id) {
+        case IDC_SEARCH:
+            SendSearch();
+            return true;
+        case IDC_ADD:
+            HandOffToClient();
+            return true;
+        case IDC_OPEN_WEB:
+            OpenSelectedWebPages();
+            return true;
+        default:
+            break;
+        }
+    }
+    return CDialog::OnCommand(id, code, control);
+}
+
+bool CKQ_ScanfDlg::OnNotify(UINT id, NMHDR* header, LRESULT& result) {
+    if (id == IDC_DEVICE_LIST && header->code == NM_DBLCLK) {
+        OpenWebPageUnderCursor();
+        result = 0;
+        return true;
+    }
+    if (id == IDC_DEVICE_LIST && header->code == NM_CLICK) {
+        SelectDeviceRow();
+        result = 0;
+        return true;
+    }
+    if (id == IDC_PAGE_TABS && header->code == NM_CLICK) {
+        ShowSelectedPage();
+        result = 0;
+        return true;
+    }
+    return CDialog::OnNotify(id, header, result);
+}
+
+// Enter arrives as IDOK (template 102 has no default push button): it searches and never
+// ends the window.
+void CKQ_ScanfDlg::OnOK() {
+    SendSearch();
+}
+
+// Escape arrives as IDCANCEL; the window stays open.
+void CKQ_ScanfDlg::OnCancel() {}
+
+bool CKQ_ScanfDlg::OnClose() {
+    RunCloseSequence();
+    return true;
+}
+
+// The close sequence has stopped discovery already; this covers a window ended any other way,
+// so that Winsock is never cleaned up under a running receiver.
+void CKQ_ScanfDlg::OnDestroy() {
+    m_discovery.StopDiscovery();
+    CDialog::OnDestroy();
+}
+
+void CKQ_ScanfDlg::SendSearch() {
+    discovery::ClearDeviceRows(m_list);
+    m_discovery.SendSearch();
+}
+
+void CKQ_ScanfDlg::HandOffToClient() {
+    app::HandOffToClient(m_list, m_list);
+}
+
+void CKQ_ScanfDlg::OpenDeviceWebPage(int row) {
+    const std::wstring address =
+        app::DeviceWebAddress(m_list.RowText(row, discovery::kAddressColumn),
+                              m_list.RowText(row, discovery::kHttpPortColumn));
+    // The shell's failure to open the page is not reported.
+    m_pfnOpenUrl(nullptr, nullptr, address.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+void CKQ_ScanfDlg::OpenSelectedWebPages() {
+    for (const int row : app::SelectedRows(m_list)) {
+        OpenDeviceWebPage(row);
+    }
+}
+
+void CKQ_ScanfDlg::OpenWebPageUnderCursor() {
+    const int row = app::RowUnderCursor(m_list);
+    if (row >= 0) {
+        OpenDeviceWebPage(row);
+    }
+}
+
+// Updates the IP page whether or not it is the page shown.
+void CKQ_ScanfDlg::SelectDeviceRow() {
+    const int row = app::RowUnderCursor(m_list);
+    if (row >= 0) {
+        m_ipPage.SetOriginalIP(
+            discovery::ParseIPv4Text(m_list.RowText(row, discovery::kAddressColumn)));
+    }
+}
+
+// Only a click switches pages: a selection changed with the keyboard leaves them as they are.
+void CKQ_ScanfDlg::ShowSelectedPage() {
+    if (m_tabs.GetCurSel() == 0) {
+        ::ShowWindow(m_ipPage, SW_SHOW);
+        ::ShowWindow(m_wifiPage, SW_HIDE);
+        return;
+    }
+    ::ShowWindow(m_ipPage, SW_HIDE);
+    ::ShowWindow(m_wifiPage, SW_SHOW);
+    m_wifiPage.ReadDeviceSettings();
+}
+
+// The one way the window ends: discovery has to be stopped before the dialog ends, since the
+// application cleans Winsock up right after.
+void CKQ_ScanfDlg::RunCloseSequence() {
+    m_discovery.StopDiscovery();
+    CDialog::OnCancel();
+}
+
+bool CKQ_ScanfDlg::OnPaint() {
+    if (!IsIconic()) {
+        return false;
+    }
+    CPaintDC dc(m_hWnd);
+    SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(static_cast<HDC>(dc)), 0);
+    RECT client{};
+    GetClientRect(&client);
+    const int x = (client.right - ::GetSystemMetrics(SM_CXICON) + 1) / 2;
+    const int y = (client.bottom - ::GetSystemMetrics(SM_CYICON) + 1) / 2;
+    ::DrawIcon(dc, x, y, m_hIcon);
+    return true;
+}

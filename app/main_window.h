@@ -1,0 +1,83 @@
+// CKQ_ScanfDlg: the main search window (template 102), the program's only top-level window,
+// run modally by the application object. It owns the discovery engine, the device list and
+// the two configuration pages under its tab strip.
+#pragma once
+
+#include "discovery/datagram_network.h"
+#include "discovery/discovery_engine.h"
+#include "framework/dialog.h"
+#include "framework/tab_ctrl.h"
+#include "ippage/ip_page.h"
+#include "listview/sort_list_ctrl.h"
+#include "wifi/wifi_page.h"
+
+#include <shellapi.h>
+
+#include <atomic>
+#include <memory>
+
+// Posted by the receiver thread for every queued reply (wParam the record, or 0 as a
+// reminder that records still wait; lParam 0). Each one makes at most one row.
+inline constexpr UINT WM_DEVICE_REPLY = WM_USER + 1;
+// Posted by another program to close the search window; obeyed only in soft mode.
+inline constexpr UINT WM_CLOSE_SEARCH = 6024;
+
+class CKQ_ScanfDlg : public CDialog {
+public:
+    // Searches over Windows sockets.
+    CKQ_ScanfDlg();
+    // Searches over `network`, which must outlive the window.
+    explicit CKQ_ScanfDlg(discovery::DatagramNetwork& network);
+
+protected:
+    using UrlOpener = HINSTANCE(WINAPI*)(HWND, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, INT);
+
+    INT_PTR WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void DoDataExchange(CDataExchange* pDX) override;
+    BOOL OnInitDialog() override;
+    bool OnCommand(UINT id, UINT code, HWND control) override;
+    bool OnNotify(UINT id, NMHDR* header, LRESULT& result) override;
+    void OnOK() override;
+    void OnCancel() override;
+    bool OnClose() override;
+    void OnDestroy() override;
+
+    // Shared icon from LoadIconW: the system owns it, nothing to destroy.
+    HICON m_hIcon;
+    CSortListCtrl m_list;
+    // The sockets' owner when the window searches over Windows sockets; null when given one.
+    std::unique_ptr<discovery::DatagramNetwork> m_ownNetwork;
+    // Where the receiver thread posts; written before the thread starts, read on it.
+    std::atomic<HWND> m_replyWindow{nullptr};
+    discovery::DiscoveryEngine m_discovery;
+    CWifiConfig m_wifiPage;
+    CIPConifg m_ipPage;
+    CTabCtrl m_tabs;
+    // Client y coordinate at which both pages begin; 0 until the window is initialised.
+    int m_nPageTop = 0;
+    // Opens a device's web page; the shell's default browser unless a test looks on.
+    UrlOpener m_pfnOpenUrl = &::ShellExecuteW;
+
+private:
+    CKQ_ScanfDlg(discovery::DatagramNetwork* network,
+                 std::unique_ptr<discovery::DatagramNetwork> ownNetwork);
+
+    // Initialisation steps, in the order OnInitDialog runs them.
+    void CreatePages();
+    void TranslateWindows();
+    void SetCaption();
+    void SetInitialSize();
+    void LayOutTabsAndPages();
+    void SetUpDeviceList();
+
+    void SendSearch();
+    void HandOffToClient();
+    void OpenDeviceWebPage(int row);
+    void OpenSelectedWebPages();
+    void OpenWebPageUnderCursor();
+    void SelectDeviceRow();
+    void ShowSelectedPage();
+    void RunCloseSequence();
+    bool OnPaint();
+};

@@ -1,0 +1,48 @@
+// The main window's layout rules and the web address of a device, as plain values so that
+// they can be checked without a window.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace app {
+
+inline constexpr int kWindowWidth = 760;
+inline constexpr int kLargestWindowHeight = 780;
+// Blanks on each side of a tab label; they widen the tabs of a strip without fixed-width tabs.
+inline constexpr int kTabLabelPadding = 42;
+inline constexpr int kTabStripHeight = 20;
+
+struct LayoutRect {
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+    friend bool operator==(const LayoutRect&, const LayoutRect&) = default;
+};
+
+struct LayoutSize {
+    int width = 0;
+    int height = 0;
+    friend bool operator==(const LayoutSize&, const LayoutSize&) = default;
+};
+
+// The window is never taller than the screen's full-screen client height.
+[[nodiscard]] int WindowHeight(int fullScreenClientHeight);
+
+// 42 blanks, the text, 42 blanks.
+[[nodiscard]] std::wstring TabLabel(std::wstring_view text);
+
+// `addBottom` is the Add button's bottom edge in client coordinates.
+[[nodiscard]] LayoutRect TabStripRect(int addBottom, int clientWidth);
+// Half the strip's width each (rounded down), 20 high.
+[[nodiscard]] LayoutSize TabItemSize(int clientWidth);
+// Client y coordinate at which both pages begin.
+[[nodiscard]] int PageTop(int addBottom);
+// Full client width, from the page top down to the client area's bottom.
+[[nodiscard]] LayoutRect PageRect(int pageTop, int clientWidth, int clientHeight);
+
+// "http://%s:%s" with the row's IP text and HTTP port text.
+[[nodiscard]] std::wstring DeviceWebAddress(std::wstring_view ipText, std::wstring_view httpPort);
+
+} // namespace app

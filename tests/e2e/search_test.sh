@@ -1,0 +1,197 @@
+#!/usr/bin/env bash
+# End-to-end search of Search.exe under Wine against the device simulator: after a click on
+# "Search" every device of the sample file that the tool knows appears once with all seven
+# texts, a click on the IP heading sorts the rows by address (again: the other way round) and
+# renumbers them, and a screenshot of the result is left in $SEARCH_ARTIFACTS/search.png.
+#
+# usage: search_test.sh SEARCH_EXE WIN_PROBE_EXE DEVSIM DEVICE_FILE
+# Runs inside ${SEARCH_NETNS_PREFIX}tool with WINEPREFIX (booted there) and DISPLAY set; the
+# simulator runs in ${SEARCH_NETNS_PREFIX}dev. Exit status 77 (skipped) without the run's
+# namespaces or without a simulator.
+set -u
+
+search_exe=$1
+probe_exe=$2
+devsim=$3
+device_file=$4
+readonly WM_CLOSE=16 LIST=1000 SEARCH_BUTTON=1001 IP_COLUMN=3
+
+fail() {
+    echo "e2e_search: FAIL: $*" >&2
+    exit 1
+}
+note() { echo "e2e_search: $*"; }
+
+if [ -z "${SEARCH_NETNS_PREFIX:-}" ] || [ -z "$devsim" ]; then
+    echo "skipped: needs the run's namespaces and the device simulator"
+    exit 77
+fi
+[ -n "${WINEPREFIX:-}" ] || fail "WINEPREFIX is not set"
+[ -n "${DISPLAY:-}" ] || fail "DISPLAY is not set"
+[ -f "$search_exe" ] || fail "no program at $search_exe"
+[ -f "$probe_exe" ] || fail "no probe at $probe_exe"
+[ -x "$devsim" ] || fail "no device simulator at $devsim"
+[ -f "$device_file" ] || fail "no device file at $device_file"
+# Wine's sockets live where its server was started; anywhere else the search would go out on
+# networks that are not this run's.
+here=$(ip netns identify $$ 2>/dev/null)
+[ "$here" = "${SEARCH_NETNS_PREFIX}tool" ] ||
+    fail "not inside namespace ${SEARCH_NETNS_PREFIX}tool (in '${here:-the root namespace}')"
+
+build_dir=${SEARCH_BUILD_DIR:-$(cd "$(dirname "$probe_exe")/../.." && pwd)}
+artifacts=${SEARCH_ARTIFACTS:-$build_dir/artifacts}
+mkdir -p "$artifacts" || fail "cannot create $artifacts"
+
+work=$(mktemp -d /tmp/search-e2e.XXXXXX) || fail "cannot create a work directory"
+program_dir=$work/program
+mkdir "$program_dir" && cp "$search_exe" "$program_dir/Search.exe" || fail "cannot copy Search.exe"
+
+search_pid=
+devsim_pid=
+cleanup() {
+    if [ -n "$search_pid" ] && kill -0 "$search_pid" 2>/dev/null; then
+        kill "$search_pid" 2>/dev/null
+        wait "$search_pid" 2>/dev/null
+    fi
+    if [ -n "$devsim_pid" ]; then
+        kill -TERM "$devsim_pid" 2>/dev/null
+        wait "$devsim_pid" 2>/dev/null
+    fi
+    rm -rf "$work"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+# The rows the device file implies, one per line without the index column: model column,
+# name, IP, HTTP port, RTSP port, MAC, tab-separated, in UTF-8. Devices whose class names
+# none of DVS, IPCAMERA and DECODER give no row. The file's 8-bit texts are Latin-1, which is
+# what the tool's ANSI code page makes of them.
+expected_rows() {
+    local line class mac ip name http rtsp dvs model f
+    local -a fields
+    while IFS= read -r line || [ -n "$line" ]; do
+        line=${line%$'\r'}
+        [[ -z "${line//[[:space:]]/}" || "$line" == \#* ]] && continue
+        line=${line//\\\\/$'\x02'}
+        line=${line//\\|/$'\x01'}
+        IFS='|' read -r -a fields <<<"$line"
+        for f in 0 1 2 3 4 5 6 7; do
+            local v=${fields[$f]:-}
+            v=${v#"${v%%[![:space:]]*}"}
+            v=${v%"${v##*[![:space:]]}"}
+            v=$(printf '%b' "$v")
+            v=${v//$'\x01'/|}
+            v=${v//$'\x02'/\\}
+            fields[$f]=$v
+        done
+        class=${fields[0]} mac=${fields[1]} ip=${fields[2]} name=${fields[3]}
+        http=${fields[4]} rtsp=${fields[5]} dvs=${fields[6]} model=${fields[7]}
+        [[ "$class" == *DVS* || "$class" == *IPCAMERA* || "$class" == *DECODER* ]] || continue
+        printf '%s %s\t%s\t%s\t%d\t%d\t%s\n' "$class" "$model" "$name" "$ip" "$http" "$rtsp" \
+            "${mac^^}"
+    done <"$device_file" | iconv -f ISO-8859-1 -t UTF-8
+}
+
+# ParseIPv4Text for well-formed dotted text: the four decimal groups as one number.
+ip_value() {
+    local IFS=.
+    local -a o
+    read -r -a o <<<"$1"
+    echo $(((10#${o[0]} & 255) << 24 | (10#${o[1]} & 255) << 16 | (10#${o[2]} & 255) << 8 |
+        (10#${o[3]} & 255)))
+}
+
+probe() {
+    timeout 120 wine "$probe_exe" --title Search --timeout-ms 30000 "$@"
+}
+
+# The list's rows as the probe prints them, without the "row" marker.
+list_rows() {
+    probe --list-rows "$LIST" >"$work/probe.out" || return 1
+    tr -d '\r' <"$work/probe.out" | sed -n 's/^row\t//p'
+}
+
+# Checks that the rows in $1 stand in address order ($2: "ascending" or "descending") and
+# that the index column counts 1..n from the top.
+check_sorted() {
+    local rows=$1 direction=$2 previous= i=0 index ip value
+    # Tab is a blank to read, so runs of tabs (empty texts) would merge: cut picks the columns.
+    while IFS=' ' read -r index ip; do
+        i=$((i + 1))
+        [ "$index" = "$i" ] || fail "$direction: row $i shows index '$index'"
+        value=$(ip_value "$ip")
+        if [ -n "$previous" ]; then
+            if [ "$direction" = ascending ]; then
+                [ "$value" -ge "$previous" ] || fail "$direction: $ip at row $i is out of order"
+            else
+                [ "$value" -le "$previous" ] || fail "$direction: $ip at row $i is out of order"
+            fi
+        fi
+        previous=$value
+    done < <(cut -f1,4 <<<"$rows" | tr '\t' ' ')
+    note "rows sorted by address, $direction, index 1..$i"
+}
+
+expected=$(expected_rows) || fail "cannot read $device_file"
+device_count=$(grep -c . <<<"$expected")
+note "the device file implies $device_count rows"
+
+# The simulator, in the device namespace; `ip netns exec` execs it, so $! is its pid.
+ip netns exec "${SEARCH_NETNS_PREFIX}dev" "$devsim" --devices "$device_file" \
+    --log "$work/devsim.log" --ready-file "$work/ready" 2>"$work/devsim.stderr" &
+devsim_pid=$!
+for i in $(seq 1 200); do
+    [ -e "$work/ready" ] && break
+    kill -0 "$devsim_pid" 2>/dev/null || break
+    sleep 0.05
+done
+[ -e "$work/ready" ] || fail "the device simulator did not get ready: $(cat "$work/devsim.stderr")"
+
+(cd "$program_dir" && exec wine Search.exe) &
+search_pid=$!
+note "started Search.exe (pid $search_pid)"
+
+probe --wait-visible --click "$SEARCH_BUTTON" --wait-rows "$LIST" "$device_count" ||
+    fail "the devices did not all appear"
+# Late or repeated answers must not add rows: the list holds still for a while.
+probe --expect-stay 1500 || fail "the window did not stay open"
+rows=$(list_rows) || fail "cannot read the rows"
+[ "$(grep -c . <<<"$rows")" -eq "$device_count" ] ||
+    fail "$(grep -c . <<<"$rows") rows, expected $device_count:"$'\n'"$rows"
+
+# Arrival order decides the index, so compare the other six texts as sets and the indexes
+# as 1..n.
+if ! diff <(LC_ALL=C sort <<<"$expected") <(cut -f2- <<<"$rows" | LC_ALL=C sort) \
+    >"$work/rows.diff"; then
+    fail "rows differ from the device file (< expected, > shown):"$'\n'"$(cat "$work/rows.diff")"
+fi
+diff <(seq 1 "$device_count") <(cut -f1 <<<"$rows" | sort -n) >/dev/null ||
+    fail "the index column is not 1..$device_count: $(cut -f1 <<<"$rows" | tr '\n' ' ')"
+note "all $device_count devices shown with their seven texts"
+
+requests=$(grep -c '^rx .*cmd=2' "$work/devsim.log")
+[ "$requests" -eq 4 ] ||
+    fail "the simulator saw $requests search requests, expected 4 (two per local address)"
+
+probe --click-heading "$LIST" "$IP_COLUMN" || fail "cannot click the IP heading"
+check_sorted "$(list_rows)" ascending
+shot="$artifacts/search.png"
+rm -f "$shot"
+timeout 60 import -window root "$shot" || fail "screenshot failed"
+[ -s "$shot" ] || fail "no screenshot at $shot"
+note "screenshot $shot"
+probe --click-heading "$LIST" "$IP_COLUMN" || fail "cannot click the IP heading again"
+check_sorted "$(list_rows)" descending
+
+probe --post "$WM_CLOSE" --expect-close || fail "the window did not close on WM_CLOSE"
+for i in $(seq 1 300); do
+    kill -0 "$search_pid" 2>/dev/null || break
+    sleep 0.1
+done
+kill -0 "$search_pid" 2>/dev/null && fail "Search.exe still running 30 s after its window closed"
+wait "$search_pid"
+code=$?
+search_pid=
+[ "$code" -eq 0 ] || fail "Search.exe ended with exit code $code"
+
+note "PASS"
