@@ -33,6 +33,9 @@ netns_create() {
     ip -n "${p}tool" link set vt2 up
     ip -n "${p}dev" link set vd2 up
     ip -n "${p}tool" route add default dev vt2 metric 100
+    # Replies to the second address must come in on its own interface: a socket bound to an
+    # interface's address does not see datagrams for it that arrive on another interface.
+    ip -n "${p}dev" route add "${NETNS_TOOL_ADDRESSES[1]}/32" dev vd2
     ip -n "${p}dev" addr add "$NETNS_DEVICE_ADDRESS/16" dev vd
     local side
     for side in tool:vt dev:vd; do

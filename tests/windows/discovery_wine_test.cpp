@@ -1,0 +1,387 @@
+// Discovery on real Winsock sockets under Wine against the device simulator: what the search
+// burst puts on the wire, how replies become rows of a real list view, and what a read failure
+// and a stop while replies stream in leave behind. Each case is started by with_devsim.sh with a
+// simulator of its own; the simulator's log is the witness of what went out.
+#include "tests/windows/discovery_wine_devsim_log.h"
+#include "tests/windows/discovery_wine_pump.h"
+#include "tests/windows/discovery_wine_window.h"
+
+#include "discovery/datagram.h"
+#include "discovery/discovery_engine.h"
+#include "discovery/winsock_network.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace discovery_wine {
+namespace {
+
+using namespace std::chrono_literals;
+using discovery::kInvalidSocket;
+using discovery::SocketEntry;
+using discovery::SocketHandle;
+
+// The tool namespace's two addresses, in the order the host lists them.
+constexpr std::uint32_t kFirstToolAddress = 0x0A4D0001;  // 10.77.0.1 on veth vt
+constexpr std::uint32_t kSecondToolAddress = 0x0A4D0002; // 10.77.0.2 on veth vt2
+constexpr auto kDeadline = 15s;
+// The 50 ms pause between the two copies, less what the clocks and the scheduler may take.
+constexpr double kLeastCopyGapMs = 45.0;
+
+// The row each line of devsim_devices.txt must give, in file order.
+struct ExpectedRow {
+    std::array<std::wstring, discovery::kColumnCount> texts;
+    std::uint32_t deviceWord;
+};
+
+const std::vector<ExpectedRow>& FileRows() {
+    static const std::vector<ExpectedRow> rows = {
+        {{L"1", L"IPCAMERA VX-200", L"Lobby camera", L"10.77.0.21", L"80", L"554",
+          L"02:4B:00:00:00:15"},
+         141872},
+        {{L"2", L"IPCAMERA ", L"Front gate", L"10.77.0.22", L"8080", L"8554", L"02:4B:0A:BC:DE:F0"},
+         2189872},
+        {{L"3", L"DVS DR-0404", L"Recorder A", L"10.77.0.30", L"81", L"554", L"02:4B:00:00:00:1E"},
+         141844},
+        {{L"4", L"DVS-IPCAM HY-2", L"Hybrid unit", L"10.77.0.34", L"80", L"554",
+          L"02:4B:00:00:00:22"},
+         142079},
+        {{L"5", L"DECODER WD-4", L"Video wall", L"10.77.0.36", L"65535", L"554",
+          L"02:4B:00:00:00:24"},
+         141888},
+        {{L"6", L"IPCAMERA VX-200", L"Zero-padded", L"10.77.001.010", L"80", L"554",
+          L"02:4B:00:00:01:0B"},
+         141872},
+        {{L"7", L"IPCAMERA LONG-MODEL-NAME-FILLS-31-BYTES!",
+          L"Perimeter camera with a very long name that fills all 63 bytes.", L"10.77.1.10", L"80",
+          L"554", L"02:4B:00:00:01:0A"},
+         141872},
+        {{L"8", L"IPCAMERA VX-410P", L"", L"10.77.1.13", L"-1", L"16777770", L"02:4B:00:00:01:0D"},
+         141872},
+    };
+    return rows;
+}
+
+// The simulator's "short-reply" datagram: the first 100 bytes of a reply from 10.77.254.7
+// (class IPCAMERA, MAC 02:ee:00:00:00:07, name "injected short-reply"). The record is filled
+// with zeros past byte 99, so the name keeps its first 10 bytes (offsets 90 to 99), both ports
+// and the DVS byte read 0 and the model is empty.
+const ExpectedRow kShortReplyRow = {
+    {L"9", L"IPCAMERA ", L"injected s", L"10.77.254.7", L"0", L"0", L"02:EE:00:00:00:07"}, 48};
+
+// The bytes of a search request sent from `sender`, as the simulator logs them.
+std::string SearchRequestHex(const std::string& sender) {
+    std::array<unsigned char, 256> bytes{};
+    const std::string marker = "quarnelvist"; // byte 11 stays zero
+    std::copy(marker.begin(), marker.end(), bytes.begin());
+    bytes[12] = 2; // search request
+    std::copy(sender.begin(), sender.end(), bytes.begin() + 13);
+    std::string hex;
+    for (unsigned char b : bytes) {
+        char pair[3];
+        std::snprintf(pair, sizeof pair, "%02x", b);
+        hex += pair;
+    }
+    return hex;
+}
+
+// Where a socket is bound, written as the simulator writes a source: "IP:PORT".
+std::string BoundEndpoint(SocketHandle socket) {
+    sockaddr_in bound{};
+    int length = sizeof bound;
+    if (::getsockname(static_cast<SOCKET>(socket), reinterpret_cast<sockaddr*>(&bound), &length) !=
+        0)
+        return "getsockname failed: " + std::to_string(::WSAGetLastError());
+    return discovery::FormatIPv4(ntohl(bound.sin_addr.s_addr)) + ":" +
+           std::to_string(ntohs(bound.sin_port));
+}
+
+std::string Endpoints(const std::vector<RxLine>& lines, std::size_t first, std::size_t count) {
+    std::string text;
+    for (std::size_t i = first; i < first + count && i < lines.size(); ++i)
+        text += lines[i].source + " ";
+    return text;
+}
+
+// The window, its list, the real sockets and the engine, wired as the main window wires them.
+class WineDiscoveryTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        // Without the simulator's namespace pair this program must not search at all.
+        const auto path = DevsimLogPath();
+        if (!path)
+            GTEST_SKIP() << "needs the device simulator: run through with_devsim.sh";
+        m_logPath = *path;
+        ASSERT_TRUE(winsock.Started()) << "WSAStartup(2.2) failed";
+        ASSERT_NE(nullptr, window.Handle());
+        ASSERT_NE(nullptr, window.List());
+        ASSERT_EQ(discovery::kColumnCount, window.Rows().ColumnCount());
+        window.Attach(&engine);
+        engine.Start();
+    }
+
+    void TearDown() override {
+        engine.StopDiscovery();
+        window.Attach(nullptr);
+    }
+
+    // What the main window runs for "Search": the rows go first, then the burst.
+    void Search() {
+        discovery::ClearDeviceRows(window.Rows());
+        engine.SendSearch();
+    }
+
+    DevsimLog Log() const { return ReadDevsimLog(m_logPath); }
+
+    // Waits until the simulator has answered `requests` search requests in all.
+    bool WaitForBursts(int requests) {
+        return PumpUntil([&] { return Log().bursts >= requests; }, kDeadline, 20ms);
+    }
+
+    // True when no live socket holds an unread datagram.
+    bool SocketsEmpty() const {
+        for (const SocketEntry& entry : engine.SocketTable()) {
+            if (entry.socket == kInvalidSocket)
+                continue;
+            u_long waiting = 0;
+            if (::ioctlsocket(static_cast<SOCKET>(entry.socket), FIONREAD, &waiting) != 0 ||
+                waiting != 0)
+                return false;
+        }
+        return true;
+    }
+
+    // Waits until every datagram the sockets received has been read and every record it gave
+    // has been handled by the window. Call it once the simulator has sent everything.
+    bool WaitUntilDrained() {
+        return PumpUntil(
+            [&] {
+                if (!SocketsEmpty())
+                    return false;
+                // The receiver reads and posts under socketLock, which SocketTable takes: a read
+                // that emptied a socket has posted its message by the time this returns.
+                (void)engine.SocketTable();
+                MSG msg;
+                while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+                    ::DispatchMessageW(&msg);
+                return SocketsEmpty() && engine.QueuedReplies() == 0;
+            },
+            kDeadline);
+    }
+
+    int RowCount() const {
+        return static_cast<int>(::SendMessageW(window.List(), LVM_GETITEMCOUNT, 0, 0));
+    }
+
+    // Read straight from the list view, not through the code under test.
+    std::wstring ListText(int row, int column) const {
+        std::array<wchar_t, 256> text{};
+        LVITEMW item{};
+        item.iSubItem = column;
+        item.pszText = text.data();
+        item.cchTextMax = static_cast<int>(text.size());
+        ::SendMessageW(window.List(), LVM_GETITEMTEXTW, static_cast<WPARAM>(row),
+                       reinterpret_cast<LPARAM>(&item));
+        return text.data();
+    }
+
+    const discovery::DeviceRecord* RecordAt(int row) const {
+        LVITEMW item{};
+        item.mask = LVIF_PARAM;
+        item.iItem = row;
+        if (!::SendMessageW(window.List(), LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)))
+            return nullptr;
+        return reinterpret_cast<const discovery::DeviceRecord*>(item.lParam);
+    }
+
+    // The list holds exactly these rows in this order, each with its record.
+    void ExpectRows(const std::vector<ExpectedRow>& expected) const {
+        ASSERT_EQ(static_cast<int>(expected.size()), RowCount());
+        for (int row = 0; row < RowCount(); ++row) {
+            const ExpectedRow& want = expected[static_cast<std::size_t>(row)];
+            SCOPED_TRACE(testing::Message() << "row " << row << " (" << want.texts[3] << ")");
+            const discovery::DeviceRecord* record = RecordAt(row);
+            ASSERT_NE(nullptr, record);
+            ASSERT_EQ(static_cast<std::size_t>(discovery::kColumnCount), record->texts.size());
+            for (int column = 0; column < discovery::kColumnCount; ++column) {
+                SCOPED_TRACE(testing::Message() << "column " << column);
+                const std::wstring& text = want.texts[static_cast<std::size_t>(column)];
+                EXPECT_EQ(text, ListText(row, column));
+                EXPECT_EQ(text, record->texts[static_cast<std::size_t>(column)]);
+            }
+            EXPECT_EQ(want.deviceWord, record->deviceWord);
+        }
+    }
+
+    WinsockSession winsock;
+    DeviceListWindow window;
+    discovery::WinsockNetwork network;
+    discovery::DiscoveryEngine engine{
+        network, [target = window.Handle()](const discovery::ReplyRecord* queued) {
+            ::PostMessageW(target, WM_DEVICE_REPLY, reinterpret_cast<WPARAM>(queued), 0);
+        }};
+
+private:
+    std::string m_logPath;
+};
+
+using SearchBurst = WineDiscoveryTest;
+using DeviceRows = WineDiscoveryTest;
+using ReceiveFailure = WineDiscoveryTest;
+using DiscoveryStop = WineDiscoveryTest;
+
+TEST_F(SearchBurst, EachAddressSendsMulticastThenBroadcastCarryingItsOwnAddress) {
+    Search();
+    const std::vector<SocketEntry> table = engine.SocketTable();
+    ASSERT_EQ(2u, table.size());
+    EXPECT_EQ(kFirstToolAddress, table[0].localAddress);
+    EXPECT_EQ(kSecondToolAddress, table[1].localAddress);
+    const std::string first = BoundEndpoint(table[0].socket);
+    const std::string second = BoundEndpoint(table[1].socket);
+
+    ASSERT_TRUE(WaitForBursts(4)) << "the simulator answered " << Log().bursts << " requests";
+    const std::vector<RxLine> rx = Log().received;
+    ASSERT_EQ(4u, rx.size()) << "sources: " << Endpoints(rx, 0, rx.size());
+    struct Datagram {
+        std::string source;
+        std::string destination;
+        std::string sender;
+    };
+    const std::array<Datagram, 4> expected = {{
+        {first, "224.111.111.1", "10.77.0.1"},
+        {first, "255.255.255.255", "10.77.0.1"},
+        {second, "224.111.111.1", "10.77.0.2"},
+        {second, "255.255.255.255", "10.77.0.2"},
+    }};
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        SCOPED_TRACE(testing::Message() << "datagram " << i);
+        EXPECT_EQ(expected[i].source, rx[i].source);
+        EXPECT_EQ(expected[i].destination, rx[i].destination);
+        EXPECT_EQ(256, rx[i].length);
+        EXPECT_EQ("2", rx[i].command);
+        EXPECT_EQ(SearchRequestHex(expected[i].sender), rx[i].hex);
+    }
+    EXPECT_GE(rx[1].milliseconds - rx[0].milliseconds, kLeastCopyGapMs)
+        << "t=" << rx[0].milliseconds << " and t=" << rx[1].milliseconds;
+    EXPECT_GE(rx[3].milliseconds - rx[2].milliseconds, kLeastCopyGapMs)
+        << "t=" << rx[2].milliseconds << " and t=" << rx[3].milliseconds;
+}
+
+TEST_F(DeviceRows, EveryDeviceBecomesOneRowAndASecondSearchClearsThemAndKeepsTheSockets) {
+    Search();
+    // Four requests, each answered by every device: every device is heard four times.
+    ASSERT_TRUE(WaitForBursts(4));
+    ASSERT_TRUE(WaitUntilDrained()) << "queued: " << engine.QueuedReplies();
+    EXPECT_EQ(static_cast<int>(4 * FileRows().size()), window.RecordsAnnounced());
+    ASSERT_NO_FATAL_FAILURE(ExpectRows(FileRows()));
+    const std::vector<SocketEntry> sockets = engine.SocketTable();
+    ASSERT_EQ(2u, sockets.size());
+
+    Search();
+    // No message has been handled since: the rows went before the burst.
+    EXPECT_EQ(0, RowCount());
+    ASSERT_TRUE(WaitForBursts(8));
+    ASSERT_TRUE(WaitUntilDrained()) << "queued: " << engine.QueuedReplies();
+    ASSERT_NO_FATAL_FAILURE(ExpectRows(FileRows()));
+
+    const std::vector<SocketEntry> again = engine.SocketTable();
+    ASSERT_EQ(2u, again.size());
+    for (std::size_t i = 0; i < again.size(); ++i) {
+        SCOPED_TRACE(testing::Message() << "entry " << i);
+        EXPECT_EQ(sockets[i].socket, again[i].socket);
+        EXPECT_EQ(sockets[i].localAddress, again[i].localAddress);
+    }
+    const std::vector<RxLine> rx = Log().received;
+    ASSERT_EQ(8u, rx.size());
+    EXPECT_EQ(Endpoints(rx, 0, 4), Endpoints(rx, 4, 4));
+}
+
+// devsim --inject duplicate,unknown-class,bad-marker,command2,short12,short-reply: after every
+// answer burst. The receiver turns away bad-marker (byte 11 not zero), command2 and short12 (no
+// whole header); it queues duplicate (first device's address, another name), unknown-class
+// ("NVR") and short-reply, and the row rules drop the first two.
+TEST_F(DeviceRows, FaultyRepliesAreTurnedAwayOrDroppedAndAShortReplyIsZeroFilled) {
+    Search();
+    ASSERT_TRUE(WaitForBursts(4));
+    ASSERT_TRUE(WaitUntilDrained()) << "queued: " << engine.QueuedReplies();
+    EXPECT_EQ(static_cast<int>(4 * (FileRows().size() + 3)), window.RecordsAnnounced());
+
+    std::vector<ExpectedRow> expected = FileRows();
+    expected.push_back(kShortReplyRow);
+    ASSERT_NO_FATAL_FAILURE(ExpectRows(expected));
+}
+
+// devsim --inject oversize --spread-ms 2000: every answer burst ends with a 300-byte datagram,
+// about two seconds after the request, which recvfrom refuses with WSAEMSGSIZE.
+TEST_F(ReceiveFailure, AnOversizeReplyKillsTheSocketAndTheNextSearchBindsANewOne) {
+    Search();
+    ASSERT_TRUE(PumpUntil(
+        [&] {
+            for (const SocketEntry& entry : engine.SocketTable())
+                if (entry.socket != kInvalidSocket)
+                    return false;
+            return true;
+        },
+        kDeadline));
+    const std::vector<SocketEntry> dead = engine.SocketTable();
+    ASSERT_EQ(2u, dead.size());
+    EXPECT_EQ(kFirstToolAddress, dead[0].localAddress);
+    EXPECT_EQ(kSecondToolAddress, dead[1].localAddress);
+    // Each device's first reply reached the first socket before that socket's oversize one.
+    PumpUntil([&] { return engine.QueuedReplies() == 0; }, kDeadline);
+    EXPECT_EQ(static_cast<int>(FileRows().size()), RowCount());
+
+    Search();
+    // The new sockets live until their own oversize reply, seconds from now.
+    const std::vector<SocketEntry> replaced = engine.SocketTable();
+    ASSERT_EQ(2u, replaced.size()) << "the dead entries are removed, not kept beside new ones";
+    ASSERT_NE(kInvalidSocket, replaced[0].socket);
+    ASSERT_NE(kInvalidSocket, replaced[1].socket);
+    EXPECT_EQ(kFirstToolAddress, replaced[0].localAddress);
+    EXPECT_EQ(kSecondToolAddress, replaced[1].localAddress);
+    const std::string first = BoundEndpoint(replaced[0].socket);
+    const std::string second = BoundEndpoint(replaced[1].socket);
+    EXPECT_EQ(0u, first.rfind("10.77.0.1:", 0)) << first;
+    EXPECT_EQ(0u, second.rfind("10.77.0.2:", 0)) << second;
+
+    ASSERT_TRUE(PumpUntil([&] { return Log().received.size() >= 8; }, kDeadline, 20ms));
+    const std::vector<RxLine> rx = Log().received;
+    ASSERT_EQ(8u, rx.size());
+    EXPECT_EQ(first + " " + first + " " + second + " " + second + " ", Endpoints(rx, 4, 4));
+    for (std::size_t i = 4; i < rx.size(); ++i) {
+        SCOPED_TRACE(testing::Message() << "datagram " << i);
+        EXPECT_EQ("2", rx[i].command);
+    }
+}
+
+// devsim --count 500 --spread-ms 3000: replies keep arriving for seconds after the search.
+TEST_F(DiscoveryStop, RecordsQueuedAtStopAreFreedAndTheirMessagesFindNothing) {
+    Search();
+    // Nothing is dispatched until the stop, so every record read so far stays queued.
+    ASSERT_TRUE(WaitForQueuedMessage(window.Handle(), WM_DEVICE_REPLY, WM_DEVICE_REPLY, kDeadline));
+    const std::size_t queuedAtStop = engine.QueuedReplies();
+    EXPECT_GT(queuedAtStop, 0u) << "a message is posted only after its record is queued";
+
+    engine.StopDiscovery();
+    EXPECT_EQ(0u, engine.QueuedReplies());
+    for (const SocketEntry& entry : engine.SocketTable())
+        EXPECT_EQ(kInvalidSocket, entry.socket) << "socket of " << entry.localAddress;
+
+    // The receiver has ended, so the queue holds every message there will be.
+    ASSERT_TRUE(PumpUntil(
+        [&] {
+            MSG msg;
+            return !::PeekMessageW(&msg, window.Handle(), WM_DEVICE_REPLY, WM_DEVICE_REPLY,
+                                   PM_NOREMOVE);
+        },
+        kDeadline));
+    EXPECT_GE(window.RepliesHandled(), static_cast<int>(queuedAtStop));
+    EXPECT_EQ(0, RowCount());
+}
+
+} // namespace
+} // namespace discovery_wine
