@@ -9,6 +9,8 @@
 # simulator runs in ${SEARCH_NETNS_PREFIX}dev. Exit status 77 (skipped) without the run's
 # namespaces or without a simulator.
 set -u
+# Output through a file: Wine's helper processes would otherwise hold ctest's pipe open.
+wine_run=$(cd "$(dirname "$0")/../../scripts/lib" && pwd)/wine-run
 
 search_exe=$1
 probe_exe=$2
@@ -46,17 +48,14 @@ work=$(mktemp -d /tmp/search-e2e.XXXXXX) || fail "cannot create a work directory
 program_dir=$work/program
 mkdir "$program_dir" && cp "$search_exe" "$program_dir/Search.exe" || fail "cannot copy Search.exe"
 
+source "$(dirname "$0")/../../scripts/lib/devsim.sh"
 search_pid=
-devsim_pid=
 cleanup() {
     if [ -n "$search_pid" ] && kill -0 "$search_pid" 2>/dev/null; then
         kill "$search_pid" 2>/dev/null
         wait "$search_pid" 2>/dev/null
     fi
-    if [ -n "$devsim_pid" ]; then
-        kill -TERM "$devsim_pid" 2>/dev/null
-        wait "$devsim_pid" 2>/dev/null
-    fi
+    devsim_stop
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -102,7 +101,7 @@ ip_value() {
 }
 
 probe() {
-    timeout 120 wine "$probe_exe" --title Search --timeout-ms 30000 "$@"
+    timeout 120 "$wine_run" "$probe_exe" --title Search --timeout-ms 30000 "$@"
 }
 
 # The list's rows as the probe prints them, without the "row" marker.
@@ -136,18 +135,10 @@ expected=$(expected_rows) || fail "cannot read $device_file"
 device_count=$(grep -c . <<<"$expected")
 note "the device file implies $device_count rows"
 
-# The simulator, in the device namespace; `ip netns exec` execs it, so $! is its pid.
-ip netns exec "${SEARCH_NETNS_PREFIX}dev" "$devsim" --devices "$device_file" \
-    --log "$work/devsim.log" --ready-file "$work/ready" 2>"$work/devsim.stderr" &
-devsim_pid=$!
-for i in $(seq 1 200); do
-    [ -e "$work/ready" ] && break
-    kill -0 "$devsim_pid" 2>/dev/null || break
-    sleep 0.05
-done
-[ -e "$work/ready" ] || fail "the device simulator did not get ready: $(cat "$work/devsim.stderr")"
+devsim_start "${SEARCH_NETNS_PREFIX}dev" "$work" "$devsim" --devices "$device_file" ||
+    fail "the device simulator did not start"
 
-(cd "$program_dir" && exec wine Search.exe) &
+(cd "$program_dir" && exec wine Search.exe >"$work/search.out" 2>&1) &
 search_pid=$!
 note "started Search.exe (pid $search_pid)"
 

@@ -7,6 +7,8 @@
 # Needs WINEPREFIX and DISPLAY. The caller runs it inside the tool namespace; when
 # SEARCH_NETNS_PREFIX is set, the script refuses to run anywhere else.
 set -u
+# Output through a file: Wine's helper processes would otherwise hold ctest's pipe open.
+wine_run=$(cd "$(dirname "$0")/../../scripts/lib" && pwd)/wine-run
 
 search_exe=$1
 probe_exe=$2
@@ -48,13 +50,13 @@ cleanup() {
 trap cleanup EXIT
 
 start_search() {
-    (cd "$program_dir" && exec wine Search.exe "$@") &
+    (cd "$program_dir" && exec wine Search.exe "$@" >"$program_dir/search.out" 2>&1) &
     search_pid=$!
     note "started Search.exe $* (pid $search_pid)"
 }
 
 probe() {
-    timeout 120 wine "$probe_exe" --title Search --timeout-ms 30000 "$@"
+    timeout 120 "$wine_run" "$probe_exe" --title Search --timeout-ms 30000 "$@"
 }
 
 # Waits (at most 30 s) for the program to end and checks that it ended with exit code 0.

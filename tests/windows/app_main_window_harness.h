@@ -5,6 +5,7 @@
 #include "app/main_window.h"
 #include "discovery/datagram.h"
 #include "tests/native/fake_network.h"
+#include "tests/windows/message_pump.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -30,31 +31,12 @@ inline constexpr std::uint32_t kSecondLocalAddress = 0x0A4D0002; // 10.77.0.2
 // more input, until `done` holds or `timeout` passes. Returns done().
 template <class Condition>
 bool Settle(HWND dialog, Condition done, std::chrono::milliseconds timeout = 5s) {
-    const ULONGLONG deadline = ::GetTickCount64() + static_cast<ULONGLONG>(timeout.count());
-    for (;;) {
-        MSG msg;
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (!::IsDialogMessageW(dialog, &msg)) {
-                ::TranslateMessage(&msg);
-                ::DispatchMessageW(&msg);
-            }
-        }
-        if (done()) {
-            return true;
-        }
-        const ULONGLONG now = ::GetTickCount64();
-        if (now >= deadline) {
-            return false;
-        }
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(deadline - now),
-                                    QS_ALLINPUT);
-    }
+    return test_pump::PumpUntil(done, timeout, dialog);
 }
 
 // Dispatches everything queued now, and what that queues in turn.
 inline void SettlePending(HWND dialog) {
-    Settle(
-        dialog, [] { return true; }, 0ms);
+    test_pump::PumpPending(dialog);
 }
 
 // One call of the window's URL opener.

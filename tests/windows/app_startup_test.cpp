@@ -6,7 +6,7 @@
 #include "framework/command_line.h"
 #include "resources/resource.h"
 
-#include "framework_test_pump.h"
+#include "message_pump.h"
 
 #include <winsock2.h>
 #include <gtest/gtest.h>

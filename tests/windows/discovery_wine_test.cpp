@@ -3,7 +3,7 @@
 // and a stop while replies stream in leave behind. Each case is started by with_devsim.sh with a
 // simulator of its own; the simulator's log is the witness of what went out.
 #include "tests/windows/discovery_wine_devsim_log.h"
-#include "tests/windows/discovery_wine_pump.h"
+#include "tests/windows/message_pump.h"
 #include "tests/windows/discovery_wine_window.h"
 
 #include "discovery/datagram.h"
@@ -24,6 +24,8 @@ using namespace std::chrono_literals;
 using discovery::kInvalidSocket;
 using discovery::SocketEntry;
 using discovery::SocketHandle;
+using test_pump::PumpUntil;
+using test_pump::WaitForQueuedMessage;
 
 // The tool namespace's two addresses, in the order the host lists them.
 constexpr std::uint32_t kFirstToolAddress = 0x0A4D0001;  // 10.77.0.1 on veth vt
@@ -139,7 +141,7 @@ protected:
 
     // Waits until the simulator has answered `requests` search requests in all.
     bool WaitForBursts(int requests) {
-        return PumpUntil([&] { return Log().bursts >= requests; }, kDeadline, 20ms);
+        return PumpUntil([&] { return Log().bursts >= requests; }, kDeadline, nullptr, 20ms);
     }
 
     // True when no live socket holds an unread datagram.
@@ -348,7 +350,7 @@ TEST_F(ReceiveFailure, AnOversizeReplyKillsTheSocketAndTheNextSearchBindsANewOne
     EXPECT_EQ(0u, first.rfind("10.77.0.1:", 0)) << first;
     EXPECT_EQ(0u, second.rfind("10.77.0.2:", 0)) << second;
 
-    ASSERT_TRUE(PumpUntil([&] { return Log().received.size() >= 8; }, kDeadline, 20ms));
+    ASSERT_TRUE(PumpUntil([&] { return Log().received.size() >= 8; }, kDeadline, nullptr, 20ms));
     const std::vector<RxLine> rx = Log().received;
     ASSERT_EQ(8u, rx.size());
     EXPECT_EQ(first + " " + first + " " + second + " " + second + " ", Endpoints(rx, 4, 4));

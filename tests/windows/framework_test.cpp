@@ -3,7 +3,7 @@
 #include "framework/data_exchange.h"
 #include "framework/dialog.h"
 
-#include "framework_test_pump.h"
+#include "message_pump.h"
 #include "framework_test_resource.h"
 
 #include <gtest/gtest.h>

@@ -36,65 +36,26 @@ if [ -z "$devsim" ] || [ $# -lt 2 ]; then
 fi
 shift # the "--"
 
+source "$(dirname "$0")/../../scripts/lib/devsim.sh"
 work=$(mktemp -d /tmp/search-devsim.XXXXXX) || exit 2
-log=$work/devsim.log
-ready=$work/ready
-devsim_pid=
-
-stop_devsim() {
-    [ -n "$devsim_pid" ] || return 0
-    kill -TERM "$devsim_pid" 2>/dev/null
-    local i
-    for i in $(seq 1 100); do
-        kill -0 "$devsim_pid" 2>/dev/null || break
-        sleep 0.05
-    done
-    kill -KILL "$devsim_pid" 2>/dev/null
-    wait "$devsim_pid"
-    devsim_status=$?
-    devsim_pid=
-}
-
-show_devsim_output() {
-    echo "--- devsim log ($log)"
-    cat "$log" 2>/dev/null
-    if [ -s "$work/devsim.stderr" ]; then
-        echo "--- devsim standard error"
-        cat "$work/devsim.stderr"
-    fi
-}
-
-trap 'stop_devsim; rm -rf "$work"' EXIT
+trap 'devsim_stop; rm -rf "$work"' EXIT
 trap 'exit 130' INT TERM
 
-# `ip netns exec` execs the simulator itself, so $! is the simulator's pid.
-ip netns exec "${SEARCH_NETNS_PREFIX}dev" "$devsim" "${devsim_args[@]}" \
-    --log "$log" --ready-file "$ready" 2>"$work/devsim.stderr" &
-devsim_pid=$!
-
-for i in $(seq 1 200); do
-    [ -e "$ready" ] && break
-    kill -0 "$devsim_pid" 2>/dev/null || break
-    sleep 0.05
-done
-if [ ! -e "$ready" ]; then
-    echo "with_devsim.sh: the device simulator did not get ready" >&2
-    stop_devsim
-    show_devsim_output
+devsim_start "${SEARCH_NETNS_PREFIX}dev" "$work" "$devsim" "${devsim_args[@]}" || {
+    devsim_show_output
     exit 1
-fi
+}
 
 # Wine maps drive Z: to the Unix root.
-SEARCH_DEVSIM_LOG="Z:${log//\//\\}"
+SEARCH_DEVSIM_LOG="Z:${work//\//\\}\\devsim.log"
 export SEARCH_DEVSIM_LOG
-wine "$@"
+"$(dirname "$0")/../../scripts/lib/wine-run" "$@"
 status=$?
 
-devsim_status=0
-stop_devsim
-if [ "$status" -eq 0 ] && [ "$devsim_status" -ne 0 ]; then
-    echo "with_devsim.sh: the device simulator ended with status $devsim_status" >&2
+devsim_stop
+if [ "$status" -eq 0 ] && [ "$DEVSIM_STATUS" -ne 0 ]; then
+    echo "with_devsim.sh: the device simulator ended with status $DEVSIM_STATUS" >&2
     status=1
 fi
-[ "$status" -eq 0 ] || show_devsim_output
+[ "$status" -eq 0 ] || devsim_show_output
 exit "$status"

@@ -1,5 +1,6 @@
-// Waits on the test thread without sleeping blindly: dispatches what is queued and waits for
-// new input or the next look at a condition that no message announces (a log file, a table).
+// Settles the test thread's message queue without sleeping blindly: dispatches what is queued,
+// then waits for new input or the next look at a condition that no message announces (a log
+// file, a table filled by another thread), until the condition holds or a deadline passes.
 #pragma once
 
 #include <windows.h>
@@ -7,20 +8,29 @@
 #include <algorithm>
 #include <chrono>
 
-namespace discovery_wine {
+namespace test_pump {
+
+// Dispatches everything queued now, and what that queues in turn. With a dialog, its keys go
+// through IsDialogMessageW first, as in the modal loop.
+inline void PumpPending(HWND dialog = nullptr) {
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (dialog != nullptr && ::IsDialogMessageW(dialog, &msg))
+            continue;
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+}
 
 // Returns true once done() holds, false when `timeout` passes first. Between looks it waits
 // for input, at most `poll`.
 template <class Condition>
-bool PumpUntil(Condition done, std::chrono::milliseconds timeout,
+bool PumpUntil(Condition done, std::chrono::milliseconds timeout = std::chrono::seconds(5),
+               HWND dialog = nullptr,
                std::chrono::milliseconds poll = std::chrono::milliseconds(10)) {
     const ULONGLONG deadline = ::GetTickCount64() + static_cast<ULONGLONG>(timeout.count());
     for (;;) {
-        MSG msg;
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
+        PumpPending(dialog);
         if (done())
             return true;
         const ULONGLONG now = ::GetTickCount64();
@@ -49,4 +59,4 @@ inline bool WaitForQueuedMessage(HWND window, UINT first, UINT last,
     }
 }
 
-} // namespace discovery_wine
+} // namespace test_pump
