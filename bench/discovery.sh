@@ -1,0 +1,122 @@
+#!/usr/bin/env bash
+# Discovery at scale: for 100, 1,000 and 10,000 simulated devices, answering at once and spread
+# over 200 ms, runs the real main window (discovery_bench.exe) under Wine through one search
+# and prints a table: replies the simulator sent, rows shown, devices lost (devices - rows), the
+# tool namespace's UDP RcvbufErrors during the run, replies the window handled, the most replies
+# seen waiting for the window (each has a message posted), the time from the click to the last
+# row, and the window thread's time per reply (mean, and over the last tenth of the replies).
+# Figures under Wine are orders of magnitude, not Windows timings.
+#
+# usage: bash bench/discovery.sh   (as root; it creates network namespaces)
+# Builds nothing. It expects two build trees:
+#   SEARCH_BENCH_BUILD (default build/h-bench): the Windows tree, with bench/discovery_bench.exe
+#   SEARCH_DEVSIM (default build/native/tools/devsim/devsim): the native device simulator
+# Optional: BENCH_COUNTS ("100 1000 10000"), BENCH_SPREADS ("0 200"), BENCH_CAP_S (300: a run
+# that has not finished by then is closed and marked "capped").
+#
+# Every search goes out from both of the tool side's addresses, to the multicast group and to
+# the broadcast address, and the simulator answers each request it receives with every device:
+# a device answers several times, the window keeps the first and drops the rest as duplicates,
+# so "sent" is a multiple of the devices while the rows to expect are still one per device.
+# Everything runs inside namespaces and a Wine prefix of the run's own, removed on exit.
+set -uo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/.." && pwd)
+source "$root/scripts/lib/netns.sh"
+source "$root/scripts/lib/display.sh"
+source "$root/scripts/lib/wine.sh"
+source "$root/scripts/lib/devsim.sh"
+
+bench_exe=${SEARCH_BENCH_BUILD:-$root/build/h-bench}/bench/discovery_bench.exe
+devsim=${SEARCH_DEVSIM:-$root/build/native/tools/devsim/devsim}
+counts=${BENCH_COUNTS:-100 1000 10000}
+spreads=${BENCH_SPREADS:-0 200}
+cap_s=${BENCH_CAP_S:-300}
+
+die() {
+    echo "discovery.sh: $*" >&2
+    exit 2
+}
+[ "$(id -u)" -eq 0 ] || die "run as root (it creates network namespaces)"
+[ -f "$bench_exe" ] || die "no $bench_exe: build the Windows tree first (target discovery_bench)"
+[ -x "$devsim" ] || die "no device simulator at $devsim: build the native tree first"
+
+ns=db$$
+work=$(mktemp -d /tmp/discovery-bench.XXXXXX) || die "cannot create a work directory"
+prefix_dir=$work/wine-prefix
+cleanup() {
+    devsim_stop
+    wine_stop
+    display_stop
+    netns_delete "$ns"
+    rm -rf "$work"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+netns_create "$ns" || die "cannot create the network namespaces"
+display_start
+wine_boot "$prefix_dir" "${ns}tool" || die "the Wine prefix did not boot"
+
+# The tool namespace's Udp RcvbufErrors: datagrams dropped because a socket's buffer was full.
+rcvbuf_errors() {
+    ip netns exec "${ns}tool" awk '
+        $1 == "Udp:" && !seen { for (i = 2; i <= NF; i++) if ($i == "RcvbufErrors") c = i; seen = 1; next }
+        $1 == "Udp:" && seen { print $c; exit }' /proc/net/snmp
+}
+
+# The value of key $1 in a line of key=value pairs ($2).
+field() {
+    local pair
+    for pair in $2; do
+        if [ "${pair%%=*}" = "$1" ]; then
+            echo "${pair#*=}"
+            return
+        fi
+    done
+    echo "-"
+}
+
+# One search among $1 devices answering within $2 ms; prints the table row.
+run_once() {
+    local count=$1 spread=$2 run=$work/run-$1-$2
+    mkdir -p "$run"
+    devsim_start "${ns}dev" "$run" "$devsim" --count "$count" --spread-ms "$spread" ||
+        die "the device simulator did not start"
+
+    local before after line
+    before=$(rcvbuf_errors)
+    # Output through a file: Wine's helper processes inherit it and would hold a pipe open.
+    # The program's own cap ends the run; the timeout only guards against a hang.
+    (cd "$run" && timeout $((cap_s + 120)) ip netns exec "${ns}tool" wine "$bench_exe" \
+        --count "$count" --spread-ms "$spread" --cap-s "$cap_s" >"$run/bench.out" 2>&1)
+    after=$(rcvbuf_errors)
+    devsim_stop
+    line=$(tr -d '\r' <"$run/bench.out" | grep '^n=')
+
+    local sent
+    sent=$(sed -n 's/^summary .* replies=\([0-9]*\).*/\1/p' "$run/devsim.log")
+    if [ -z "$line" ]; then
+        printf '%7s %6s %7s  (no figures: the bench failed or timed out)\n' "$count" "$spread" \
+            "${sent:--}"
+        tail -n 5 "$run/bench.out" >&2
+        return
+    fi
+    local note=
+    [ "$(field capped "$line")" = 1 ] && note="capped, $(field left_queued "$line") left queued"
+    printf '%7s %6s %7s %6s %6s %8s %8s %7s %9s %10s %10s  %s\n' "$count" "$spread" \
+        "${sent:--}" "$(field rows "$line")" "$(field lost "$line")" "$((after - before))" \
+        "$(field replies_handled "$line")" "$(field peak_queued "$line")" \
+        "$(field click_to_last_row_ms "$line")" \
+        "$(field us_per_reply_mean "$line")" "$(field us_per_reply_last_tenth "$line")" "$note"
+}
+
+printf '%7s %6s %7s %6s %6s %8s %8s %7s %9s %10s %10s\n' devices spread sent rows lost rcvbuf \
+    handled peak last_row us/reply us/reply
+printf '%7s %6s %7s %6s %6s %8s %8s %7s %9s %10s %10s\n' "" ms replies "" "" errors replies queue \
+    ms mean "last 10%"
+for count in $counts; do
+    for spread in $spreads; do
+        run_once "$count" "$spread"
+    done
+done
