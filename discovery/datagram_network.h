@@ -13,14 +13,21 @@ namespace discovery {
 using SocketHandle = std::intptr_t;
 inline constexpr SocketHandle kInvalidSocket = -1;
 
+// Receive buffer of every discovery socket. Devices answer a search all at once, faster than
+// the receiver thread reads, and a default buffer holds only a small part of such a burst
+// (the system charges each reply far more than its 208 bytes): the rest is lost. 4 MiB holds
+// thousands of replies. Linux grants at most net.core.rmem_max.
+inline constexpr int kReceiveBufferBytes = 4 * 1024 * 1024;
+
 class DatagramNetwork {
 public:
     virtual ~DatagramNetwork() = default;
 
     // The host name's IPv4 address list in the order the system gives; empty on any failure.
     virtual std::vector<std::uint32_t> LocalAddresses() = 0;
-    // A UDP socket with SO_BROADCAST bound to (address, port 0); kInvalidSocket on failure,
-    // having released whatever was made.
+    // A UDP socket with SO_BROADCAST and a receive buffer of kReceiveBufferBytes, bound to
+    // (address, port 0); kInvalidSocket on failure, having released whatever was made. A
+    // refused buffer size is no failure: the socket keeps the system's default.
     virtual SocketHandle OpenBroadcastSocket(std::uint32_t address) = 0;
     // The address the socket is bound to; false when the system cannot tell.
     virtual bool BoundAddress(SocketHandle socket, std::uint32_t& address) = 0;

@@ -56,6 +56,8 @@ SocketHandle PosixNetwork::OpenBroadcastSocket(std::uint32_t address) {
     const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     if (fd < 0)
         return kInvalidSocket;
+    // Not checked: without it the socket still works, and only loses more of a large burst.
+    (void)setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &kReceiveBufferBytes, sizeof kReceiveBufferBytes);
     const int enable = 1;
     const sockaddr_in local = MakeAddress(address, 0);
     if (setsockopt(fd, SOL_SOCKET, SO_BROADCAST, &enable, sizeof enable) != 0 ||

@@ -45,6 +45,9 @@ SocketHandle WinsockNetwork::OpenBroadcastSocket(std::uint32_t address) {
     const SOCKET s = ::socket(AF_INET, SOCK_DGRAM, 0);
     if (s == INVALID_SOCKET)
         return kInvalidSocket;
+    // Not checked: without it the socket still works, and only loses more of a large burst.
+    (void)setsockopt(s, SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&kReceiveBufferBytes),
+                     sizeof kReceiveBufferBytes);
     const int enable = 1; // a 4-byte integer, length 4
     const sockaddr_in local = MakeAddress(address, 0);
     if (setsockopt(s, SOL_SOCKET, SO_BROADCAST, reinterpret_cast<const char*>(&enable),

@@ -23,6 +23,7 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
@@ -167,6 +168,47 @@ TEST_F(PosixNetworkTest, OnlyTheReadableSocketsAreMarked) {
     EXPECT_EQ(network.WaitReadable(set, 1000ms, readable), 1);
     EXPECT_EQ(readable, (std::vector<bool>{false, true}));
     network.Close(quiet);
+}
+
+// net.core.rmem_max: the largest receive buffer Linux grants a socket that asks; 0 if unknown.
+long ReceiveBufferLimit() {
+    std::FILE* file = std::fopen("/proc/sys/net/core/rmem_max", "r");
+    if (file == nullptr)
+        return 0;
+    long limit = 0;
+    if (std::fscanf(file, "%ld", &limit) != 1)
+        limit = 0;
+    std::fclose(file);
+    return limit;
+}
+
+TEST_F(PosixNetworkTest, ABurstOfRepliesWaitsWholeUntilItIsRead) {
+    // Far more than a default buffer holds (a few hundred replies), far less than 4 MiB.
+    constexpr int kBurst = 2000;
+    if (ReceiveBufferLimit() < kReceiveBufferBytes)
+        GTEST_SKIP() << "net.core.rmem_max is below " << kReceiveBufferBytes
+                     << " bytes: the system grants no buffer that large";
+    const int sender = ::socket(AF_INET, SOCK_DGRAM, 0);
+    ASSERT_GE(sender, 0) << std::strerror(errno);
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_addr.s_addr = htonl(kLoopback);
+    to.sin_port = htons(PortOf(socket));
+    const auto reply = Pattern(kReplySize);
+    int sent = 0;
+    for (int i = 0; i < kBurst; ++i) {
+        if (::sendto(sender, reply.data(), reply.size(), 0, reinterpret_cast<const sockaddr*>(&to),
+                     sizeof to) == static_cast<ssize_t>(reply.size()))
+            ++sent;
+    }
+    ::close(sender);
+    ASSERT_EQ(sent, kBurst) << std::strerror(errno);
+
+    int received = 0;
+    std::vector<std::byte> datagram;
+    while (WaitAndReceive(datagram) == static_cast<int>(kReplySize))
+        ++received;
+    EXPECT_EQ(received, kBurst) << "replies lost while nobody read";
 }
 
 TEST_F(PosixNetworkTest, OpeningOnAnAddressTheHostDoesNotHaveFails) {
