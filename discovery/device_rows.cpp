@@ -4,17 +4,15 @@
 #include "discovery/device_texts.h"
 
 namespace discovery {
-namespace {
 
-bool HasRowWithAddress(const DeviceRowList& list, int rowCount, const std::wstring& address) {
+bool DeviceRowList::HasRowWithAddress(const std::wstring& address) const {
+    const int rowCount = RowCount();
     for (int row = 0; row < rowCount; ++row) {
-        if (list.RowText(row, kAddressColumn) == address)
+        if (RowText(row, kAddressColumn) == address)
             return true;
     }
     return false;
 }
-
-} // namespace
 
 void AddDeviceFromReply(DiscoveryEngine& engine, DeviceRowList& list) {
     // The record is freed on every way out, once its row is made or it is dropped.
@@ -26,7 +24,7 @@ void AddDeviceFromRecord(const ReplyRecord& record, DeviceRowList& list) {
     const SearchReply reply = DecodeSearchReply(record);
     const int rowCount = list.RowCount();
     const std::wstring address = AnsiToWide(reply.deviceAddress).value_or(std::wstring());
-    if (HasRowWithAddress(list, rowCount, address))
+    if (list.HasRowWithAddress(address))
         return;
     const std::optional<DeviceClass> deviceClass = FindDeviceClass(reply.classText);
     if (!deviceClass)

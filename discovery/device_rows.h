@@ -28,6 +28,9 @@ public:
     // Frees every row's record, then deletes every row.
     virtual void DeleteAllRows() = 0;
     virtual void SetRedraw(bool redraw) = 0;
+    // True when some row's column 3 text is exactly `address` (case-sensitive, whole text).
+    // Reads every row's text; a list that keeps its own index of those texts answers from it.
+    [[nodiscard]] virtual bool HasRowWithAddress(const std::wstring& address) const;
 };
 
 // Takes the oldest queued reply and makes at most one row of it.

@@ -72,6 +72,7 @@ void CSortListCtrl::PreSubclassWindow() {
 LRESULT CSortListCtrl::SubclassWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_DESTROY) {
         Rows().FreeRecords();
+        m_addressTexts.clear();
     }
     return CListCtrl::SubclassWindowProc(message, wParam, lParam);
 }
@@ -100,11 +101,27 @@ std::wstring CSortListCtrl::RowText(int row, int column) const {
 }
 
 int CSortListCtrl::InsertRow(int position, const std::wstring& firstText) {
-    return Rows().InsertRow(position, firstText);
+    const int row = Rows().InsertRow(position, firstText);
+    if (row >= 0) {
+        m_addressTexts.insert(std::wstring());
+    }
+    return row;
 }
 
 bool CSortListCtrl::SetRowText(int row, int column, const std::wstring& text) {
-    return Rows().SetRowText(row, column, text);
+    discovery::ListViewRows rows = Rows();
+    if (column != discovery::kAddressColumn) {
+        return rows.SetRowText(row, column, text);
+    }
+    const std::wstring previous = rows.RowText(row, column);
+    if (!rows.SetRowText(row, column, text)) {
+        return false;
+    }
+    if (const auto entry = m_addressTexts.find(previous); entry != m_addressTexts.end()) {
+        m_addressTexts.erase(entry);
+    }
+    m_addressTexts.insert(text);
+    return true;
 }
 
 void CSortListCtrl::AttachRecord(int row, std::unique_ptr<discovery::DeviceRecord> record) {
@@ -117,8 +134,13 @@ discovery::DeviceRecord* CSortListCtrl::RecordOf(int row) const {
 
 void CSortListCtrl::DeleteAllRows() {
     Rows().DeleteAllRows();
+    m_addressTexts.clear();
 }
 
 void CSortListCtrl::SetRedraw(bool redraw) {
     Rows().SetRedraw(redraw);
+}
+
+bool CSortListCtrl::HasRowWithAddress(const std::wstring& address) const {
+    return m_addressTexts.contains(address);
 }

@@ -8,6 +8,9 @@
 #include "framework/list_ctrl.h"
 #include "listview/sort_header_ctrl.h"
 
+#include <string>
+#include <unordered_set>
+
 class CSortListCtrl : public CListCtrl, public discovery::DeviceRowList {
 public:
     CSortListCtrl() = default;
@@ -30,6 +33,9 @@ public:
     discovery::DeviceRecord* RecordOf(int row) const override;
     void DeleteAllRows() override;
     void SetRedraw(bool redraw) override;
+    // From m_addressTexts: every reply is checked against every row, and reading each row's
+    // text through the list view would make a search cost the square of the devices found.
+    bool HasRowWithAddress(const std::wstring& address) const override;
 
     CSortHeaderCtrl m_ctlHeader;
     int m_nColumnCount = 0;
@@ -51,4 +57,9 @@ private:
     void RenumberRows();
     // The row operations on this list's window.
     discovery::ListViewRows Rows() const;
+
+    // Every row's column 3 text, once per row (empty from the row's insertion until it is
+    // set). Right as long as rows change only through InsertRow, SetRowText and DeleteAllRows:
+    // rows are never removed one by one, and sorting moves rows without changing their texts.
+    std::unordered_multiset<std::wstring> m_addressTexts;
 };

@@ -5,6 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+#include <string>
+#include <vector>
+
 namespace {
 
 using discovery::SearchReply;
@@ -114,6 +118,55 @@ TEST(DeviceRows, ClearRemovesRowsAndANewSearchCountsFromOne) {
     Add(list, Reply("DVS", "10.0.0.2"));
     ASSERT_EQ(1, list.RowCount());
     EXPECT_EQ(L"1", list.rows[0].texts[0]);
+}
+
+// A list that answers the duplicate test from addresses of its own, as a list with an index of
+// its texts does, and counts the texts read from it.
+class IndexedRowList : public FakeRowList {
+public:
+    bool HasRowWithAddress(const std::wstring& address) const override {
+        asked.push_back(address);
+        return listed.contains(address);
+    }
+    std::wstring RowText(int row, int column) const override {
+        ++textReads;
+        return FakeRowList::RowText(row, column);
+    }
+
+    std::set<std::wstring> listed;
+    mutable std::vector<std::wstring> asked;
+    mutable int textReads = 0;
+};
+
+TEST(DeviceRows, TheDuplicateTestMatchesWholeAddressTextsExactly) {
+    FakeRowList list;
+    EXPECT_FALSE(list.HasRowWithAddress(L""));
+    Add(list, Reply("DVS", "192.168.1.20", "10.0.0.9")); // a name that reads like an address
+    Add(list, Reply("DVS", "cam-A"));
+    const struct Case {
+        const wchar_t* address;
+        bool listed;
+    } cases[] = {
+        {L"192.168.1.20", true},   {L"cam-A", true},        {L"CAM-A", false},
+        {L"cam-a", false},         {L"192.168.1.2", false}, {L"192.168.1.200", false},
+        {L"192.168.1.20 ", false}, {L"10.0.0.9", false},    {L"", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "address \"" << c.address << "\"");
+        EXPECT_EQ(c.listed, list.HasRowWithAddress(c.address));
+    }
+}
+
+TEST(DeviceRows, TheRowRulesAskTheListWhetherAnAddressIsListed) {
+    IndexedRowList list;
+    list.listed = {L"10.0.0.1"};
+    Add(list, Reply("DVS", "10.0.0.1"));
+    Add(list, Reply("DVS", "10.0.0.2"));
+    ASSERT_EQ(1, list.RowCount());
+    EXPECT_EQ(L"10.0.0.2", list.rows[0].texts[3]);
+    const std::vector<std::wstring> asked = {L"10.0.0.1", L"10.0.0.2"};
+    EXPECT_EQ(asked, list.asked);
+    EXPECT_EQ(0, list.textReads) << "the rules read the rows' texts themselves";
 }
 
 } // namespace

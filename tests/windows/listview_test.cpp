@@ -393,6 +393,87 @@ TEST_F(SortListTest, NewSearchKeepsTheArrowAndTheNextClickFlips) {
     ExpectRecordsMatchRows();
 }
 
+TEST_F(SortListTest, ListedAddressesStayListedAfterASortAndNotAfterANewSearch) {
+    OpenDialog();
+    AddDevices({{"10.0.0.2"}, {"10.0.0.10"}, {"10.0.0.1"}});
+    AddDevices({{"10.0.0.10", 8080, "M2"}});
+    EXPECT_EQ(Wide({"10.0.0.2", "10.0.0.10", "10.0.0.1"}), ColumnTexts(kAddress));
+
+    ClickHeading(kAddress);
+    ASSERT_EQ(Wide({"10.0.0.1", "10.0.0.2", "10.0.0.10"}), ColumnTexts(kAddress));
+    AddDevices({{"10.0.0.1", 81, "M2"}, {"10.0.0.2", 81, "M2"}, {"10.0.0.10", 81, "M2"}});
+    AddDevices({{"10.0.0.010", 81, "M2"}});
+    EXPECT_EQ(Wide({"10.0.0.1", "10.0.0.2", "10.0.0.10", "10.0.0.010"}), ColumnTexts(kAddress))
+        << "only a new address text may make a row";
+    EXPECT_EQ(Wide({"80", "80", "80", "81"}), ColumnTexts(kHttpPort))
+        << "a listed device's row must stay as its first reply made it";
+
+    discovery::ClearDeviceRows(m_dialog->m_list);
+    AddDevices({{"10.0.0.2", 82}, {"10.0.0.2", 83}});
+    EXPECT_EQ(std::vector<std::wstring>{L"10.0.0.2"}, ColumnTexts(kAddress))
+        << "the last search's rows must not count, this search's must";
+    EXPECT_EQ(std::vector<std::wstring>{L"82"}, ColumnTexts(kHttpPort));
+}
+
+// Counts the LVM_GETITEMTEXTW messages that reach the list view (refData: the int counter).
+LRESULT CALLBACK CountTextReads(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                DWORD_PTR counter) {
+    if (message == LVM_GETITEMTEXTW) {
+        ++*reinterpret_cast<int*>(counter);
+    }
+    return ::DefSubclassProc(window, message, wParam, lParam);
+}
+
+TEST_F(SortListTest, AReplyAddressIsLookedUpWithoutReadingTheRows) {
+    OpenDialog();
+    std::vector<Device> devices;
+    for (int i = 1; i <= 50; ++i) {
+        devices.push_back({"10.0.1." + std::to_string(i)});
+    }
+    AddDevices(devices);
+    ClickHeading(kAddress);
+
+    int reads = 0;
+    const HWND list = m_dialog->m_list.m_hWnd;
+    ASSERT_TRUE(::SetWindowSubclass(list, &CountTextReads, 1, reinterpret_cast<DWORD_PTR>(&reads)));
+    AddDevices({{"10.0.1.50"}, {"10.0.1.1"}, {"10.0.1.25"}});
+    ::RemoveWindowSubclass(list, &CountTextReads, 1);
+    EXPECT_EQ(50, m_dialog->m_list.GetItemCount());
+    EXPECT_EQ(0, reads) << "row texts read to find three listed addresses among 50";
+}
+
+TEST_F(SortListTest, TheAddressIndexAnswersAsTheRowsTextsDo) {
+    OpenDialog();
+    const std::vector<std::wstring> probes = {L"10.0.0.1",  L"10.0.0.2",  L"10.0.0.3", L"10.0.0.9",
+                                              L"10.0.0.01", L"10.0.0.1 ", L""};
+    // The list view's own texts, read row by row, are the oracle.
+    auto expectAgreement = [&](const char* when) {
+        SCOPED_TRACE(when);
+        CSortListCtrl& list = m_dialog->m_list;
+        for (const std::wstring& address : probes) {
+            EXPECT_EQ(list.discovery::DeviceRowList::HasRowWithAddress(address),
+                      list.HasRowWithAddress(address))
+                << "address \"" << address << "\"";
+        }
+    };
+    expectAgreement("empty list");
+    AddDevices({{"10.0.0.2"}, {"10.0.0.1"}});
+    expectAgreement("two rows");
+    ClickHeading(kAddress);
+    expectAgreement("sorted");
+    ASSERT_TRUE(m_dialog->m_list.SetRowText(0, kAddress, L"10.0.0.9"));
+    expectAgreement("an address text replaced");
+    EXPECT_FALSE(m_dialog->m_list.HasRowWithAddress(L"10.0.0.1"));
+    discovery::ClearDeviceRows(m_dialog->m_list);
+    expectAgreement("cleared");
+    AddDevices({{"10.0.0.3"}});
+    expectAgreement("a new search");
+
+    ::DestroyWindow(m_dialog->m_hWnd);
+    test_pump::PumpPending();
+    EXPECT_FALSE(m_dialog->m_list.HasRowWithAddress(L"10.0.0.3")) << "rows gone with the window";
+}
+
 TEST_F(SortListTest, SavedWidthsApplyOnlyWhenWholeAndMatching) {
     // Little-endian int32 fields as hex digit pairs.
     auto field = [](std::int32_t value) {
