@@ -9,7 +9,7 @@
 #include "framework/dialog.h"
 #include "framework/win_app.h"
 
-#include "framework_test_pump.h"
+#include "message_pump.h"
 #include "listview_test_resource.h"
 
 #include <gtest/gtest.h>
