@@ -8,8 +8,8 @@
 # Figures under Wine are orders of magnitude, not Windows timings.
 #
 # usage: bash bench/discovery.sh   (as root; it creates network namespaces)
-# Builds nothing. It expects two build trees:
-#   SEARCH_BENCH_BUILD (default build/h-bench): the Windows tree, with bench/discovery_bench.exe
+# Builds nothing (run scripts/test-all or scripts/demo first). It expects two build trees:
+#   SEARCH_BENCH_BUILD (default build/windows, as scripts/test-all builds it): the Windows tree
 #   SEARCH_DEVSIM (default build/native/tools/devsim/devsim): the native device simulator
 # Optional: BENCH_COUNTS ("100 1000 10000"), BENCH_SPREADS ("0 200"), BENCH_CAP_S (300: a run
 # that has not finished by then is closed and marked "capped").
@@ -27,7 +27,7 @@ source "$root/scripts/lib/display.sh"
 source "$root/scripts/lib/wine.sh"
 source "$root/scripts/lib/devsim.sh"
 
-bench_exe=${SEARCH_BENCH_BUILD:-$root/build/h-bench}/bench/discovery_bench.exe
+bench_exe=${SEARCH_BENCH_BUILD:-$root/build/windows}/bench/discovery_bench.exe
 devsim=${SEARCH_DEVSIM:-$root/build/native/tools/devsim/devsim}
 counts=${BENCH_COUNTS:-100 1000 10000}
 spreads=${BENCH_SPREADS:-0 200}
