@@ -9,8 +9,6 @@
 # simulator runs in ${SEARCH_NETNS_PREFIX}dev. Exit status 77 (skipped) without the run's
 # namespaces or without a simulator.
 set -u
-# Output through a file: Wine's helper processes would otherwise hold ctest's pipe open.
-wine_run=$(cd "$(dirname "$0")/../../scripts/lib" && pwd)/wine-run
 
 search_exe=$1
 probe_exe=$2
@@ -28,21 +26,10 @@ if [ -z "${SEARCH_NETNS_PREFIX:-}" ] || [ -z "$devsim" ]; then
     echo "skipped: needs the run's namespaces and the device simulator"
     exit 77
 fi
-[ -n "${WINEPREFIX:-}" ] || fail "WINEPREFIX is not set"
-[ -n "${DISPLAY:-}" ] || fail "DISPLAY is not set"
-[ -f "$search_exe" ] || fail "no program at $search_exe"
-[ -f "$probe_exe" ] || fail "no probe at $probe_exe"
+source "$(dirname "$0")/e2e_lib.sh"
+e2e_prepare "$search_exe" "$probe_exe"
 [ -x "$devsim" ] || fail "no device simulator at $devsim"
 [ -f "$device_file" ] || fail "no device file at $device_file"
-# Wine's sockets live where its server was started; anywhere else the search would go out on
-# networks that are not this run's.
-here=$(ip netns identify $$ 2>/dev/null)
-[ "$here" = "${SEARCH_NETNS_PREFIX}tool" ] ||
-    fail "not inside namespace ${SEARCH_NETNS_PREFIX}tool (in '${here:-the root namespace}')"
-
-build_dir=${SEARCH_BUILD_DIR:-$(cd "$(dirname "$probe_exe")/../.." && pwd)}
-artifacts=${SEARCH_ARTIFACTS:-$build_dir/artifacts}
-mkdir -p "$artifacts" || fail "cannot create $artifacts"
 
 work=$(mktemp -d /tmp/search-e2e.XXXXXX) || fail "cannot create a work directory"
 program_dir=$work/program

@@ -7,8 +7,6 @@
 # Needs WINEPREFIX and DISPLAY. The caller runs it inside the tool namespace; when
 # SEARCH_NETNS_PREFIX is set, the script refuses to run anywhere else.
 set -u
-# Output through a file: Wine's helper processes would otherwise hold ctest's pipe open.
-wine_run=$(cd "$(dirname "$0")/../../scripts/lib" && pwd)/wine-run
 
 search_exe=$1
 probe_exe=$2
@@ -20,19 +18,8 @@ fail() {
 }
 note() { echo "e2e_startup: $*"; }
 
-[ -n "${WINEPREFIX:-}" ] || fail "WINEPREFIX is not set"
-[ -n "${DISPLAY:-}" ] || fail "DISPLAY is not set"
-[ -f "$search_exe" ] || fail "no program at $search_exe"
-[ -f "$probe_exe" ] || fail "no probe at $probe_exe"
-if [ -n "${SEARCH_NETNS_PREFIX:-}" ]; then
-    here=$(ip netns identify $$ 2>/dev/null)
-    [ "$here" = "${SEARCH_NETNS_PREFIX}tool" ] ||
-        fail "not inside namespace ${SEARCH_NETNS_PREFIX}tool (in '${here:-the root namespace}')"
-fi
-
-build_dir=${SEARCH_BUILD_DIR:-$(cd "$(dirname "$probe_exe")/../.." && pwd)}
-artifacts=${SEARCH_ARTIFACTS:-$build_dir/artifacts}
-mkdir -p "$artifacts" || fail "cannot create $artifacts"
+source "$(dirname "$0")/e2e_lib.sh"
+e2e_prepare "$search_exe" "$probe_exe"
 
 # A program directory of its own, so that no config.ini or Search.ini of anybody else's
 # takes part; the program runs with it as its current directory, as when started from there.
