@@ -12,18 +12,14 @@
 #include "framework/paint_dc.h"
 #include "resources/resource.h"
 
-CKQ_ScanfDlg::CKQ_ScanfDlg()
-    : CKQ_ScanfDlg(nullptr, std::make_unique<discovery::WinsockNetwork>()) {}
-
-CKQ_ScanfDlg::CKQ_ScanfDlg(discovery::DatagramNetwork& network) : CKQ_ScanfDlg(&network, nullptr) {}
-
-CKQ_ScanfDlg::CKQ_ScanfDlg(discovery::DatagramNetwork* network,
-                           std::unique_ptr<discovery::DatagramNetwork> ownNetwork)
+CKQ_ScanfDlg::CKQ_ScanfDlg(MainWindowServices services)
     : CDialog(IDD_SEARCH_DIALOG),
       // Null when the module has no such icon; the window then keeps the class icon.
       m_hIcon(::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_SEARCH))),
-      m_ownNetwork(std::move(ownNetwork)),
-      m_discovery(network != nullptr ? *network : *m_ownNetwork,
+      m_services(std::move(services)),
+      m_ownNetwork(m_services.network != nullptr ? nullptr
+                                                 : std::make_unique<discovery::WinsockNetwork>()),
+      m_discovery(m_services.network != nullptr ? *m_services.network : *m_ownNetwork,
                   [this](const discovery::ReplyRecord* queued) {
                       // Runs on the receiver thread; the record is only an identity here.
                       ::PostMessageW(m_replyWindow.load(), WM_DEVICE_REPLY,
@@ -138,7 +134,7 @@ void CKQ_ScanfDlg::OpenDeviceWebPage(int row) {
         app::DeviceWebAddress(m_list.RowText(row, discovery::kAddressColumn),
                               m_list.RowText(row, discovery::kHttpPortColumn));
     // The shell's failure to open the page is not reported.
-    m_pfnOpenUrl(nullptr, nullptr, address.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    m_services.openUrl(nullptr, nullptr, address.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 void CKQ_ScanfDlg::OpenSelectedWebPages() {

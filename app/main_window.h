@@ -6,6 +6,7 @@
 #include "discovery/datagram_network.h"
 #include "discovery/discovery_engine.h"
 #include "framework/dialog.h"
+#include "framework/message_box.h"
 #include "framework/tab_ctrl.h"
 #include "ippage/ip_page.h"
 #include "listview/sort_list_ctrl.h"
@@ -22,16 +23,25 @@ inline constexpr UINT WM_DEVICE_REPLY = WM_USER + 1;
 // Posted by another program to close the search window; obeyed only in soft mode.
 inline constexpr UINT WM_CLOSE_SEARCH = 6024;
 
-class CKQ_ScanfDlg : public CDialog {
-public:
-    // Searches over Windows sockets.
-    CKQ_ScanfDlg();
-    // Searches over `network`, which must outlive the window.
-    explicit CKQ_ScanfDlg(discovery::DatagramNetwork& network);
-
-protected:
+// What the main window is handed from outside: the network it searches over and the ways it
+// reaches the operator's desktop. The defaults are the real ones; tests replace any of them.
+struct MainWindowServices {
     using UrlOpener = HINSTANCE(WINAPI*)(HWND, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, INT);
 
+    // Null: the window searches over Windows sockets of its own. Otherwise it must outlive
+    // the window.
+    discovery::DatagramNetwork* network = nullptr;
+    // Opens a device's web page: the shell's default browser.
+    UrlOpener openUrl = &::ShellExecuteW;
+    // Every message box of the window and its pages.
+    MessageBoxFunction messageBox = &ShowApplicationMessageBox;
+};
+
+class CKQ_ScanfDlg : public CDialog {
+public:
+    explicit CKQ_ScanfDlg(MainWindowServices services = {});
+
+protected:
     INT_PTR WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     void DoDataExchange(CDataExchange* pDX) override;
@@ -45,6 +55,7 @@ protected:
 
     // Shared icon from LoadIconW: the system owns it, nothing to destroy.
     HICON m_hIcon;
+    MainWindowServices m_services;
     CSortListCtrl m_list;
     // The sockets' owner when the window searches over Windows sockets; null when given one.
     std::unique_ptr<discovery::DatagramNetwork> m_ownNetwork;
@@ -56,13 +67,8 @@ protected:
     CTabCtrl m_tabs;
     // Client y coordinate at which both pages begin; 0 until the window is initialised.
     int m_nPageTop = 0;
-    // Opens a device's web page; the shell's default browser unless a test looks on.
-    UrlOpener m_pfnOpenUrl = &::ShellExecuteW;
 
 private:
-    CKQ_ScanfDlg(discovery::DatagramNetwork* network,
-                 std::unique_ptr<discovery::DatagramNetwork> ownNetwork);
-
     // Initialisation steps, in the order OnInitDialog runs them.
     void CreatePages();
     void TranslateWindows();

@@ -6,7 +6,8 @@
 #include "resources/resource.h"
 
 CIPConifg::CIPConifg()
-    : CDialog(IDD_IP_CONFIG), m_dwSubnetMask(discovery::ParseIPv4Text(L"255.255.255.0")) {}
+    : CDialog(IDD_IP_CONFIG), CBaseDialog(IDC_USE_DHCP),
+      m_dwSubnetMask(discovery::ParseIPv4Text(L"255.255.255.0")) {}
 
 void CIPConifg::SetOriginalIP(DWORD address) {
     // Read first, so that writing the members back keeps the operator's entries.
@@ -16,7 +17,9 @@ void CIPConifg::SetOriginalIP(DWORD address) {
 }
 
 INT_PTR CIPConifg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    OnScrollMessage(m_hWnd, message, wParam, lParam);
+    if (const auto answer = OnPageMessage(m_hWnd, message, wParam, lParam)) {
+        return *answer;
+    }
     return CDialog::OnMessage(message, wParam, lParam);
 }
 

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "framework/dialog.h"
-#include "ippage/base_dialog.h"
+#include "framework/base_dialog.h"
 
 class CIPConifg : public CDialog, public CBaseDialog {
 public:

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "framework/dialog.h"
-#include "ippage/base_dialog.h"
+#include "framework/base_dialog.h"
 
 class CWifiConfig : public CDialog, public CBaseDialog {
 public:

@@ -51,8 +51,8 @@ struct OpenedUrl {
 
 class TestSearchWindow : public CKQ_ScanfDlg {
 public:
-    explicit TestSearchWindow(discovery_test::FakeNetwork& network) : CKQ_ScanfDlg(network) {
-        m_pfnOpenUrl = &RecordUrl;
+    explicit TestSearchWindow(discovery_test::FakeNetwork& network)
+        : CKQ_ScanfDlg({.network = &network, .openUrl = &RecordUrl}) {
         OpenedUrls().clear();
     }
 

@@ -1,5 +1,6 @@
-// CBaseDialog: scroll range on size changes and scroll position on scroll requests.
-#include "ippage/base_dialog.h"
+// CBaseDialog: scroll range on size changes, scroll position on scroll requests and the
+// colours of the labels.
+#include "framework/base_dialog.h"
 
 #include <algorithm>
 
@@ -19,17 +20,30 @@ int ScrollLimit(HWND page) {
 
 } // namespace
 
-void CBaseDialog::OnScrollMessage(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
+std::optional<INT_PTR> CBaseDialog::OnPageMessage(HWND page, UINT message, WPARAM wParam,
+                                                  LPARAM lParam) {
     switch (message) {
     case WM_SIZE:
         OnPageSize(page, HIWORD(lParam));
-        break;
+        return std::nullopt;
     case WM_VSCROLL:
         OnPageVScroll(page, LOWORD(wParam), HIWORD(wParam));
-        break;
+        return std::nullopt;
+    case WM_CTLCOLORSTATIC:
+        return OnLabelColour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
     default:
-        break;
+        return std::nullopt;
     }
+}
+
+// Static texts and check boxes ask with WM_CTLCOLORSTATIC. The hollow brush is a stock
+// object: nothing to free.
+std::optional<INT_PTR> CBaseDialog::OnLabelColour(HDC dc, HWND control) const {
+    if (::GetDlgCtrlID(control) == m_nOpaqueControlId) {
+        return std::nullopt;
+    }
+    ::SetBkMode(dc, TRANSPARENT);
+    return reinterpret_cast<INT_PTR>(::GetStockObject(HOLLOW_BRUSH));
 }
 
 void CBaseDialog::OnPageSize(HWND page, int clientHeight) {
