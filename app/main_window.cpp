@@ -24,7 +24,12 @@ CKQ_ScanfDlg::CKQ_ScanfDlg(MainWindowServices services)
                       // Runs on the receiver thread; the record is only an identity here.
                       ::PostMessageW(m_replyWindow.load(), WM_DEVICE_REPLY,
                                      reinterpret_cast<WPARAM>(queued), 0);
-                  }) {}
+                  }),
+      m_ipPage({.sendAddressChange =
+                    [this](const discovery::AddressChange& change) {
+                        m_discovery.SendAddressChange(change);
+                    },
+                .messageBox = m_services.messageBox}) {}
 
 INT_PTR CKQ_ScanfDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_DEVICE_REPLY) {

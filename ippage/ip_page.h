@@ -1,13 +1,26 @@
 // CIPConifg: the IP address configuration page (template 130), a child of the main window.
-// It holds the device's original address and the operator's new address, mask and gateway.
+// It holds the device's original address and the operator's new address, mask and gateway,
+// sends an address change through what its window hands it, and probes a new address.
 #pragma once
 
-#include "framework/dialog.h"
+#include "discovery/datagram.h"
 #include "framework/base_dialog.h"
+#include "framework/dialog.h"
+#include "framework/message_box.h"
+
+#include <functional>
+
+// What the page reaches outside itself, handed over by the window that creates it.
+struct IpPageServices {
+    // Sends one address-change request from every discovery socket. Empty when no window
+    // owns discovery sockets: Modify IP then does nothing.
+    std::function<void(const discovery::AddressChange&)> sendAddressChange;
+    MessageBoxFunction messageBox = &ShowApplicationMessageBox;
+};
 
 class CIPConifg : public CDialog, public CBaseDialog {
 public:
-    CIPConifg();
+    explicit CIPConifg(IpPageServices services = {});
 
     // The address of the device row the operator clicked. The other fields keep what the
     // operator last entered.
@@ -23,4 +36,15 @@ public:
 protected:
     INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     void DoDataExchange(CDataExchange* pDX) override;
+    bool OnCommand(UINT id, UINT code, HWND control) override;
+
+private:
+    void OnPing();
+    void OnModifyIP();
+    void OnUseDHCP();
+    // LoadUiString's text `id` in a box owned by the page's top-level window; returns the
+    // button pressed.
+    int ShowText(UINT id, UINT type);
+
+    IpPageServices m_services;
 };

@@ -29,6 +29,7 @@ ModifyIpPlan PlanModifyIP(const ModifyIpEntries& entries) {
             plan.verdict = ModifyIpVerdict::kAskGatewaySegment;
         }
     }
+    plan.gateway = gateway;
     plan.request.target = entries.originalAddress;
     plan.request.useDhcp = entries.useDhcp;
     // The static settings travel only while their fields take input.

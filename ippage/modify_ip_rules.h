@@ -34,6 +34,8 @@ struct ModifyIpPlan {
     // An empty gateway was replaced by the new address's first three octets and 1; the page
     // shows the filled-in value before it sends.
     bool gatewayFilled = false;
+    // The gateway after the fill-in: what the page writes back, whether or not it travels.
+    std::uint32_t gateway = 0;
     // What to send, once sending is decided.
     discovery::AddressChange request;
 };

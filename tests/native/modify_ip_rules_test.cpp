@@ -30,11 +30,15 @@ TEST(PlanModifyIP, VerdictFillInAndRequest) {
          {kOriginal, kNew, kMask24, kGateway254, false}},
         {"new address .0",
          {kOriginal, 0xC0A80100, kMask24, kGateway1, false, true},
-         kRefuseAddress},
+         kRefuseAddress,
+         false,
+         {}},
         {"new address .255",
          {kOriginal, 0xC0A801FF, kMask24, kGateway1, false, true},
-         kRefuseAddress},
-        {"nothing typed: 0.0.0.0", {0, 0, kMask24, 0, false, true}, kRefuseAddress},
+         kRefuseAddress,
+         false,
+         {}},
+        {"nothing typed: 0.0.0.0", {0, 0, kMask24, 0, false, true}, kRefuseAddress, false, {}},
         {"empty gateway is filled, no question",
          {kOriginal, kNew, kMask24, 0, false, true},
          kSend,
@@ -60,12 +64,20 @@ TEST(PlanModifyIP, VerdictFillInAndRequest) {
          kSend,
          false,
          {kOriginal, kNew, kMask24, 0, true}},
+        {"fields disabled without DHCP: the filled gateway is shown, not sent",
+         {kOriginal, kNew, kMask24, 0, false, false},
+         kSend,
+         true,
+         {kOriginal, 0, 0, 0, false}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         const ModifyIpPlan plan = PlanModifyIP(c.entries);
         EXPECT_EQ(plan.verdict, c.verdict);
         EXPECT_EQ(plan.gatewayFilled, c.gatewayFilled);
+        if (c.gatewayFilled) {
+            EXPECT_EQ(plan.gateway, kGateway1) << "the new address's /24 and 1";
+        }
         if (c.verdict == kRefuseAddress) {
             continue;
         }
