@@ -33,25 +33,31 @@ std::wstring UiString(UINT id) {
     return text != nullptr ? std::wstring(text) : std::wstring();
 }
 
-// Centres on the owner, or on the work area of the window's monitor when it has none.
+app::LayoutRect FromRect(const RECT& r) {
+    return {r.left, r.top, r.right - r.left, r.bottom - r.top};
+}
+
+// Centres on the owner, or on the work area of the window's monitor when it has none, and
+// keeps the window inside that monitor's work area so that its caption stays reachable.
 void CenterWindow(HWND window) {
-    RECT area{};
     const HWND owner = ::GetWindow(window, GW_OWNER);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    if (!::GetMonitorInfoW(
+            ::MonitorFromWindow(owner != nullptr ? owner : window, MONITOR_DEFAULTTONEAREST),
+            &monitor)) {
+        return;
+    }
+    RECT over = monitor.rcWork;
     if (owner != nullptr) {
-        ::GetWindowRect(owner, &area);
-    } else {
-        MONITORINFO monitor{};
-        monitor.cbSize = sizeof monitor;
-        if (!::GetMonitorInfoW(::MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor)) {
-            return;
-        }
-        area = monitor.rcWork;
+        ::GetWindowRect(owner, &over);
     }
     RECT own{};
     ::GetWindowRect(window, &own);
-    const int x = area.left + ((area.right - area.left) - (own.right - own.left)) / 2;
-    const int y = area.top + ((area.bottom - area.top) - (own.bottom - own.top)) / 2;
-    ::SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const app::LayoutRect frame = FromRect(own);
+    const app::LayoutPoint at = app::CenteredPosition(FromRect(over), {frame.width, frame.height},
+                                                      FromRect(monitor.rcWork));
+    ::SetWindowPos(window, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void MoveTo(HWND window, const app::LayoutRect& rect) {

@@ -55,6 +55,35 @@ TEST(WindowLayout, TabStripAndPagesFollowTheAddButton) {
     EXPECT_EQ((app::LayoutRect{0, 219, 754, -19}), app::PageRect(219, 754, 200));
 }
 
+TEST(WindowLayout, CentringKeepsTheWindowInsideTheWorkArea) {
+    const app::LayoutRect laptop{0, 0, 1280, 610}; // 1280 x 640 less a task bar
+    const app::LayoutRect lowered{0, 40, 1280, 600};
+    const struct {
+        const char* what;
+        app::LayoutRect over;
+        app::LayoutRect workArea;
+        app::LayoutSize size;
+        app::LayoutPoint at;
+    } cases[] = {
+        {"fits: centred", laptop, laptop, {760, 500}, {260, 55}},
+        {"taller than the work area: on its top edge", laptop, laptop, {760, 780}, {260, 0}},
+        {"wider and taller: top-left corner", laptop, laptop, {1400, 780}, {0, 0}},
+        {"owner at the bottom right: pulled back in",
+         {1000, 500, 200, 100},
+         laptop,
+         {760, 500},
+         {520, 110}},
+        {"owner above the screen: pushed down", {100, -300, 200, 100}, laptop, {400, 300}, {0, 0}},
+        {"work area below a top task bar", lowered, lowered, {760, 700}, {260, 40}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const app::LayoutPoint at = app::CenteredPosition(c.over, c.size, c.workArea);
+        EXPECT_EQ(c.at.x, at.x);
+        EXPECT_EQ(c.at.y, at.y);
+    }
+}
+
 TEST(WindowLayout, WebAddressIsHttpIpColonPort) {
     EXPECT_EQ(L"http://192.168.1.10:80", app::DeviceWebAddress(L"192.168.1.10", L"80"));
     EXPECT_EQ(L"http://10.77.001.010:8080", app::DeviceWebAddress(L"10.77.001.010", L"8080"));
@@ -144,6 +173,12 @@ TEST_F(MainWindowInit, LaysOutTheWindowTabsPagesAndList) {
         ASSERT_EQ(1u, g_itemSizes.size()) << "TCM_SETITEMSIZE sent once";
         EXPECT_EQ((client.right - 20) / 2, LOWORD(g_itemSizes[0]));
         EXPECT_EQ(20, HIWORD(g_itemSizes[0]));
+        // Each tab as wide as its own label: the longer label makes the wider tab.
+        RECT first{};
+        RECT second{};
+        ::SendMessageW(w.m_tabs, TCM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&first));
+        ::SendMessageW(w.m_tabs, TCM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&second));
+        EXPECT_GT(first.right - first.left, second.right - second.left);
 
         EXPECT_EQ(addBottom + 30, w.m_nPageTop);
         const app::LayoutRect page{0, addBottom + 30, client.right, client.bottom - addBottom - 30};

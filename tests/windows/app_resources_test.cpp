@@ -75,16 +75,17 @@ TEST(Resources, MainWindowTemplate) {
     EXPECT_EQ(DWORD(WS_EX_APPWINDOW), dialog->exStyle & WS_EX_APPWINDOW) << "not in task bar";
     // The two push buttons with the visible style, and Open Web created without it; none is
     // the default button, so that Enter reaches the window as IDOK wherever the focus is.
-    ExpectItems(*dialog, {
-                             {IDC_DEVICE_LIST, WC_LISTVIEWW, L"", 5, 7, 491, 161,
-                              WS_VISIBLE | LVS_REPORT | LVS_SHOWSELALWAYS | WS_BORDER,
-                              LVS_SINGLESEL | kNotReport},
-                             {IDC_SEARCH, L"Button", L"Search", 191, 175, 50, 14, kPush, kNotPush},
-                             {IDC_ADD, L"Button", L"Add", 255, 175, 50, 14, kPush, kNotPush},
-                             {IDC_OPEN_WEB, L"Button", L"Open Web", 7, 173, 50, 14, WS_TABSTOP,
-                              WS_VISIBLE | kNotPush},
-                             {IDC_PAGE_TABS, WC_TABCONTROLW, L"", 27, 225, 73, 55, WS_VISIBLE, 0},
-                         });
+    ExpectItems(
+        *dialog,
+        {
+            {IDC_DEVICE_LIST, WC_LISTVIEWW, L"", 5, 7, 491, 161,
+             WS_VISIBLE | LVS_REPORT | LVS_SHOWSELALWAYS | WS_BORDER, LVS_SINGLESEL | kNotReport},
+            {IDC_SEARCH, L"Button", L"Search", 191, 175, 50, 14, kPush, kNotPush},
+            {IDC_ADD, L"Button", L"Add", 255, 175, 50, 14, kPush, kNotPush},
+            {IDC_OPEN_WEB, L"Button", L"Open Web", 7, 173, 50, 14, WS_TABSTOP,
+             WS_VISIBLE | kNotPush},
+            {IDC_PAGE_TABS, WC_TABCONTROLW, L"", 27, 225, 73, 55, WS_VISIBLE, TCS_FIXEDWIDTH},
+        });
 }
 
 TEST(Resources, IpPageTemplate) {
