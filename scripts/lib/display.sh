@@ -1,11 +1,12 @@
 # A virtual X display with a small window manager (Wine closes windows promptly only with one).
-# usage: display_start  -> exports DISPLAY, records pids;  display_stop
+# usage: display_start [WIDTHxHEIGHT]  -> exports DISPLAY, records pids (screen 1280x1024
+#        unless given);  display_stop
 display_start() {
-    local n
+    local size=${1:-1280x1024} n
     for n in $(seq 91 140); do
         [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || break
     done
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    Xvfb ":$n" -screen 0 "${size}x24" -nolisten tcp >/dev/null 2>&1 &
     DISPLAY_XVFB_PID=$!
     export DISPLAY=":$n"
     local i

@@ -8,7 +8,9 @@
 #              one address per interface, and only interfaces with a default route.
 #              Multicast and broadcast leave by the interface of the socket's address.
 #   device side: 10.77.0.20 on veth "vd", default route over it
-#        netns_add_device_address PREFIX ADDR   (more device addresses, /16 allowed)
+#        netns_add_device_address PREFIX ADDR   (more device addresses, /16 allowed; the
+#                                                device side then answers ping and TCP there)
+#        netns_del_device_address PREFIX ADDR
 #        netns_delete PREFIX
 NETNS_TOOL_ADDRESSES=(10.77.0.1 10.77.0.2)
 NETNS_DEVICE_ADDRESS=10.77.0.20
@@ -47,6 +49,10 @@ netns_create() {
 
 netns_add_device_address() {
     ip -n "${1}dev" addr add "$2/16" dev vd
+}
+
+netns_del_device_address() {
+    ip -n "${1}dev" addr del "$2/16" dev vd
 }
 
 netns_delete() {

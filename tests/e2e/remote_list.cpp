@@ -126,6 +126,18 @@ std::optional<std::vector<std::vector<std::wstring>>> RemoteList::Rows() const {
     return table;
 }
 
+std::optional<RECT> RemoteList::RowRect(int row) const {
+    RECT rect{};
+    rect.left = LVIR_LABEL;
+    LRESULT ok = 0;
+    if (!Write(0, &rect, sizeof rect) ||
+        !Send(m_list, LVM_GETITEMRECT, static_cast<WPARAM>(row), At(0), ok) || ok == 0 ||
+        !Read(0, &rect, sizeof rect)) {
+        return std::nullopt;
+    }
+    return rect;
+}
+
 std::optional<RECT> RemoteList::HeadingRect(int column) const {
     const HWND header = Header();
     RECT rect{};

@@ -27,6 +27,8 @@ public:
     [[nodiscard]] std::optional<std::vector<std::vector<std::wstring>>> Rows() const;
     // A heading's rectangle in the header's client coordinates.
     [[nodiscard]] std::optional<RECT> HeadingRect(int column) const;
+    // A row's label rectangle in the list's client coordinates.
+    [[nodiscard]] std::optional<RECT> RowRect(int row) const;
     // The list's header window; null when it has none.
     [[nodiscard]] HWND Header() const;
 

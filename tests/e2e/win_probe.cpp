@@ -1,19 +1,24 @@
 // win_probe: looks at another program's top-level window from outside, for the end-to-end
 // tests. It finds the window by title, reports its client size, checks the main window's
-// controls, clicks a button or a list heading, waits for and prints a list's rows, posts a
-// message and watches whether the window goes away or stays.
+// controls and where it lies on the screen, fills and reads the IP page's address fields,
+// clicks a list row, a button or a list heading, answers message boxes, waits for and prints
+// a list's rows, posts a message and watches whether the window goes away or stays.
 //
 // usage: win_probe --title TEXT [--pid N] [--timeout-ms N] [--wait-visible] [--check-controls]
-//                  [--click ID] [--wait-rows LIST_ID N] [--click-heading LIST_ID COLUMN]
-//                  [--list-rows LIST_ID] [--post MESSAGE] [--expect-close | --expect-stay MS]
+//                  [--on-screen LIST_ID] [--set-address ID TEXT]... [--click-row LIST_ID ROW]
+//                  [--click ID] [--press ID] [--answer-box BUTTON] [--no-box MS]
+//                  [--wait-rows LIST_ID N] [--click-heading LIST_ID COLUMN]
+//                  [--list-rows LIST_ID] [--wait-field ID TEXT]... [--post MESSAGE]
+//                  [--expect-close | --expect-stay MS]
 // Steps run in that order. --list-rows prints one line per row: "row", then each column's
-// text, tab-separated, in UTF-8. Exit code 0 when every step passed, 1 when one failed, 2 for
-// a usage error.
+// text, tab-separated, in UTF-8; --answer-box prints the box (see page_probe.h). Exit code 0
+// when every step passed, 1 when one failed, 2 for a usage error.
+#include "page_probe.h"
+#include "probe_util.h"
 #include "remote_list.h"
 
 #include <windows.h>
 
-#include <cstdarg>
 #include <cstdio>
 #include <cwchar>
 #include <optional>
@@ -23,10 +28,7 @@
 
 namespace {
 
-constexpr int kPass = 0;
-constexpr int kFail = 1;
-constexpr int kUsage = 2;
-constexpr DWORD kPollMs = 50;
+using namespace probe;
 
 struct Options {
     std::wstring title;
@@ -34,7 +36,14 @@ struct Options {
     DWORD timeoutMs = 15000;
     bool waitVisible = false;
     bool checkControls = false;
+    std::optional<int> onScreen; // list id
+    std::vector<std::pair<int, std::wstring>> setAddresses;
+    std::optional<std::pair<int, int>> clickRow; // list id, row
     std::optional<int> click;
+    std::optional<int> press;
+    std::optional<int> answerBox; // button id
+    std::optional<DWORD> noBoxMs;
+    std::vector<std::pair<int, std::wstring>> waitFields;
     std::optional<std::pair<int, int>> waitRows;     // list id, rows
     std::optional<std::pair<int, int>> clickHeading; // list id, column
     std::optional<int> listRows;
@@ -42,39 +51,6 @@ struct Options {
     bool expectClose = false;
     std::optional<DWORD> expectStayMs;
 };
-
-std::string Narrow(const std::wstring& text) {
-    const int size =
-        ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    if (size <= 1) {
-        return {};
-    }
-    std::string out(static_cast<std::size_t>(size), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, out.data(), size, nullptr, nullptr);
-    out.resize(static_cast<std::size_t>(size - 1));
-    return out;
-}
-
-int Fail(const char* format, ...) {
-    std::va_list args;
-    va_start(args, format);
-    std::fputs("win_probe: FAIL: ", stdout);
-    std::vprintf(format, args);
-    std::fputs("\n", stdout);
-    va_end(args);
-    std::fflush(stdout);
-    return kFail;
-}
-
-void Note(const char* format, ...) {
-    std::va_list args;
-    va_start(args, format);
-    std::fputs("win_probe: ", stdout);
-    std::vprintf(format, args);
-    std::fputs("\n", stdout);
-    va_end(args);
-    std::fflush(stdout);
-}
 
 // Accepts decimal and 0x-prefixed hexadecimal; nothing else may follow the number.
 std::optional<unsigned long> ParseNumber(const wchar_t* text) {
@@ -116,18 +92,39 @@ std::optional<Options> ParseOptions(int argc, wchar_t** argv) {
                 return std::nullopt;
             }
             options.timeoutMs = static_cast<DWORD>(*value);
-        } else if (arg == L"--click" || arg == L"--list-rows") {
+        } else if (arg == L"--click" || arg == L"--list-rows" || arg == L"--press" ||
+                   arg == L"--answer-box" || arg == L"--on-screen") {
             const auto value = number();
             if (!value) {
                 return std::nullopt;
             }
-            (arg == L"--click" ? options.click : options.listRows) = static_cast<int>(*value);
-        } else if (arg == L"--wait-rows" || arg == L"--click-heading") {
+            std::optional<int>& step = arg == L"--click"        ? options.click
+                                       : arg == L"--list-rows"  ? options.listRows
+                                       : arg == L"--press"      ? options.press
+                                       : arg == L"--answer-box" ? options.answerBox
+                                                                : options.onScreen;
+            step = static_cast<int>(*value);
+        } else if (arg == L"--set-address" || arg == L"--wait-field") {
+            const auto id = number();
+            if (!id || i + 1 >= argc) {
+                return std::nullopt;
+            }
+            (arg == L"--set-address" ? options.setAddresses : options.waitFields)
+                .emplace_back(static_cast<int>(*id), argv[++i]);
+        } else if (arg == L"--wait-rows" || arg == L"--click-heading" || arg == L"--click-row") {
             const auto value = pair();
             if (!value) {
                 return std::nullopt;
             }
-            (arg == L"--wait-rows" ? options.waitRows : options.clickHeading) = value;
+            (arg == L"--wait-rows"       ? options.waitRows
+             : arg == L"--click-heading" ? options.clickHeading
+                                         : options.clickRow) = value;
+        } else if (arg == L"--no-box") {
+            const auto value = number();
+            if (!value) {
+                return std::nullopt;
+            }
+            options.noBoxMs = static_cast<DWORD>(*value);
         } else if (arg == L"--post") {
             const auto value = number();
             if (!value) {
@@ -175,7 +172,8 @@ struct Search {
 
 BOOL CALLBACK CollectMatching(HWND window, LPARAM context) {
     auto* search = reinterpret_cast<Search*>(context);
-    if (WindowText(window) != search->options->title) {
+    // Message boxes carry the program's title too; they are owned, the main window is not.
+    if (WindowText(window) != search->options->title || ::GetWindow(window, GW_OWNER) != nullptr) {
         return TRUE;
     }
     DWORD pid = 0;
@@ -184,18 +182,6 @@ BOOL CALLBACK CollectMatching(HWND window, LPARAM context) {
         search->found.push_back(window);
     }
     return TRUE;
-}
-
-// Polls until `done` holds or `timeoutMs` passes; returns done() at the end.
-template <class Condition> bool WaitFor(Condition done, DWORD timeoutMs) {
-    const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
-    while (!done()) {
-        if (::GetTickCount64() >= deadline) {
-            return false;
-        }
-        ::Sleep(kPollMs);
-    }
-    return true;
 }
 
 // The one matching top-level window; more than one is an error, not a guess.
@@ -293,7 +279,7 @@ int CheckControls(HWND window) {
 
 // BM_CLICK, sent so that the click has been handled when the call returns.
 int ClickButton(HWND window, int id) {
-    HWND button = ::GetDlgItem(window, id);
+    HWND button = FindControl(window, id);
     DWORD_PTR ignored = 0;
     if (button == nullptr ||
         !::SendMessageTimeoutW(button, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 10000, &ignored)) {
@@ -378,8 +364,40 @@ int Run(const Options& options) {
             return r;
         }
     }
+    if (options.onScreen) {
+        if (int r = CheckOnScreen(window, *options.onScreen); r != kPass) {
+            return r;
+        }
+    }
+    for (const auto& [id, text] : options.setAddresses) {
+        if (int r = SetAddress(window, id, text); r != kPass) {
+            return r;
+        }
+    }
+    if (options.clickRow) {
+        if (int r = ClickRow(window, options.clickRow->first, options.clickRow->second);
+            r != kPass) {
+            return r;
+        }
+    }
     if (options.click) {
         if (int r = ClickButton(window, *options.click); r != kPass) {
+            return r;
+        }
+    }
+    const ULONGLONG pressed = ::GetTickCount64();
+    if (options.press) {
+        if (int r = PressButton(window, *options.press); r != kPass) {
+            return r;
+        }
+    }
+    if (options.answerBox) {
+        if (int r = AnswerBox(window, *options.answerBox, pressed, options.timeoutMs); r != kPass) {
+            return r;
+        }
+    }
+    if (options.noBoxMs) {
+        if (int r = ExpectNoBox(window, *options.noBoxMs); r != kPass) {
             return r;
         }
     }
@@ -397,6 +415,11 @@ int Run(const Options& options) {
     }
     if (options.listRows) {
         if (int r = ListRows(window, *options.listRows); r != kPass) {
+            return r;
+        }
+    }
+    for (const auto& [id, text] : options.waitFields) {
+        if (int r = WaitField(window, id, text, options.timeoutMs); r != kPass) {
             return r;
         }
     }
@@ -431,11 +454,15 @@ int Run(const Options& options) {
 int wmain(int argc, wchar_t** argv) {
     const auto options = ParseOptions(argc, argv);
     if (!options) {
-        std::fputs("usage: win_probe --title TEXT [--pid N] [--timeout-ms N] [--wait-visible]\n"
-                   "                 [--check-controls] [--click ID] [--wait-rows LIST_ID N]\n"
-                   "                 [--click-heading LIST_ID COLUMN] [--list-rows LIST_ID]\n"
-                   "                 [--post MESSAGE] [--expect-close | --expect-stay MS]\n",
-                   stderr);
+        std::fputs(
+            "usage: win_probe --title TEXT [--pid N] [--timeout-ms N] [--wait-visible]\n"
+            "                 [--check-controls] [--on-screen LIST_ID]\n"
+            "                 [--set-address ID TEXT]... [--click-row LIST_ID ROW]\n"
+            "                 [--click ID] [--press ID] [--answer-box BUTTON] [--no-box MS]\n"
+            "                 [--wait-rows LIST_ID N] [--click-heading LIST_ID COLUMN]\n"
+            "                 [--list-rows LIST_ID] [--wait-field ID TEXT]...\n"
+            "                 [--post MESSAGE] [--expect-close | --expect-stay MS]\n",
+            stderr);
         return kUsage;
     }
     return Run(*options);
