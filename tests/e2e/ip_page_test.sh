@@ -104,10 +104,12 @@ request_hex() {
 
 # Checks the address-change datagrams logged after line $1 against the hex in $2: four of
 # them, multicast then broadcast from one local address, then from the other, each pair about
-# 50 ms apart.
+# 50 ms apart, and no search after them.
 check_change_datagrams() {
     local mark=$1 expected=$2
     tail -n +$((mark + 1)) "$work/devsim.log" | grep '^rx .* cmd=3 ' >"$work/changes" || true
+    ! tail -n +$((mark + 1)) "$work/devsim.log" | grep -q '^rx .* cmd=2 ' ||
+        fail "Modify IP started a search"
     [ "$(wc -l <"$work/changes")" -eq 4 ] ||
         fail "$(wc -l <"$work/changes") address-change datagrams, expected 4"
     awk -v expected="$expected" '
