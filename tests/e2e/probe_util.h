@@ -26,25 +26,27 @@ inline std::string Narrow(const std::wstring& text) {
     return out;
 }
 
+// One report line: "win_probe: ", `prefix`, then the formatted text.
+inline void Report(const char* prefix, const char* format, std::va_list args) {
+    std::printf("win_probe: %s", prefix);
+    std::vprintf(format, args);
+    std::fputs("\n", stdout);
+    std::fflush(stdout);
+}
+
 inline int Fail(const char* format, ...) {
     std::va_list args;
     va_start(args, format);
-    std::fputs("win_probe: FAIL: ", stdout);
-    std::vprintf(format, args);
-    std::fputs("\n", stdout);
+    Report("FAIL: ", format, args);
     va_end(args);
-    std::fflush(stdout);
     return kFail;
 }
 
 inline void Note(const char* format, ...) {
     std::va_list args;
     va_start(args, format);
-    std::fputs("win_probe: ", stdout);
-    std::vprintf(format, args);
-    std::fputs("\n", stdout);
+    Report("", format, args);
     va_end(args);
-    std::fflush(stdout);
 }
 
 // Polls until `done` holds or `timeoutMs` passes; returns done() at the end.
