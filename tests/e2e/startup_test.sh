@@ -63,7 +63,7 @@ expect_exit() {
 
 # 1. Soft mode: the close-search message closes the window and the program ends.
 start_search -Soft
-probe --check-controls --post "$WM_CLOSE_SEARCH" --expect-close ||
+probe --wait-visible --check-controls --post "$WM_CLOSE_SEARCH" --expect-close ||
     fail "with -Soft the window did not come up right or did not close on message $WM_CLOSE_SEARCH"
 expect_exit
 
