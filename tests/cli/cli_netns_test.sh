@@ -68,10 +68,14 @@ expect_status() {
 address_requests() { grep -c '^rx .* cmd=3 ' "$log"; }
 
 # The simulator's devices as the tool must list them: classes it knows, 8-bit texts read in
-# windows-1252 (an undefined byte becomes U+FFFD), ports as numbers.
+# windows-1252, ports as numbers. A byte that code page leaves undefined becomes U+FFFD through
+# iconv; Windows' own table maps it to the control character of the same value.
 expected=$work/expected.json
-python3 - "$device_file" >"$expected" <<'PY' || fail "cannot read $device_file"
-import json, re, sys
+undefined_as=replace
+[[ "$cli" == *.exe ]] && undefined_as=same
+python3 - "$device_file" "$undefined_as" >"$expected" <<'PY' || fail "cannot read $device_file"
+import codecs, json, re, sys
+codecs.register_error("same", lambda e: (e.object[e.start:e.end].decode("latin-1"), e.end))
 devices = []
 for line in open(sys.argv[1], "rb").read().decode("latin-1").splitlines():
     if not line.strip() or line.lstrip().startswith("#"):
@@ -80,7 +84,7 @@ for line in open(sys.argv[1], "rb").read().decode("latin-1").splitlines():
     def text(f):
         raw = re.sub(r"\\x([0-9A-Fa-f]{2})", lambda m: chr(int(m.group(1), 16)), f)
         raw = raw.replace("\\|", "|").replace("\\\\", "\\")
-        return raw.encode("latin-1").decode("cp1252", errors="replace")
+        return raw.encode("latin-1").decode("cp1252", errors=sys.argv[2])
     cls, mac, ip, name, http, rtsp, dvs, model = fields
     if not any(k in cls for k in ("DVS", "IPCAMERA", "DECODER")):
         continue
