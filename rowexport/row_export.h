@@ -2,6 +2,7 @@
 // tab-separated text for the clipboard (what spreadsheets paste), and the UTF-8 they travel in.
 #pragma once
 
+#include "discovery/device_rows.h"
 #include "discovery/device_texts.h"
 
 #include <array>
@@ -27,5 +28,14 @@ inline constexpr std::array<std::string_view, discovery::kColumnCount> kColumnHe
 // One tab-separated line ending in CRLF. Tabs, CR and LF inside a field become spaces: pasted
 // text has no quoting, and a device's name must not split a row.
 [[nodiscard]] std::wstring TsvRecord(std::span<const std::wstring> fields);
+
+// The given rows of a list (in that order) under a heading line, as tab-separated text.
+[[nodiscard]] std::wstring RowsAsTsv(const discovery::DeviceRowList& list,
+                                     std::span<const std::wstring> headings,
+                                     std::span<const int> rows);
+// Every row of a list under a heading line, as a CSV file in UTF-8 with a byte-order mark,
+// by which spreadsheets recognise UTF-8.
+[[nodiscard]] std::string RowsAsCsvFile(const discovery::DeviceRowList& list,
+                                        std::span<const std::wstring> headings);
 
 } // namespace rowexport
