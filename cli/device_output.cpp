@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <iterator>
 
 namespace cli {
 namespace {
@@ -45,7 +46,11 @@ std::string Table(const std::vector<Utf8Row>& rows) {
         for (std::size_t c = 0; c < row.size(); ++c) {
             if (c > 0)
                 text += "  ";
-            text += row[c];
+            // A device's control characters (a line break, a tab) would break the table's
+            // lines and columns: they show as spaces.
+            std::transform(row[c].begin(), row[c].end(), std::back_inserter(text), [](char ch) {
+                return static_cast<unsigned char>(ch) < 0x20 || ch == 0x7F ? ' ' : ch;
+            });
             if (c + 1 < row.size())
                 text.append(widths[c] - DisplayWidth(row[c]), ' ');
         }

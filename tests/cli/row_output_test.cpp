@@ -48,12 +48,12 @@ TEST(RowExport, Utf8OfAnyWideText) {
 TEST(DeviceOutput, TableAlignsByCharactersNotBytes) {
     const std::vector<cli::Utf8Row> rows = {
         {"1", "IPCAMERA VX-200", "Caf\xC3\xA9", "10.0.0.5", "80", "554", "02:4B:00:00:00:15"},
-        {"2", "DVS ", "Yard", "10.0.0.10", "8080", "554", "02:4B:00:00:00:16"},
+        {"2", "DVS ", "Ya\r\nd", "10.0.0.10", "8080", "554", "02:4B:00:00:00:16"},
     };
     EXPECT_EQ("Index  Model            Device Name  IP         HTTP Port  RTSP Port  MAC\n"
               "1      IPCAMERA VX-200  Caf\xC3\xA9         10.0.0.5   80         554        "
               "02:4B:00:00:00:15\n"
-              "2      DVS              Yard         10.0.0.10  8080       554        "
+              "2      DVS              Ya  d        10.0.0.10  8080       554        "
               "02:4B:00:00:00:16\n",
               cli::FormatDevices(rows, cli::OutputFormat::kTable));
     EXPECT_EQ("[]\n", cli::FormatDevices({}, cli::OutputFormat::kJson));
