@@ -149,7 +149,6 @@ ParsedOptions ParseOptions(int argc, char* argv[]) {
     optind = 0; // full reinitialisation, so that every call starts afresh
     opterr = 0;
     for (;;) {
-        const int previous = optind;
         const int c = getopt_long(argc, argv, kShortOptions, kLongOptions, nullptr);
         if (c == -1)
             break;
@@ -234,9 +233,9 @@ ParsedOptions ParseOptions(int argc, char* argv[]) {
         case ':':
             error = std::string(argv[optind - 1]) + " needs a value";
             break;
-        default: // '?'
-            error = std::string("unknown option '") +
-                    (previous < argc && optind - 1 < argc ? argv[optind - 1] : "?") + "'";
+        default: // '?': optopt names an unknown short option, 0 for a long one
+            error = optopt != 0 ? std::string("unknown option '-") + static_cast<char>(optopt) + "'"
+                                : std::string("unknown option '") + argv[optind - 1] + "'";
             break;
         }
         if (!error.empty())

@@ -26,6 +26,7 @@ TEST(CliOptions, RefusedLinesSayWhy) {
         const char* reason;
     } cases[] = {
         {{"--bogus"}, "unknown option '--bogus'"},
+        {{"-x"}, "unknown option '-x'"},
         {{"extra"}, "unexpected argument 'extra'"},
         {{"--wait"}, "--wait needs a value"},
         {{"--wait", "0"}, "--wait: '0' is not a number"},
