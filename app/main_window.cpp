@@ -55,6 +55,12 @@ INT_PTR CKQ_ScanfDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_QUERYDRAGICON:
         // One of the messages whose dialog-procedure return value is the result itself.
         return reinterpret_cast<INT_PTR>(m_hIcon);
+    case WM_CONTEXTMENU:
+        if (reinterpret_cast<HWND>(wParam) == m_list) {
+            ShowListMenu(lParam);
+            return TRUE;
+        }
+        return CDialog::OnMessage(message, wParam, lParam);
     default:
         return CDialog::OnMessage(message, wParam, lParam);
     }
@@ -67,6 +73,7 @@ void CKQ_ScanfDlg::DoDataExchange(CDataExchange* pDX) {
 }
 
 bool CKQ_ScanfDlg::OnCommand(UINT id, UINT code, HWND control) {
+    // A menu command arrives with code 0, which is also BN_CLICKED.
     if (code == BN_CLICKED) {
         switch (id) {
         case IDC_SEARCH:
@@ -76,7 +83,14 @@ bool CKQ_ScanfDlg::OnCommand(UINT id, UINT code, HWND control) {
             HandOffToClient();
             return true;
         case IDC_OPEN_WEB:
+        case IDM_LIST_OPEN_WEB:
             OpenSelectedWebPages();
+            return true;
+        case IDM_LIST_COPY:
+            CopySelectedRows();
+            return true;
+        case IDM_LIST_EXPORT:
+            ExportRows();
             return true;
         default:
             break;
@@ -88,6 +102,11 @@ bool CKQ_ScanfDlg::OnCommand(UINT id, UINT code, HWND control) {
 bool CKQ_ScanfDlg::OnNotify(UINT id, NMHDR* header, LRESULT& result) {
     if (id == IDC_DEVICE_LIST && header->code == NM_DBLCLK) {
         OpenWebPageUnderCursor();
+        result = 0;
+        return true;
+    }
+    if (id == IDC_DEVICE_LIST && header->code == LVN_KEYDOWN &&
+        OnListKey(*reinterpret_cast<const NMLVKEYDOWN*>(header))) {
         result = 0;
         return true;
     }

@@ -3,6 +3,7 @@
 // the two configuration pages under its tab strip.
 #pragma once
 
+#include "app/list_transfer.h"
 #include "discovery/datagram_network.h"
 #include "discovery/discovery_engine.h"
 #include "framework/dialog.h"
@@ -15,6 +16,7 @@
 #include <shellapi.h>
 
 #include <atomic>
+#include <functional>
 #include <memory>
 
 // Posted by the receiver thread for every queued reply (wParam the record, or 0 as a
@@ -35,6 +37,8 @@ struct MainWindowServices {
     UrlOpener openUrl = &::ShellExecuteW;
     // Every message box of the window and its pages.
     MessageBoxFunction messageBox = &ShowApplicationMessageBox;
+    // The file the list is exported to; empty when the operator cancels.
+    std::function<std::wstring(HWND owner)> chooseExportFile = &app::AskExportPath;
 };
 
 class CKQ_ScanfDlg : public CDialog {
@@ -86,4 +90,11 @@ private:
     void ShowSelectedPage();
     void RunCloseSequence();
     bool OnPaint();
+
+    // The list's keys, context menu and transfers (main_window_list.cpp).
+    bool OnListKey(const NMLVKEYDOWN& key);
+    void SelectAllRows();
+    void CopySelectedRows();
+    void ExportRows();
+    void ShowListMenu(LPARAM at);
 };

@@ -23,6 +23,17 @@
 #define IDS_INVALID_ADDRESS 138
 #define IDS_TAB_IP_CONFIG 139
 #define IDS_TAB_WIFI_CONFIG 140
+// The device list's context menu and its Export.
+#define IDS_MENU_COPY 150
+#define IDS_MENU_OPEN_WEB 151
+#define IDS_MENU_EXPORT 152
+#define IDS_EXPORT_FILE_TYPE 153
+#define IDS_EXPORT_FAILED 154
+
+// Commands of the device list's context menu.
+#define IDM_LIST_COPY 40001
+#define IDM_LIST_OPEN_WEB 40002
+#define IDM_LIST_EXPORT 40003
 
 // Main search window (template 102).
 #define IDC_DEVICE_LIST 1000

@@ -1,0 +1,19 @@
+// The device list's context menu: Copy, Open Web and Export, texts from the string lookup so
+// that a language file can replace them.
+#pragma once
+
+#include <windows.h>
+
+namespace app {
+
+// Where a WM_CONTEXTMENU asks the menu to appear, in screen coordinates: the pointer for a
+// right click; for the keyboard (Shift+F10 or the menu key, lParam -1) below the focused
+// row, or at the list's top-left corner when no row has the focus.
+[[nodiscard]] POINT ListMenuPoint(HWND list, LPARAM at);
+
+// Shows the menu at `screen` until the operator picks or dismisses it. A pick arrives as
+// WM_COMMAND with IDM_LIST_COPY, IDM_LIST_OPEN_WEB or IDM_LIST_EXPORT (notification code
+// 0) at `owner`. Copy and Open Web are grayed without a selection, Export without rows.
+void TrackListMenu(HWND owner, POINT screen, bool hasSelection, bool hasRows);
+
+} // namespace app

@@ -1,0 +1,61 @@
+// CKQ_ScanfDlg: what the device list hands to other programs: Ctrl+A and Ctrl+C, and the
+// context menu with Copy, Open Web and Export.
+#include "app/main_window.h"
+
+#include "app/list_menu.h"
+#include "app/list_selection.h"
+#include "app/list_transfer.h"
+#include "i18n/ui_text.h"
+#include "resources/resource.h"
+#include "rowexport/row_export.h"
+
+// LVN_KEYDOWN carries the key alone: the modifier state is the thread's own at the time the
+// key message was taken from the queue.
+bool CKQ_ScanfDlg::OnListKey(const NMLVKEYDOWN& key) {
+    if (::GetKeyState(VK_CONTROL) >= 0 || ::GetKeyState(VK_MENU) < 0 || ::GetKeyState(VK_SHIFT) < 0)
+        return false;
+    switch (key.wVKey) {
+    case 'A':
+        SelectAllRows();
+        return true;
+    case 'C':
+        CopySelectedRows();
+        return true;
+    default:
+        return false;
+    }
+}
+
+void CKQ_ScanfDlg::SelectAllRows() {
+    LVITEMW state{};
+    state.stateMask = LVIS_SELECTED;
+    state.state = LVIS_SELECTED;
+    // Item -1: every row.
+    m_list.SendMessage(LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&state));
+}
+
+void CKQ_ScanfDlg::CopySelectedRows() {
+    const std::vector<int> rows = app::SelectedRows(m_list);
+    if (rows.empty())
+        return;
+    const std::wstring text = rowexport::RowsAsTsv(m_list, app::ListHeadings(m_list), rows);
+    // Another program may hold the clipboard open; the operator hears that nothing was copied.
+    if (!app::CopyTextToClipboard(m_hWnd, text))
+        ::MessageBeep(MB_ICONEXCLAMATION);
+}
+
+void CKQ_ScanfDlg::ExportRows() {
+    const std::wstring path = m_services.chooseExportFile(m_hWnd);
+    if (path.empty())
+        return;
+    const std::string file = rowexport::RowsAsCsvFile(m_list, app::ListHeadings(m_list));
+    if (app::WriteFileWhole(path, file))
+        return;
+    const wchar_t* text = i18n::LoadUiString(IDS_EXPORT_FAILED);
+    m_services.messageBox(m_hWnd, text != nullptr ? text : L"", MB_OK | MB_ICONEXCLAMATION);
+}
+
+void CKQ_ScanfDlg::ShowListMenu(LPARAM at) {
+    app::TrackListMenu(m_hWnd, app::ListMenuPoint(m_list, at), !app::SelectedRows(m_list).empty(),
+                       m_list.RowCount() > 0);
+}

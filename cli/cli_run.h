@@ -1,0 +1,35 @@
+// What search-cli does once its command line is sound: search and print, or change addresses
+// and report. The program's main supplies the system's parts.
+#pragma once
+
+#include "cli/cli_options.h"
+#include "discovery/datagram_network.h"
+#include "listview/row_order.h"
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace cli {
+
+inline constexpr int kExitFound = 0;
+inline constexpr int kExitNone = 1;
+inline constexpr int kExitFault = 2;
+
+struct RunContext {
+    discovery::DatagramNetwork& network;
+    // A row text (as the row rules made it from the device's 8-bit text) in UTF-8.
+    std::function<std::string(const std::wstring&)> toUtf8;
+    // The platform's text order, the one the window sorts by.
+    listview::TextCompare compareText;
+    std::function<void(std::string_view)> out;
+    std::function<void(std::string_view)> err;
+    // Whether standard error is a terminal: only then is progress shown.
+    bool showProgress = false;
+};
+
+// Searches, or changes addresses (options.action is not kHelp). The exit status; every
+// status but kExitFound has written one line "search-cli: <reason>" to err.
+[[nodiscard]] int Run(const CliOptions& options, RunContext& context);
+
+} // namespace cli

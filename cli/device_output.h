@@ -1,0 +1,26 @@
+// What search-cli prints for the devices found: an aligned table, CSV or JSON, in UTF-8.
+#pragma once
+
+#include "cli/cli_options.h"
+#include "discovery/device_texts.h"
+
+#include <array>
+#include <string>
+#include <vector>
+
+namespace cli {
+
+// One row's seven column texts in UTF-8, in the window's column order.
+using Utf8Row = std::array<std::string, discovery::kColumnCount>;
+
+// JSON field names, in column order.
+inline constexpr std::array<const char*, discovery::kColumnCount> kJsonFields = {
+    "index", "model", "name", "ip", "http_port", "rtsp_port", "mac"};
+
+// table: a heading line and columns padded to their widest text (counted in characters),
+// two spaces apart; csv: a heading line and RFC 4180 records; json: an array of objects with
+// the kJsonFields names, the index and ports as numbers. An empty list still gives the
+// heading line, or "[]".
+[[nodiscard]] std::string FormatDevices(const std::vector<Utf8Row>& rows, OutputFormat format);
+
+} // namespace cli

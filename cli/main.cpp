@@ -1,0 +1,34 @@
+// search-cli: the discovery search, device listing and address changes of the window, from
+// a command line on Linux or Windows.
+#include "cli/cli_options.h"
+#include "cli/cli_run.h"
+#include "cli/system_parts.h"
+
+#include <clocale>
+
+int main(int argc, char* argv[]) {
+    std::setlocale(LC_COLLATE, ""); // --sort orders texts as the user's locale does
+    const cli::ParsedOptions parsed = cli::ParseOptions(argc, argv);
+    if (!parsed.error.empty()) {
+        cli::WriteErr("search-cli: " + parsed.error + " (search-cli --help lists the options)\n");
+        return cli::kExitFault;
+    }
+    if (parsed.options.action == cli::Action::kHelp) {
+        cli::WriteOut(cli::UsageText());
+        return cli::kExitFound;
+    }
+    cli::SystemParts parts;
+    if (const std::string reason = cli::OpenSystemParts(parsed.options, parts); !reason.empty()) {
+        cli::WriteErr("search-cli: " + reason + "\n");
+        return cli::kExitFault;
+    }
+    cli::RunContext context{
+        .network = *parts.network,
+        .toUtf8 = parts.toUtf8,
+        .compareText = parts.compareText,
+        .out = cli::WriteOut,
+        .err = cli::WriteErr,
+        .showProgress = parts.stderrIsTerminal,
+    };
+    return cli::Run(parsed.options, context);
+}

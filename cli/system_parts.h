@@ -1,0 +1,34 @@
+// The parts of a search-cli run that differ between Linux and Windows: the sockets, how a
+// device's 8-bit text becomes UTF-8, the text order of --sort, and the console.
+#pragma once
+
+#include "cli/cli_options.h"
+#include "discovery/datagram_network.h"
+#include "listview/row_order.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace cli {
+
+struct SystemParts {
+    std::unique_ptr<discovery::DatagramNetwork> network;
+    std::function<std::string(const std::wstring&)> toUtf8;
+    listview::TextCompare compareText = nullptr;
+    bool stderrIsTerminal = false;
+    // Whatever must live as long as the parts (Winsock's start-up, an iconv handle).
+    std::shared_ptr<void> keepAlive;
+};
+
+// Empty on success, else the reason: Winsock would not start, or the code page is unknown.
+// Linux reads the devices' texts in options.codepage through iconv; Windows in its ANSI code
+// page, as the window does, and refuses --codepage.
+[[nodiscard]] std::string OpenSystemParts(const CliOptions& options, SystemParts& parts);
+
+// Standard output and standard error, UTF-8 bytes as they are, or as text on a console.
+void WriteOut(std::string_view utf8);
+void WriteErr(std::string_view utf8);
+
+} // namespace cli

@@ -1,0 +1,88 @@
+// Linux: POSIX sockets, iconv from the chosen code page, bytes to the standard streams.
+#include "cli/system_parts.h"
+
+#include "discovery/ansi_text.h"
+#include "discovery/posix_network.h"
+
+#include <iconv.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cwchar>
+
+namespace cli {
+namespace {
+
+constexpr std::string_view kReplacementUtf8 = "\xEF\xBF\xBD"; // U+FFFD
+
+// A byte the code page does not define (or a sequence cut short) becomes U+FFFD and the
+// conversion goes on after it, so no device text can break the output.
+std::string Convert(iconv_t converter, const std::string& bytes) {
+    std::string out;
+    char* in = const_cast<char*>(bytes.data()); // iconv's interface; it does not write here
+    std::size_t inLeft = bytes.size();
+    char buffer[256];
+    iconv(converter, nullptr, nullptr, nullptr, nullptr);
+    while (inLeft > 0) {
+        char* next = buffer;
+        std::size_t outLeft = sizeof buffer;
+        const std::size_t result = iconv(converter, &in, &inLeft, &next, &outLeft);
+        out.append(buffer, static_cast<std::size_t>(next - buffer));
+        if (result == static_cast<std::size_t>(-1) && errno != E2BIG) {
+            out += kReplacementUtf8;
+            ++in;
+            --inLeft;
+            iconv(converter, nullptr, nullptr, nullptr, nullptr);
+        }
+    }
+    char* next = buffer;
+    std::size_t outLeft = sizeof buffer;
+    iconv(converter, nullptr, nullptr, &next, &outLeft);
+    out.append(buffer, static_cast<std::size_t>(next - buffer));
+    return out;
+}
+
+int Collate(const wchar_t* left, const wchar_t* right) {
+    return std::wcscoll(left, right);
+}
+
+void WriteAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return; // a closed pipe: nothing more can be said
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+}
+
+} // namespace
+
+std::string OpenSystemParts(const CliOptions& options, SystemParts& parts) {
+    const iconv_t converter = iconv_open("UTF-8", options.codepage.c_str());
+    if (converter == reinterpret_cast<iconv_t>(-1))
+        return "--codepage " + options.codepage + ": not a code page iconv knows";
+    auto owned = std::shared_ptr<void>(converter, [](void* handle) { iconv_close(handle); });
+    parts.keepAlive = owned;
+    // The row rules read 8-bit texts as Latin-1 here, one character per byte, so the bytes
+    // come back unchanged before the chosen code page reads them.
+    parts.toUtf8 = [converter, owned](const std::wstring& text) {
+        return Convert(converter, discovery::WideToAnsi(text).value_or(std::string()));
+    };
+    parts.network = std::make_unique<discovery::PosixNetwork>();
+    parts.compareText = &Collate;
+    parts.stderrIsTerminal = ::isatty(STDERR_FILENO) == 1;
+    return {};
+}
+
+void WriteOut(std::string_view utf8) {
+    WriteAll(STDOUT_FILENO, utf8);
+}
+
+void WriteErr(std::string_view utf8) {
+    WriteAll(STDERR_FILENO, utf8);
+}
+
+} // namespace cli

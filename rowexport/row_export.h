@@ -1,0 +1,41 @@
+// Device rows as the texts other programs read: CSV (RFC 4180) for files and scripts,
+// tab-separated text for the clipboard (what spreadsheets paste), and the UTF-8 they travel in.
+#pragma once
+
+#include "discovery/device_rows.h"
+#include "discovery/device_texts.h"
+
+#include <array>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace rowexport {
+
+// English column headings where no language applies (the command line's header line and
+// fields); the window reads its own, translated, from the list's header.
+inline constexpr std::array<std::string_view, discovery::kColumnCount> kColumnHeadings = {
+    "Index", "Model", "Device Name", "IP", "HTTP Port", "RTSP Port", "MAC"};
+
+// UTF-16 (Windows) or UTF-32 (Linux) wide text as UTF-8; an unpaired surrogate or a value
+// outside Unicode becomes U+FFFD, so the result is always valid UTF-8.
+[[nodiscard]] std::string WideToUtf8(std::wstring_view text);
+
+// One CSV record ending in CRLF. A field is quoted when it holds a comma, a quote, CR or LF,
+// or starts or ends with a space (which readers may trim); quotes inside are doubled.
+[[nodiscard]] std::string CsvRecord(std::span<const std::string> fields);
+
+// One tab-separated line ending in CRLF. Tabs, CR and LF inside a field become spaces: pasted
+// text has no quoting, and a device's name must not split a row.
+[[nodiscard]] std::wstring TsvRecord(std::span<const std::wstring> fields);
+
+// The given rows of a list (in that order) under a heading line, as tab-separated text.
+[[nodiscard]] std::wstring RowsAsTsv(const discovery::DeviceRowList& list,
+                                     std::span<const std::wstring> headings,
+                                     std::span<const int> rows);
+// Every row of a list under a heading line, as a CSV file in UTF-8 with a byte-order mark,
+// by which spreadsheets recognise UTF-8.
+[[nodiscard]] std::string RowsAsCsvFile(const discovery::DeviceRowList& list,
+                                        std::span<const std::wstring> headings);
+
+} // namespace rowexport
