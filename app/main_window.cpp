@@ -3,13 +3,13 @@
 
 #include "app/application.h"
 #include "app/client_handoff.h"
-#include "app/list_selection.h"
 #include "app/window_layout.h"
 #include "discovery/device_rows.h"
 #include "discovery/ip_text.h"
 #include "discovery/winsock_network.h"
 #include "framework/data_exchange.h"
 #include "framework/paint_dc.h"
+#include "listview/list_selection.h"
 #include "resources/resource.h"
 
 CKQ_ScanfDlg::CKQ_ScanfDlg(MainWindowServices services)
@@ -138,13 +138,13 @@ void CKQ_ScanfDlg::OpenDeviceWebPage(int row) {
 }
 
 void CKQ_ScanfDlg::OpenSelectedWebPages() {
-    for (const int row : app::SelectedRows(m_list)) {
+    for (const int row : listview::SelectedRows(m_list)) {
         OpenDeviceWebPage(row);
     }
 }
 
 void CKQ_ScanfDlg::OpenWebPageUnderCursor() {
-    const int row = app::RowUnderCursor(m_list);
+    const int row = listview::RowUnderCursor(m_list);
     if (row >= 0) {
         OpenDeviceWebPage(row);
     }
@@ -152,7 +152,7 @@ void CKQ_ScanfDlg::OpenWebPageUnderCursor() {
 
 // Updates the IP page whether or not it is the page shown.
 void CKQ_ScanfDlg::SelectDeviceRow() {
-    const int row = app::RowUnderCursor(m_list);
+    const int row = listview::RowUnderCursor(m_list);
     if (row >= 0) {
         m_ipPage.SetOriginalIP(
             discovery::ParseIPv4Text(m_list.RowText(row, discovery::kAddressColumn)));
