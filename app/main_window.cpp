@@ -24,7 +24,9 @@ CKQ_ScanfDlg::CKQ_ScanfDlg(MainWindowServices services)
                       // Runs on the receiver thread; the record is only an identity here.
                       ::PostMessageW(m_replyWindow.load(), WM_DEVICE_REPLY,
                                      reinterpret_cast<WPARAM>(queued), 0);
-                  }) {}
+                  }),
+      m_wifiPage([this] { return SelectedDevice(); }, m_services.webConnector,
+                 m_services.messageBox) {}
 
 INT_PTR CKQ_ScanfDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_DEVICE_REPLY) {
@@ -157,6 +159,15 @@ void CKQ_ScanfDlg::SelectDeviceRow() {
         m_ipPage.SetOriginalIP(
             discovery::ParseIPv4Text(m_list.RowText(row, discovery::kAddressColumn)));
     }
+}
+
+std::optional<wifi::DeviceEndpoint> CKQ_ScanfDlg::SelectedDevice() const {
+    const int row = m_list.GetNextItem(-1, LVNI_SELECTED);
+    if (row < 0) {
+        return std::nullopt;
+    }
+    return wifi::DeviceEndpoint{m_list.RowText(row, discovery::kAddressColumn),
+                                m_list.RowText(row, discovery::kHttpPortColumn)};
 }
 
 // Only a click switches pages: a selection changed with the keyboard leaves them as they are.
