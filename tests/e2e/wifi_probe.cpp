@@ -8,7 +8,7 @@
 //   set-text ID TEXT       set the text of edit ID
 //   select-network ROW     select row ROW of the network list (keyboard)
 //   click-heading COLUMN   click a heading of the network list
-//   box TEXT ok|cancel     a message box with exactly TEXT (\r \n unescaped) shows: answer it
+//   box TEXT ok|cancel     a message box with exactly TEXT shows: print its buttons, answer it
 //   no-box                 once the window thread is free again, no message box shows
 //   show                   print the page: ssid=, key=, enable=, mode=, wepkey=, wep=, and one
 //                          "row" line per network (columns tab-separated, UTF-8)
@@ -166,19 +166,6 @@ void Click(HWND window, int x, int y) {
     SendAndGo(window, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
 }
 
-std::wstring Unescape(const std::wstring& text) {
-    std::wstring out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == L'\\' && i + 1 < text.size() &&
-            (text[i + 1] == L'r' || text[i + 1] == L'n')) {
-            out.push_back(text[++i] == L'r' ? L'\r' : L'\n');
-        } else {
-            out.push_back(text[i]);
-        }
-    }
-    return out;
-}
-
 int SelectDevice(const Windows& w, const std::wstring& ip) {
     const HWND list = ::GetDlgItem(w.main, kDeviceList);
     probe::RemoteList remote(list);
@@ -213,11 +200,7 @@ int AnswerBox(const std::wstring& expected, bool ok, DWORD timeoutMs) {
     const std::wstring text = Text(::GetDlgItem(box, kBoxText));
     const HWND cancel = ::GetDlgItem(box, IDCANCEL);
     const bool hasCancel = cancel != nullptr && ::IsWindowVisible(cancel);
-    std::wstring oneLine;
-    for (const wchar_t c : text) {
-        oneLine += c == L'\r' ? L"\\r" : c == L'\n' ? L"\\n" : std::wstring(1, c);
-    }
-    std::printf("box\t%s\t%s\n", Narrow(oneLine).c_str(), hasCancel ? "ok,cancel" : "ok");
+    std::printf("box\t%s\n", hasCancel ? "ok,cancel" : "ok");
     ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(ok ? IDOK : IDCANCEL, BN_CLICKED), 0);
     // Gone before the next step, so that a click never lands in this box's modal loop.
     if (!WaitFor([box] { return !::IsWindow(box); }, timeoutMs)) {
@@ -297,7 +280,7 @@ int Run(const std::vector<std::wstring>& args, DWORD timeoutMs) {
             }
             Click(list.Header(), (rect->left + rect->right) / 2, (rect->top + rect->bottom) / 2);
         } else if (step == L"box") {
-            const std::wstring text = Unescape(next());
+            const std::wstring text = next();
             result = AnswerBox(text, next() == L"ok", timeoutMs);
         } else if (step == L"no-box") {
             if (!Settle(w, timeoutMs)) {

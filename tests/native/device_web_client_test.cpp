@@ -154,28 +154,6 @@ TEST_F(WebClientTest, FailuresOfEachStepTellTheirText) {
     }
 }
 
-TEST_F(WebClientTest, SaveThenRebootOnASecondConnectionWhileTheFirstIsOpen) {
-    connector.scripts = {Replies({kOk, "Successful Need Reboot"}),
-                         Replies({"HTTP/1.1 200 OK\r\n"})};
-    Client().SaveWifiSettings(device, {1, L"Home", 6, -1, L"pw"});
-    ASSERT_EQ(2u, connector.record.sent.size());
-    EXPECT_EQ(0u, connector.record.sent[0].find("GET /goform/wireless?cmd=set&enable=1&ssid=Home"
-                                                "&authentication=6&keyindex=-1&key=pw HTTP/1.1"));
-    EXPECT_EQ(0u, connector.record.sent[1].find("GET /goform/maintenance?cmd=set&restart=yes"));
-    EXPECT_EQ(2, connector.record.mostOpen);
-    EXPECT_EQ(0, connector.record.open);
-    EXPECT_EQ(
-        (std::vector<Told>{{kRebootQuestion, Prompt::OkCancel}, {kRebootDone, Prompt::Notice}}),
-        told);
-}
-
-TEST_F(WebClientTest, CancelSendsNoReboot) {
-    connector.scripts = {Replies({kOk, "Successful Need Reboot"}), {}};
-    Client(false).SaveWifiSettings(device, {});
-    EXPECT_EQ(1u, connector.record.sent.size());
-    EXPECT_EQ((std::vector<Told>{{kRebootQuestion, Prompt::OkCancel}}), told);
-}
-
 TEST_F(WebClientTest, RebootOutcomes) {
     const struct {
         const char* name;
