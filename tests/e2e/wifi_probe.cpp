@@ -14,6 +14,7 @@
 //                          "row" line per network (columns tab-separated, UTF-8)
 // Exit code 0 when every step passed, 1 when one failed, 2 for a usage error.
 #include "remote_list.h"
+#include "wait_for.h"
 
 #include <windows.h>
 
@@ -26,10 +27,11 @@
 
 namespace {
 
+using probe::WaitFor;
+
 constexpr int kPass = 0;
 constexpr int kFail = 1;
 constexpr int kUsage = 2;
-constexpr DWORD kPollMs = 50;
 // Long enough for a handler to start; a blocked handler goes on after the wait ends.
 constexpr UINT kStartMs = 200;
 constexpr int kDeviceList = 1000;
@@ -65,17 +67,6 @@ std::wstring ClassName(HWND window) {
     wchar_t name[64] = {};
     ::GetClassNameW(window, name, 64);
     return name;
-}
-
-template <class Condition> bool WaitFor(Condition done, DWORD timeoutMs) {
-    const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
-    while (!done()) {
-        if (::GetTickCount64() >= deadline) {
-            return false;
-        }
-        ::Sleep(kPollMs);
-    }
-    return true;
 }
 
 struct Windows {

@@ -10,6 +10,7 @@
 // text, tab-separated, in UTF-8. Exit code 0 when every step passed, 1 when one failed, 2 for
 // a usage error.
 #include "remote_list.h"
+#include "wait_for.h"
 
 #include <windows.h>
 
@@ -23,10 +24,11 @@
 
 namespace {
 
+using probe::WaitFor;
+
 constexpr int kPass = 0;
 constexpr int kFail = 1;
 constexpr int kUsage = 2;
-constexpr DWORD kPollMs = 50;
 
 struct Options {
     std::wstring title;
@@ -184,18 +186,6 @@ BOOL CALLBACK CollectMatching(HWND window, LPARAM context) {
         search->found.push_back(window);
     }
     return TRUE;
-}
-
-// Polls until `done` holds or `timeoutMs` passes; returns done() at the end.
-template <class Condition> bool WaitFor(Condition done, DWORD timeoutMs) {
-    const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
-    while (!done()) {
-        if (::GetTickCount64() >= deadline) {
-            return false;
-        }
-        ::Sleep(kPollMs);
-    }
-    return true;
 }
 
 // The one matching top-level window; more than one is an error, not a guess.
