@@ -156,20 +156,24 @@ void WebServer::Answer(Connection& connection) {
     const bool known = request.command != WebCommand::Other &&
                        (request.command != WebCommand::Save || request.settings);
     const std::string head = ReplyHead(known ? "200 OK" : "404 Not Found", body.size());
+    const bool reboot = request.command == WebCommand::Reboot;
     if (behaviour == WebBehaviour::Split) {
         Send(connection, head, false);
         const int fd = connection.fd.Get();
-        connection.timer = m_loop.AddTimer(EventLoop::Clock::now() + kSplitPause, [this, fd, body] {
-            const auto found = m_connections.find(fd);
-            if (found == m_connections.end())
-                return;
-            found->second.timer.reset();
-            Send(found->second, body, true);
-        });
+        connection.timer =
+            m_loop.AddTimer(EventLoop::Clock::now() + kSplitPause, [this, fd, body, reboot] {
+                const auto found = m_connections.find(fd);
+                if (found == m_connections.end())
+                    return;
+                found->second.timer.reset();
+                Send(found->second, body, true);
+                if (reboot)
+                    Restart(found->second.device);
+            });
         return;
     }
     Send(connection, head + body, behaviour != WebBehaviour::KeepOpen);
-    if (request.command == WebCommand::Reboot)
+    if (reboot)
         Restart(device);
 }
 
