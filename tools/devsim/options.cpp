@@ -245,7 +245,7 @@ of /goform/wireless and /goform/maintenance; a save is seen by the next read):
                            no-listener    (all only) no listening socket: connect is refused
                            long-reply     4096 bytes of reply without a zero byte
                            long-ssid      scan: one network with a 1,000-character SSID
-                           many-networks  scan: 400 networks
+                           many-networks  scan: 400 networks in short lines (one receive)
                            8bit-ssids     scan: SSIDs with bytes above 0x7F
   --restart-ms N         a rebooted device answers neither discovery nor web requests
                          for N ms (default 3000)

@@ -21,7 +21,7 @@ enum class WebBehaviour {
     NoListener,    // no listening socket at all: connections are refused
     LongReply,     // 4096 bytes of reply without a zero byte
     LongSsid,      // scan: one network whose SSID has 1,000 characters
-    ManyNetworks,  // scan: 400 networks
+    ManyNetworks,  // scan: 400 networks, in lines short enough for one 4096-byte receive
     EightBitSsids, // scan: SSIDs with bytes above 0x7F
 };
 
