@@ -4,7 +4,8 @@
 # the network list, the Signal heading sorts it down then up, Select copies SSID and mode,
 # Save asks about the restart and OK reboots the device on a second connection while the
 # first is open; Cancel sends nothing; a refused, a silent, a keep-open and a 401 device each
-# give their message (or none) and the page keeps what it showed.
+# give their message (or none) and the page keeps what it showed; a scan of 400 networks
+# keeps every row and sorts them all.
 #
 # usage: wifi_test.sh SEARCH_EXE WIN_PROBE_EXE WIFI_PROBE_EXE DEVSIM DEVICE_FILE
 # Runs inside ${SEARCH_NETNS_PREFIX}tool with WINEPREFIX and DISPLAY set; the simulator runs
@@ -15,6 +16,7 @@ search_exe=$1 probe_exe=$2 wifi_probe_exe=$3 devsim=$4 device_file=$5
 readonly WM_CLOSE=16 LIST=1000 SEARCH_BUTTON=1001 SCAN=1025 SELECT=1027 KEY=1028 SAVE=1030
 readonly WIFI_TAB=1 SIGNAL_COLUMN=2
 readonly GOOD=10.77.8.1 REFUSED=10.77.8.2 SILENT=10.77.8.3 KEEP_OPEN=10.77.8.4 DENIED=10.77.8.5
+readonly CROWDED=10.77.8.6
 readonly NOT_RUNNING='Client is not running!' RECEIVE_TIMEOUT="It's timeout to receive from Server!"
 
 fail() {
@@ -77,12 +79,12 @@ expect_request() {
 
 for a in $addresses; do netns_add_device_address "$SEARCH_NETNS_PREFIX" "$a" || fail "cannot add $a"; done
 devsim_start "${SEARCH_NETNS_PREFIX}dev" "$work" "$devsim" --devices "$device_file" --restart-ms 1500 \
-    --web-behaviour "$GOOD:scan=split,$REFUSED:all=no-listener,$SILENT:all=silent,$KEEP_OPEN:all=keep-open,$DENIED:all=401" ||
+    --web-behaviour "$GOOD:scan=split,$REFUSED:all=no-listener,$SILENT:all=silent,$KEEP_OPEN:all=keep-open,$DENIED:all=401,$CROWDED:scan=many-networks" ||
     fail "the device simulator did not start"
 (cd "$work/program" && exec wine Search.exe >"$work/search.out" 2>&1) &
 search_pid=$!
 timeout 120 "$wine_run" "$probe_exe" --title Search --timeout-ms 30000 --wait-visible \
-    --click "$SEARCH_BUTTON" --wait-rows "$LIST" 5 >/dev/null || fail "the five devices did not appear"
+    --click "$SEARCH_BUTTON" --wait-rows "$LIST" 6 >/dev/null || fail "the six devices did not appear"
 
 # Opening the tab reads the settings.
 wifi select-device "$GOOD" click-tab "$WIFI_TAB" no-box >/dev/null || fail "reading the settings"
@@ -147,6 +149,13 @@ wifi select-device "$DENIED" click-tab "$WIFI_TAB" no-box click "$SCAN" box 'Get
     click "$SAVE" box 'Set Wifi failed!' ok >/dev/null || fail "device answering 401"
 check_kept "device answering 401"
 note "refused, silent, keep-open and 401 devices gave their messages; the page kept what it showed"
+
+# More networks than the page once had signal slots for: every row keeps its signal.
+wifi select-device "$CROWDED" click "$SCAN" no-box click-heading "$SIGNAL_COLUMN" >/dev/null ||
+    fail "scanning 400 networks"
+[ "$(page | grep -c ^row)" = 400 ] && page | grep ^row | cut -f4 | sort -c -rn ||
+    fail "400 networks: $(page | grep -c ^row) rows, not all in descending signal order"
+note "a scan of 400 networks shows 400 rows, sorted by signal"
 
 timeout 60 import -window root "$artifacts/wifi.png" 2>/dev/null
 timeout 120 "$wine_run" "$probe_exe" --title Search --post "$WM_CLOSE" --expect-close >/dev/null ||
