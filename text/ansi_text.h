@@ -14,9 +14,8 @@ namespace text {
 [[nodiscard]] std::optional<std::wstring> AnsiToWide(std::string_view text);
 [[nodiscard]] std::optional<std::string> WideToAnsi(std::wstring_view text);
 
-// The same conversions into a fixed buffer of `size` units: they fail when the converted
-// text and its terminating zero would not fit, so a caller never cuts a text silently.
+// The same conversion into a fixed buffer of `size` bytes: it fails when the converted text
+// and its terminating zero would not fit, so that a caller never cuts a text silently.
 [[nodiscard]] std::optional<std::string> WideToAnsi(std::wstring_view text, std::size_t size);
-[[nodiscard]] std::optional<std::wstring> AnsiToWide(std::string_view text, std::size_t size);
 
 } // namespace text

@@ -1,4 +1,4 @@
-// The buffer-size rule shared by both platforms' conversions.
+// The buffer-size rule of the conversion, the same on both platforms.
 #include "text/ansi_text.h"
 
 namespace text {
@@ -8,13 +8,6 @@ std::optional<std::string> WideToAnsi(std::wstring_view text, std::size_t size) 
     if (!narrow || narrow->size() >= size)
         return std::nullopt;
     return narrow;
-}
-
-std::optional<std::wstring> AnsiToWide(std::string_view text, std::size_t size) {
-    auto wide = AnsiToWide(text);
-    if (!wide || wide->size() >= size)
-        return std::nullopt;
-    return wide;
 }
 
 } // namespace text
