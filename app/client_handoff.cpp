@@ -2,9 +2,9 @@
 #include "app/client_handoff.h"
 
 #include "app/config_strings.h"
-#include "app/list_selection.h"
 #include "discovery/device_texts.h"
 #include "discovery/ip_text.h"
+#include "listview/list_selection.h"
 
 #include <string>
 
@@ -20,7 +20,7 @@ void HandOffToClient(const CListCtrl& list, const discovery::DeviceRowList& rows
     if (client == nullptr) {
         return;
     }
-    for (const int row : SelectedRows(list)) {
+    for (const int row : listview::SelectedRows(list)) {
         const std::uint32_t address =
             discovery::ParseIPv4Text(rows.RowText(row, discovery::kAddressColumn));
         const discovery::DeviceRecord* record = rows.RecordOf(row);

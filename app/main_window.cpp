@@ -3,13 +3,13 @@
 
 #include "app/application.h"
 #include "app/client_handoff.h"
-#include "app/list_selection.h"
 #include "app/window_layout.h"
 #include "discovery/device_rows.h"
 #include "discovery/ip_text.h"
 #include "discovery/winsock_network.h"
 #include "framework/data_exchange.h"
 #include "framework/paint_dc.h"
+#include "listview/list_selection.h"
 #include "resources/resource.h"
 
 CKQ_ScanfDlg::CKQ_ScanfDlg(MainWindowServices services)
@@ -25,6 +25,8 @@ CKQ_ScanfDlg::CKQ_ScanfDlg(MainWindowServices services)
                       ::PostMessageW(m_replyWindow.load(), WM_DEVICE_REPLY,
                                      reinterpret_cast<WPARAM>(queued), 0);
                   }),
+      m_wifiPage([this] { return SelectedDevice(); }, m_services.webConnector,
+                 m_services.messageBox),
       m_ipPage({.sendAddressChange =
                     [this](const discovery::AddressChange& change) {
                         m_discovery.SendAddressChange(change);
@@ -162,13 +164,13 @@ void CKQ_ScanfDlg::OpenDeviceWebPage(int row) {
 }
 
 void CKQ_ScanfDlg::OpenSelectedWebPages() {
-    for (const int row : app::SelectedRows(m_list)) {
+    for (const int row : listview::SelectedRows(m_list)) {
         OpenDeviceWebPage(row);
     }
 }
 
 void CKQ_ScanfDlg::OpenWebPageUnderCursor() {
-    const int row = app::RowUnderCursor(m_list);
+    const int row = listview::RowUnderCursor(m_list);
     if (row >= 0) {
         OpenDeviceWebPage(row);
     }
@@ -176,11 +178,20 @@ void CKQ_ScanfDlg::OpenWebPageUnderCursor() {
 
 // Updates the IP page whether or not it is the page shown.
 void CKQ_ScanfDlg::SelectDeviceRow() {
-    const int row = app::RowUnderCursor(m_list);
+    const int row = listview::RowUnderCursor(m_list);
     if (row >= 0) {
         m_ipPage.SetOriginalIP(
             discovery::ParseIPv4Text(m_list.RowText(row, discovery::kAddressColumn)));
     }
+}
+
+std::optional<wifi::DeviceEndpoint> CKQ_ScanfDlg::SelectedDevice() const {
+    const int row = m_list.GetNextItem(-1, LVNI_SELECTED);
+    if (row < 0) {
+        return std::nullopt;
+    }
+    return wifi::DeviceEndpoint{m_list.RowText(row, discovery::kAddressColumn),
+                                m_list.RowText(row, discovery::kHttpPortColumn)};
 }
 
 // Only a click switches pages: a selection changed with the keyboard leaves them as they are.

@@ -18,6 +18,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <optional>
 
 // Posted by the receiver thread for every queued reply (wParam the record, or 0 as a
 // reminder that records still wait; lParam 0). Each one makes at most one row.
@@ -39,6 +40,9 @@ struct MainWindowServices {
     MessageBoxFunction messageBox = &ShowApplicationMessageBox;
     // The file the list is exported to; empty when the operator cancels.
     std::function<std::wstring(HWND owner)> chooseExportFile = &app::AskExportPath;
+    // How the Wi-Fi page reaches a device's web server. Null: Windows sockets of the page's
+    // own. Otherwise it must outlive the window.
+    wifi::StreamConnector* webConnector = nullptr;
 };
 
 class CKQ_ScanfDlg : public CDialog {
@@ -87,6 +91,8 @@ private:
     void OpenSelectedWebPages();
     void OpenWebPageUnderCursor();
     void SelectDeviceRow();
+    // The device the Wi-Fi page talks to: the first selected row's address and HTTP port.
+    std::optional<wifi::DeviceEndpoint> SelectedDevice() const;
     void ShowSelectedPage();
     void RunCloseSequence();
     bool OnPaint();

@@ -3,7 +3,7 @@
 #include "app/main_window.h"
 
 #include "app/list_menu.h"
-#include "app/list_selection.h"
+#include "listview/list_selection.h"
 #include "app/list_transfer.h"
 #include "i18n/ui_text.h"
 #include "resources/resource.h"
@@ -35,7 +35,7 @@ void CKQ_ScanfDlg::SelectAllRows() {
 }
 
 void CKQ_ScanfDlg::CopySelectedRows() {
-    const std::vector<int> rows = app::SelectedRows(m_list);
+    const std::vector<int> rows = listview::SelectedRows(m_list);
     if (rows.empty())
         return;
     const std::wstring text = rowexport::RowsAsTsv(m_list, app::ListHeadings(m_list), rows);
@@ -56,6 +56,6 @@ void CKQ_ScanfDlg::ExportRows() {
 }
 
 void CKQ_ScanfDlg::ShowListMenu(LPARAM at) {
-    app::TrackListMenu(m_hWnd, app::ListMenuPoint(m_list, at), !app::SelectedRows(m_list).empty(),
+    app::TrackListMenu(m_hWnd, app::ListMenuPoint(m_list, at), !listview::SelectedRows(m_list).empty(),
                        m_list.RowCount() > 0);
 }

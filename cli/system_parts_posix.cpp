@@ -1,7 +1,7 @@
 // Linux: POSIX sockets, iconv from the chosen code page, bytes to the standard streams.
 #include "cli/system_parts.h"
 
-#include "discovery/ansi_text.h"
+#include "text/ansi_text.h"
 #include "discovery/posix_network.h"
 
 #include <iconv.h>
@@ -69,7 +69,7 @@ std::string OpenSystemParts(const CliOptions& options, SystemParts& parts) {
     // The row rules read 8-bit texts as Latin-1 here, one character per byte, so the bytes
     // come back unchanged before the chosen code page reads them.
     parts.toUtf8 = [converter, owned](const std::wstring& text) {
-        return Convert(converter, discovery::WideToAnsi(text).value_or(std::string()));
+        return Convert(converter, text::WideToAnsi(text).value_or(std::string()));
     };
     parts.network = std::make_unique<discovery::PosixNetwork>();
     parts.compareText = &Collate;

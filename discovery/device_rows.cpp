@@ -1,6 +1,6 @@
 #include "discovery/device_rows.h"
 
-#include "discovery/ansi_text.h"
+#include "text/ansi_text.h"
 #include "discovery/device_texts.h"
 
 namespace discovery {
@@ -23,7 +23,7 @@ void AddDeviceFromReply(DiscoveryEngine& engine, DeviceRowList& list) {
 void AddDeviceFromRecord(const ReplyRecord& record, DeviceRowList& list) {
     const SearchReply reply = DecodeSearchReply(record);
     const int rowCount = list.RowCount();
-    const std::wstring address = AnsiToWide(reply.deviceAddress).value_or(std::wstring());
+    const std::wstring address = text::AnsiToWide(reply.deviceAddress).value_or(std::wstring());
     if (list.HasRowWithAddress(address))
         return;
     const std::optional<DeviceClass> deviceClass = FindDeviceClass(reply.classText);

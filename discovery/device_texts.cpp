@@ -1,6 +1,6 @@
 #include "discovery/device_texts.h"
 
-#include "discovery/ansi_text.h"
+#include "text/ansi_text.h"
 
 #include <cwchar>
 
@@ -33,9 +33,9 @@ RowTexts DeviceRowTexts(const SearchReply& reply, int index) {
     RowTexts texts;
     texts[kIndexColumn] = std::to_wstring(index);
     const std::string model = reply.classText + " " + reply.modelText;
-    texts[kModelColumn] = AnsiToWide(model).value_or(std::wstring());
-    texts[kNameColumn] = AnsiToWide(reply.deviceName).value_or(std::wstring());
-    texts[kAddressColumn] = AnsiToWide(reply.deviceAddress).value_or(std::wstring());
+    texts[kModelColumn] = text::AnsiToWide(model).value_or(std::wstring());
+    texts[kNameColumn] = text::AnsiToWide(reply.deviceName).value_or(std::wstring());
+    texts[kAddressColumn] = text::AnsiToWide(reply.deviceAddress).value_or(std::wstring());
     texts[kHttpPortColumn] = std::to_wstring(reply.httpPort);
     texts[kRtspPortColumn] = std::to_wstring(reply.rtspPort);
     texts[kMacColumn] = FormatMac(reply.mac);

@@ -1,16 +1,13 @@
 #include "discovery/ip_text.h"
 
-#include <climits>
+#include "text/number_text.h"
+
 #include <cstddef>
 
 namespace discovery {
 namespace {
 
 constexpr std::ptrdiff_t kNotFound = -1;
-
-bool IsWhiteSpace(wchar_t c) {
-    return c == L' ' || (c >= L'\t' && c <= L'\r');
-}
 
 // The first dot at or after `from`, or kNotFound (also when `from` lies beyond the text).
 std::ptrdiff_t FindDot(std::wstring_view text, std::ptrdiff_t from) {
@@ -28,28 +25,10 @@ std::wstring_view Piece(std::wstring_view text, std::ptrdiff_t begin, std::ptrdi
 }
 
 std::uint32_t Octet(std::wstring_view piece) {
-    return static_cast<std::uint32_t>(WideTextToInt(piece)) & 0xFF;
+    return static_cast<std::uint32_t>(text::WideTextToInt(piece)) & 0xFF;
 }
 
 } // namespace
-
-int WideTextToInt(std::wstring_view text) {
-    std::size_t i = 0;
-    while (i < text.size() && IsWhiteSpace(text[i]))
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == L'+' || text[i] == L'-'))
-        negative = text[i++] == L'-';
-    long long value = 0;
-    for (; i < text.size() && text[i] >= L'0' && text[i] <= L'9'; ++i) {
-        value = value * 10 + (text[i] - L'0');
-        if (value > static_cast<long long>(INT_MAX) + 1)
-            value = static_cast<long long>(INT_MAX) + 1; // saturated; more digits change nothing
-    }
-    if (negative)
-        return value > INT_MAX ? INT_MIN : static_cast<int>(-value);
-    return value > INT_MAX ? INT_MAX : static_cast<int>(value);
-}
 
 std::uint32_t ParseIPv4Text(std::wstring_view text) {
     const std::ptrdiff_t p1 = FindDot(text, 0);

@@ -11,8 +11,4 @@ namespace discovery {
 // ("5" gives 5, "1.2.3" gives 0x01020001, "" gives 0).
 [[nodiscard]] std::uint32_t ParseIPv4Text(std::wstring_view text);
 
-// _wtoi: leading white space, optional sign, digits up to the first non-digit; no digits give 0,
-// and values out of range saturate at INT_MIN / INT_MAX.
-[[nodiscard]] int WideTextToInt(std::wstring_view text);
-
 } // namespace discovery

@@ -4,6 +4,7 @@
 #include "discovery/datagram.h"
 #include "discovery/device_texts.h"
 #include "discovery/ip_text.h"
+#include "text/number_text.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -68,7 +69,7 @@ void CheckAddressText(std::wstring_view text) {
     const std::uint32_t value = ParseIPv4Text(text);
     const std::string dotted = FormatIPv4(value);
     Require(ParseIPv4Text(std::wstring(dotted.begin(), dotted.end())) == value);
-    (void)WideTextToInt(text);
+    (void)text::WideTextToInt(text);
 }
 
 } // namespace

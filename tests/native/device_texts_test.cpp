@@ -2,7 +2,7 @@
 // and the 8-bit to wide conversion beneath them.
 #include "discovery/device_texts.h"
 
-#include "discovery/ansi_text.h"
+#include "text/ansi_text.h"
 
 #include <gtest/gtest.h>
 
@@ -189,25 +189,25 @@ TEST(AnsiText, EveryByteIsItsLatin1Character) {
     std::string bytes;
     for (int b = 1; b <= 0xFF; ++b)
         bytes.push_back(static_cast<char>(b));
-    const std::optional<std::wstring> wide = AnsiToWide(bytes);
+    const std::optional<std::wstring> wide = text::AnsiToWide(bytes);
     ASSERT_TRUE(wide.has_value());
     ASSERT_EQ(bytes.size(), wide->size());
     for (std::size_t i = 0; i < bytes.size(); ++i)
         EXPECT_EQ(static_cast<wchar_t>(i + 1), (*wide)[i]) << "byte " << i + 1;
-    EXPECT_EQ(std::optional<std::string>(bytes), WideToAnsi(*wide));
+    EXPECT_EQ(std::optional<std::string>(bytes), text::WideToAnsi(*wide));
 }
 
 TEST(AnsiText, WideCharacterWithoutAByteFails) {
     const wchar_t* const cases[] = {L"\u0100", L"price \u20AC", L"\U0001F600"};
     for (const wchar_t* text : cases) {
         SCOPED_TRACE(testing::PrintToString(std::wstring(text)));
-        EXPECT_EQ(std::nullopt, WideToAnsi(text));
+        EXPECT_EQ(std::nullopt, text::WideToAnsi(text));
     }
 }
 
 TEST(AnsiText, EmptyTextConverts) {
-    EXPECT_EQ(std::optional<std::wstring>(L""), AnsiToWide(""));
-    EXPECT_EQ(std::optional<std::string>(""), WideToAnsi(L""));
+    EXPECT_EQ(std::optional<std::wstring>(L""), text::AnsiToWide(""));
+    EXPECT_EQ(std::optional<std::string>(""), text::WideToAnsi(L""));
 }
 
 } // namespace

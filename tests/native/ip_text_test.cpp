@@ -3,6 +3,7 @@
 #include "discovery/ip_text.h"
 
 #include "discovery/datagram.h"
+#include "text/number_text.h"
 
 #include <gtest/gtest.h>
 
@@ -99,13 +100,13 @@ TEST(WideTextToInt, BehavesLikeWtoi) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::PrintToString(std::wstring(c.text)));
-        EXPECT_EQ(c.value, WideTextToInt(c.text));
+        EXPECT_EQ(c.value, text::WideTextToInt(c.text));
     }
 }
 
 TEST(WideTextToInt, VeryLongNumberSaturates) {
-    EXPECT_EQ(INT_MAX, WideTextToInt(std::wstring(100'000, L'9')));
-    EXPECT_EQ(INT_MIN, WideTextToInt(L"-" + std::wstring(100'000, L'9')));
+    EXPECT_EQ(INT_MAX, text::WideTextToInt(std::wstring(100'000, L'9')));
+    EXPECT_EQ(INT_MIN, text::WideTextToInt(L"-" + std::wstring(100'000, L'9')));
 }
 
 } // namespace

@@ -49,10 +49,22 @@ struct OpenedUrl {
     int show;
 };
 
+// The Wi-Fi page reaches no device from these tests: every connection is refused, and the
+// message that follows is kept rather than shown.
+class RefusingConnector : public wifi::StreamConnector {
+public:
+    std::unique_ptr<wifi::DeviceStream> Connect(std::uint32_t, std::uint16_t) override {
+        return nullptr;
+    }
+};
+
 class TestSearchWindow : public CKQ_ScanfDlg {
 public:
     explicit TestSearchWindow(discovery_test::FakeNetwork& network)
-        : CKQ_ScanfDlg({.network = &network, .openUrl = &RecordUrl}) {
+        : CKQ_ScanfDlg({.network = &network,
+                        .openUrl = &RecordUrl,
+                        .messageBox = [](HWND, const std::wstring&, UINT) { return IDOK; },
+                        .webConnector = &Refusing()}) {
         OpenedUrls().clear();
     }
 
@@ -97,6 +109,10 @@ protected:
     }
 
 private:
+    static RefusingConnector& Refusing() {
+        static RefusingConnector connector;
+        return connector;
+    }
     static HINSTANCE WINAPI RecordUrl(HWND owner, LPCWSTR verb, LPCWSTR file, LPCWSTR parameters,
                                       LPCWSTR directory, INT show) {
         OpenedUrls().push_back({owner, verb != nullptr, file != nullptr ? file : L"",

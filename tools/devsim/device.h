@@ -35,6 +35,8 @@ struct Device {
     std::string subnetMask;
     std::string gateway;
     bool usesDhcp = false;
+    // Between a web restart request and the end of the restart: answers nothing.
+    bool restarting = false;
 };
 
 } // namespace devsim

@@ -28,6 +28,10 @@ public:
                                         const std::string& subnetMask, const std::string& gateway);
     [[nodiscard]] bool SetDhcpAddress(std::size_t index, const std::string& address);
 
+    void SetRestarting(std::size_t index, bool restarting) {
+        m_devices[index].restarting = restarting;
+    }
+
 private:
     bool MoveAddress(std::size_t index, const std::string& address);
 

@@ -126,6 +126,28 @@ std::string FormatSummaryLine(std::chrono::nanoseconds elapsed, const Totals& to
            " pending=" + std::to_string(totals.pending);
 }
 
+std::string FormatHttpLine(std::chrono::nanoseconds elapsed, const HttpRequestInfo& info) {
+    return "http " + Time(elapsed) + " conn=" + std::to_string(info.connection) +
+           " src=" + info.source + " dst=" + info.destination +
+           " cmd=" + std::string(info.command) + " behaviour=" + std::string(info.behaviour) +
+           " open=" + std::to_string(info.open) + " len=" + std::to_string(info.request.size()) +
+           " request=" + LogValue(info.request);
+}
+
+std::string FormatHttpCloseLine(std::chrono::nanoseconds elapsed, std::uint64_t connection) {
+    return "close " + Time(elapsed) + " conn=" + std::to_string(connection);
+}
+
+std::string FormatRestartLine(std::chrono::nanoseconds elapsed, std::string_view device,
+                              std::chrono::milliseconds silent) {
+    return "restart " + Time(elapsed) + " device=" + LogValue(device) +
+           " silent_ms=" + std::to_string(silent.count());
+}
+
+std::string FormatRestartedLine(std::chrono::nanoseconds elapsed, std::string_view device) {
+    return "restarted " + Time(elapsed) + " device=" + LogValue(device);
+}
+
 std::string FormatErrorLine(std::chrono::nanoseconds elapsed, std::string_view what, int error) {
     const char* name = strerrorname_np(error);
     return "error " + Time(elapsed) + " what=" + LogValue(what) +

@@ -65,6 +65,29 @@ struct Totals {
 //         retries=N pending=N
 [[nodiscard]] std::string FormatSummaryLine(std::chrono::nanoseconds elapsed, const Totals& totals);
 
+struct HttpRequestInfo {
+    std::uint64_t connection = 0;
+    std::string source;      // IP:PORT of the client
+    std::string destination; // IP:PORT the client connected to
+    std::string_view command;
+    std::string_view behaviour;
+    std::size_t open = 0; // the device's connections not yet closed by their client, this one too
+    std::string_view request;
+};
+// http t=.. conn=N src=IP:PORT dst=IP:PORT cmd=C behaviour=B open=N len=N request=<escaped>
+[[nodiscard]] std::string FormatHttpLine(std::chrono::nanoseconds elapsed,
+                                         const HttpRequestInfo& info);
+// close t=.. conn=N  (the client closed its side)
+[[nodiscard]] std::string FormatHttpCloseLine(std::chrono::nanoseconds elapsed,
+                                              std::uint64_t connection);
+// restart t=.. device=IP silent_ms=N
+[[nodiscard]] std::string FormatRestartLine(std::chrono::nanoseconds elapsed,
+                                            std::string_view device,
+                                            std::chrono::milliseconds silent);
+// restarted t=.. device=IP
+[[nodiscard]] std::string FormatRestartedLine(std::chrono::nanoseconds elapsed,
+                                              std::string_view device);
+
 // error t=.. what=W errno=NAME
 [[nodiscard]] std::string FormatErrorLine(std::chrono::nanoseconds elapsed, std::string_view what,
                                           int error);

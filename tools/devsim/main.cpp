@@ -7,7 +7,9 @@
 #include "tools/devsim/log_sink.h"
 #include "tools/devsim/options.h"
 #include "tools/devsim/responder.h"
+#include "tools/devsim/web_server.h"
 
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -44,6 +46,15 @@ std::optional<std::vector<Device>> MakeDevices(const Options& options, std::stri
         error = "--count " + std::to_string(*options.count) +
                 " devices do not fit after --subnet " + discovery::FormatIPv4(options.subnet);
     return generated;
+}
+
+// Every device holds a listening socket: as many descriptors as the hard limit allows.
+void RaiseDescriptorLimit() {
+    rlimit limit{};
+    if (getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
+        limit.rlim_cur = limit.rlim_max;
+        setrlimit(RLIMIT_NOFILE, &limit);
+    }
 }
 
 // Written under a temporary name and renamed, so a waiting test never reads half a file.
@@ -103,6 +114,10 @@ int main(int argc, char** argv) {
     Responder responder(loop, std::move(socket), table, log, start, settings);
     if (!responder.Start())
         return Fail(kExitSetupFailed, std::string("epoll_ctl: ") + std::strerror(errno));
+    RaiseDescriptorLimit();
+    WebServer web(loop, table, log, start,
+                  WebServerSettings{options.webBehaviours, options.restartTime});
+    web.Start();
     loop.OnSignal([&loop](int) { loop.Stop(); });
 
     log.Write(

@@ -39,8 +39,8 @@ std::string SetAddress(std::uint32_t& target, std::string_view name, std::string
     return {};
 }
 
-const std::array<OptionRule, 11>& Rules() {
-    static const std::array<OptionRule, 11> rules = {{
+const std::array<OptionRule, 13>& Rules() {
+    static const std::array<OptionRule, 13> rules = {{
         {"--devices",
          [](Options& o, std::string_view v) {
              o.devicesFile = std::string(v);
@@ -110,6 +110,25 @@ const std::array<OptionRule, 11>& Rules() {
              if (!count || *count == 0)
                  return "--exit-after-requests: '" + std::string(v) + "' is not a positive number";
              o.exitAfterRequests = *count;
+             return std::string();
+         }},
+        {"--web-behaviour",
+         [](Options& o, std::string_view v) {
+             std::string error;
+             auto rules = ParseWebBehaviours(v, error);
+             if (!rules)
+                 return "--web-behaviour: " + error;
+             o.webBehaviours = std::move(*rules);
+             return std::string();
+         }},
+        {"--restart-ms",
+         [](Options& o, std::string_view v) {
+             const auto time =
+                 ParseUnsigned<std::uint64_t>(v, static_cast<std::uint64_t>(kMaxRestart.count()));
+             if (!time)
+                 return "--restart-ms: '" + std::string(v) + "' is not a number from 0 to " +
+                        std::to_string(kMaxRestart.count());
+             o.restartTime = std::chrono::milliseconds(static_cast<std::int64_t>(*time));
              return std::string();
          }},
     }};
@@ -213,6 +232,25 @@ Answers:
                            unknown-class  a valid reply with class text "NVR"
                            duplicate      the first device's IP text, another name
 
+Web servers (one per device, at its IP address and HTTP port; scan, read, save and reboot
+of /goform/wireless and /goform/maintenance; a save is seen by the next read):
+  --web-behaviour IP:CMD=KIND[,...]
+                         how device IP answers command CMD (scan, read, save, reboot, or
+                         all); the last rule that fits wins. KIND:
+                           close          head and body in one piece, then close (default)
+                           keep-open      head and body in one piece, connection kept open
+                           split          head, 300 ms pause, body in a second segment
+                           401            status 401 Unauthorized
+                           silent         accept and read, never answer
+                           no-listener    (all only) no listening socket: connect is refused
+                           long-reply     4096 bytes of reply without a zero byte
+                           long-ssid      scan: one network with a 1,000-character SSID
+                           many-networks  scan: 400 networks in short lines (one receive)
+                           8bit-ssids     scan: SSIDs with bytes above 0x7F
+  --restart-ms N         a rebooted device answers neither discovery nor web requests
+                         for N ms (default 3000)
+  The device addresses must exist in the namespace (netns_add_device_address).
+
 Log and control:
   --log FILE             write the log there instead of to standard error
   --ready-file PATH      create PATH once the socket is bound and joined
@@ -226,6 +264,11 @@ Log lines (one per event, flushed at once; t = ms since start):
   addr t= src= target= result=applied mode=static ip= mask= gateway= mac=
   addr t= src= target= result=applied mode=dhcp ip= mac=
   addr t= src= target= result=ignored reason=
+  http t= conn= src=IP:PORT dst=IP:PORT cmd=(scan|read|save|reboot|other) behaviour=
+       open=<the device's connections its clients still hold> len= request=<escaped bytes>
+  close t= conn=              (a web client closed its connection)
+  restart t= device=IP silent_ms=
+  restarted t= device=IP
   error t= what= errno=
   summary t= rx= requests= address_changes= bursts= replies= injected= dropped=
           retries= pending=

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "tools/devsim/injection.h"
+#include "tools/devsim/web_behaviour.h"
 
 #include <chrono>
 #include <cstddef>
@@ -18,6 +19,8 @@ inline constexpr std::uint32_t kDefaultSubnet = 0x0A4D0100;   // 10.77.1.0
 inline constexpr std::uint32_t kDefaultDhcpBase = 0x0A4DC801; // 10.77.200.1
 inline constexpr std::uint64_t kDefaultSeed = 1;
 inline constexpr std::chrono::milliseconds kMaxSpread{60000};
+inline constexpr std::chrono::milliseconds kDefaultRestart{3000};
+inline constexpr std::chrono::milliseconds kMaxRestart{600000};
 
 struct Options {
     std::optional<std::string> devicesFile;
@@ -31,6 +34,8 @@ struct Options {
     std::optional<std::string> logFile;
     std::optional<std::string> readyFile;
     std::optional<std::size_t> exitAfterRequests;
+    std::vector<WebBehaviourRule> webBehaviours;
+    std::chrono::milliseconds restartTime = kDefaultRestart;
     bool help = false;
 };
 

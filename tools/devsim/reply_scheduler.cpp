@@ -48,9 +48,11 @@ std::vector<BurstReport> ReplyScheduler::Pump(Clock::time_point now, DatagramSen
             break;
         Burst& burst = m_bursts.at(entry.burst);
         SendStatus status = SendStatus::Failed;
+        // A restarting device answers nothing; its place in the burst is still done.
+        const bool silent = !entry.injected && m_table[entry.index].restarting;
         if (entry.injected) {
             status = sender.Send(burst.injected[entry.index], burst.report.requester);
-        } else {
+        } else if (!silent) {
             const discovery::ReplyRecord reply = BuildReply(m_table[entry.index]);
             status = sender.Send(reply, burst.report.requester);
         }
@@ -68,12 +70,14 @@ std::vector<BurstReport> ReplyScheduler::Pump(Clock::time_point now, DatagramSen
         }
 
         m_queue.pop();
-        if (status != SendStatus::Sent)
-            ++burst.report.dropped;
-        else if (entry.injected)
-            ++burst.report.injected;
-        else
-            ++burst.report.replies;
+        if (!silent) {
+            if (status != SendStatus::Sent)
+                ++burst.report.dropped;
+            else if (entry.injected)
+                ++burst.report.injected;
+            else
+                ++burst.report.replies;
+        }
         if (--burst.remaining == 0) {
             burst.report.took = now - burst.start;
             finished.push_back(burst.report);

@@ -1,6 +1,6 @@
-#include "discovery/ansi_text.h"
+#include "text/ansi_text.h"
 
-namespace discovery {
+namespace text {
 
 std::optional<std::wstring> AnsiToWide(std::string_view text) {
     std::wstring wide;
@@ -21,4 +21,4 @@ std::optional<std::string> WideToAnsi(std::wstring_view text) {
     return narrow;
 }
 
-} // namespace discovery
+} // namespace text

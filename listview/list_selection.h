@@ -6,7 +6,7 @@
 
 #include <vector>
 
-namespace app {
+namespace listview {
 
 // The selected rows in list (display) order.
 [[nodiscard]] std::vector<int> SelectedRows(const CListCtrl& list);
@@ -14,4 +14,4 @@ namespace app {
 // The pointer is looked at now, not where a notification says the click was.
 [[nodiscard]] int RowUnderCursor(const CListCtrl& list);
 
-} // namespace app
+} // namespace listview

@@ -1,8 +1,8 @@
-#include "discovery/ansi_text.h"
+#include "text/ansi_text.h"
 
 #include <windows.h>
 
-namespace discovery {
+namespace text {
 
 std::optional<std::wstring> AnsiToWide(std::string_view text) {
     if (text.empty())
@@ -32,4 +32,4 @@ std::optional<std::string> WideToAnsi(std::wstring_view text) {
     return narrow;
 }
 
-} // namespace discovery
+} // namespace text

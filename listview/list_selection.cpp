@@ -1,7 +1,7 @@
 // The selection walk and the pointer's row.
-#include "app/list_selection.h"
+#include "listview/list_selection.h"
 
-namespace app {
+namespace listview {
 
 std::vector<int> SelectedRows(const CListCtrl& list) {
     std::vector<int> rows;
@@ -21,4 +21,4 @@ int RowUnderCursor(const CListCtrl& list) {
     return list.HitTest(point);
 }
 
-} // namespace app
+} // namespace listview

@@ -1,0 +1,114 @@
+#include "tools/devsim/web_behaviour.h"
+
+#include "tools/devsim/device_fields.h"
+
+#include <array>
+#include <utility>
+
+namespace devsim {
+namespace {
+
+constexpr std::array<std::pair<WebCommand, std::string_view>, 4> kCommandNames = {{
+    {WebCommand::Scan, "scan"},
+    {WebCommand::Read, "read"},
+    {WebCommand::Save, "save"},
+    {WebCommand::Reboot, "reboot"},
+}};
+
+constexpr std::array<std::pair<WebBehaviour, std::string_view>, 10> kBehaviourNames = {{
+    {WebBehaviour::Close, "close"},
+    {WebBehaviour::KeepOpen, "keep-open"},
+    {WebBehaviour::Split, "split"},
+    {WebBehaviour::Unauthorized, "401"},
+    {WebBehaviour::Silent, "silent"},
+    {WebBehaviour::NoListener, "no-listener"},
+    {WebBehaviour::LongReply, "long-reply"},
+    {WebBehaviour::LongSsid, "long-ssid"},
+    {WebBehaviour::ManyNetworks, "many-networks"},
+    {WebBehaviour::EightBitSsids, "8bit-ssids"},
+}};
+
+std::optional<WebBehaviourRule> ParseRule(std::string_view item, std::string& error) {
+    const std::size_t colon = item.find(':');
+    const std::size_t equals = item.find('=', colon == std::string_view::npos ? 0 : colon);
+    if (colon == std::string_view::npos || equals == std::string_view::npos) {
+        error = "'" + std::string(item) + "' is not IP:COMMAND=KIND";
+        return std::nullopt;
+    }
+    WebBehaviourRule rule;
+    rule.address = std::string(item.substr(0, colon));
+    if (!ParseDottedAddress(rule.address)) {
+        error = "'" + rule.address + "' is not a dotted IPv4 address";
+        return std::nullopt;
+    }
+    const std::string_view command = item.substr(colon + 1, equals - colon - 1);
+    if (command != "all") {
+        for (const auto& [value, name] : kCommandNames)
+            if (name == command)
+                rule.command = value;
+        if (!rule.command) {
+            error =
+                "unknown command '" + std::string(command) + "' (scan, read, save, reboot or all)";
+            return std::nullopt;
+        }
+    }
+    const std::string_view kind = item.substr(equals + 1);
+    bool known = false;
+    for (const auto& [value, name] : kBehaviourNames) {
+        if (name == kind) {
+            rule.behaviour = value;
+            known = true;
+        }
+    }
+    if (!known) {
+        error = "unknown behaviour '" + std::string(kind) + "' (see --help)";
+        return std::nullopt;
+    }
+    if (rule.behaviour == WebBehaviour::NoListener && rule.command) {
+        error = "no-listener applies to all commands of a device";
+        return std::nullopt;
+    }
+    return rule;
+}
+
+} // namespace
+
+std::string_view WebCommandName(WebCommand command) {
+    for (const auto& [value, name] : kCommandNames)
+        if (value == command)
+            return name;
+    return "other";
+}
+
+std::string_view WebBehaviourName(WebBehaviour behaviour) {
+    for (const auto& [value, name] : kBehaviourNames)
+        if (value == behaviour)
+            return name;
+    return "?";
+}
+
+std::optional<std::vector<WebBehaviourRule>> ParseWebBehaviours(std::string_view text,
+                                                                std::string& error) {
+    std::vector<WebBehaviourRule> rules;
+    while (!text.empty()) {
+        const std::size_t comma = text.find(',');
+        const auto rule = ParseRule(text.substr(0, comma), error);
+        if (!rule)
+            return std::nullopt;
+        rules.push_back(*rule);
+        text = comma == std::string_view::npos ? std::string_view() : text.substr(comma + 1);
+    }
+    return rules;
+}
+
+WebBehaviour BehaviourFor(const std::vector<WebBehaviourRule>& rules, std::string_view address,
+                          WebCommand command) {
+    WebBehaviour behaviour = WebBehaviour::Close;
+    for (const WebBehaviourRule& rule : rules) {
+        if (rule.address == address && (!rule.command || *rule.command == command))
+            behaviour = rule.behaviour;
+    }
+    return behaviour;
+}
+
+} // namespace devsim

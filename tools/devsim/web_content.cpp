@@ -1,0 +1,139 @@
+#include "tools/devsim/web_content.h"
+
+#include <charconv>
+#include <regex>
+
+namespace devsim {
+namespace {
+
+constexpr std::string_view kHeadEnd = "\r\n\r\n";
+constexpr std::size_t kManyNetworks = 400;
+constexpr std::size_t kLongSsidBytes = 1000;
+
+struct Network {
+    std::string ssid;
+    int signal;
+    std::string_view security;
+};
+
+// Every device sees the same neighbourhood; the security texts cover the page's table.
+const Network kNetworks[] = {
+    {"Office", 72, "WPA2PSK/AES"},
+    {"Warehouse", 35, "WPAPSK/TKIP"},
+    {"Lobby", 88, "NONE"},
+    {"Lab", -5, "WEP"},
+    {"Guest", 50, "WPA1PSKWPA2PSK/TKIPAES"},
+};
+
+// Two lines per network, LF-ended: "index=N" and "ssid=SSID(signal) security".
+void AppendNetwork(std::string& body, std::size_t index, std::string_view ssid, int signal,
+                   std::string_view security) {
+    body += "index=" + std::to_string(index) + "\nssid=";
+    body += ssid;
+    body += "(" + std::to_string(signal) + ") ";
+    body += security;
+    body += "\n";
+}
+
+std::string ScanBody(WebBehaviour behaviour) {
+    std::string body;
+    switch (behaviour) {
+    case WebBehaviour::ManyNetworks:
+        // Lines as short as the format allows (no names, no index, no SSID), so that all of
+        // them fit one 4096-byte receive with the head: "=\n=(signal) \n".
+        for (std::size_t i = 1; i <= kManyNetworks; ++i)
+            body += "=\n=(" + std::to_string(i * 37 % 101) + ") \n";
+        return body;
+    case WebBehaviour::LongSsid:
+        AppendNetwork(body, 1, std::string(kLongSsidBytes, 'L'), 60, "WPA2PSK/AES");
+        return body;
+    case WebBehaviour::EightBitSsids:
+        AppendNetwork(body, 1, "Caf\xe9", 61, "WPA2PSK/AES");
+        AppendNetwork(body, 2, "\xc4rger\xff", 12, "NONE");
+        return body;
+    default:
+        for (std::size_t i = 0; i < std::size(kNetworks); ++i)
+            AppendNetwork(body, i + 1, kNetworks[i].ssid, kNetworks[i].signal,
+                          kNetworks[i].security);
+        return body;
+    }
+}
+
+std::optional<int> Number(std::string_view text) {
+    int value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc{} || end != text.data() + text.size())
+        return std::nullopt;
+    return value;
+}
+
+} // namespace
+
+bool IsCompleteRequest(std::string_view received) {
+    return received.find(kHeadEnd) != std::string_view::npos;
+}
+
+WebRequest ParseWebRequest(std::string_view request) {
+    WebRequest parsed;
+    // The request line: "GET", a space, the target (which may hold spaces), " HTTP/1.x".
+    const std::string_view line = request.substr(0, request.find("\r\n"));
+    const std::size_t version = line.rfind(" HTTP/");
+    if (!line.starts_with("GET ") || version == std::string_view::npos || version < 4)
+        return parsed;
+    const std::string_view target = line.substr(4, version - 4);
+    if (target == "/goform/wireless?cmd=search") {
+        parsed.command = WebCommand::Scan;
+    } else if (target == "/goform/wireless?cmd=get") {
+        parsed.command = WebCommand::Read;
+    } else if (target == "/goform/maintenance?cmd=set&restart=yes") {
+        parsed.command = WebCommand::Reboot;
+    } else if (target.starts_with("/goform/wireless?cmd=set&")) {
+        parsed.command = WebCommand::Save;
+        // Greedy SSID: it ends at the last "&authentication=N&keyindex=N&key=".
+        static const std::regex kSave("/goform/wireless\\?cmd=set&enable=(-?[0-9]+)&ssid=(.*)"
+                                      "&authentication=(-?[0-9]+)&keyindex=(-?[0-9]+)&key=(.*)");
+        std::match_results<std::string_view::const_iterator> match;
+        if (std::regex_match(target.begin(), target.end(), match, kSave)) {
+            const auto enable = Number(std::string_view(match[1].first, match[1].second));
+            const auto authentication = Number(std::string_view(match[3].first, match[3].second));
+            const auto keyindex = Number(std::string_view(match[4].first, match[4].second));
+            if (enable && authentication && keyindex)
+                parsed.settings = WebSettings{*enable, match[2].str(), *authentication, *keyindex,
+                                              match[5].str()};
+        }
+    }
+    return parsed;
+}
+
+std::string ReplyHead(std::string_view status, std::size_t bodyBytes) {
+    return "HTTP/1.1 " + std::string(status) +
+           "\r\nServer: devsim\r\nContent-Type: text/plain\r\nContent-Length: " +
+           std::to_string(bodyBytes) + "\r\nConnection: close\r\n\r\n";
+}
+
+std::string ReplyBody(WebCommand command, WebBehaviour behaviour, const WebSettings& settings) {
+    switch (command) {
+    case WebCommand::Scan:
+        return ScanBody(behaviour);
+    case WebCommand::Read:
+        return "enable=" + std::to_string(settings.enable) + "\r\nssid=" + settings.ssid +
+               "\r\nauthentication=" + std::to_string(settings.authentication) +
+               "\r\nkeyindex=" + std::to_string(settings.keyindex) + "\r\nkey=" + settings.key +
+               "\r\n";
+    case WebCommand::Save:
+        return "Successful Need Reboot\r\n";
+    case WebCommand::Reboot:
+        return "Rebooting\r\n";
+    case WebCommand::Other:
+        break;
+    }
+    return "Unknown command\r\n";
+}
+
+std::string LongReply() {
+    std::string reply = "HTTP/1.1 200 OK\r\n\r\n";
+    reply.resize(kLongReplyBytes, 'x');
+    return reply;
+}
+
+} // namespace devsim
