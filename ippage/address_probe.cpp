@@ -8,6 +8,7 @@
 #include <windows.h>
 #include <iphlpapi.h>
 #include <icmpapi.h>
+#include <winternl.h>
 
 #include <algorithm>
 #include <array>
@@ -21,10 +22,11 @@ namespace {
 constexpr char kRequestData[] = "Data Buffer"; // sent with its terminating zero: 12 bytes
 constexpr WORD kRequestSize = sizeof kRequestData;
 constexpr std::chrono::milliseconds kProbeTimeout{2000};
-// IcmpSendEcho2's contract: room for one reply record, the request data echoed back, and 8
-// more bytes for an ICMP error message. The record's size is the platform's (40 bytes on
-// x86-64), so a buffer sized for 32-bit records fails every call.
-constexpr DWORD kReplyBufferSize = sizeof(ICMP_ECHO_REPLY) + kRequestSize + 8;
+// IcmpSendEcho2's contract: room for one reply record, the request data echoed back, 8 more
+// bytes for an ICMP error message, and an IO_STATUS_BLOCK. The record's size is the
+// platform's (40 bytes on x86-64), so a buffer sized for 32-bit records fails every call.
+constexpr DWORD kReplyBufferSize =
+    sizeof(ICMP_ECHO_REPLY) + kRequestSize + 8 + sizeof(IO_STATUS_BLOCK);
 constexpr DWORD kMaxRecords = kReplyBufferSize / sizeof(ICMP_ECHO_REPLY);
 
 struct IcmpHandleCloser {

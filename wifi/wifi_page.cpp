@@ -103,6 +103,10 @@ bool CWifiConfig::OnCommand(UINT id, UINT code, HWND control) {
 wifi::DeviceWebClient CWifiConfig::WebClient() {
     return wifi::DeviceWebClient(m_connector, [this](const std::wstring& text,
                                                      wifi::Prompt prompt) {
+        // Without a way to ask, a question counts as Cancel.
+        if (!m_messageBox) {
+            return false;
+        }
         const UINT buttons = prompt == wifi::Prompt::OkCancel ? MB_OKCANCEL : MB_OK;
         // A message box owned by a child window is owned by its top-level window.
         return m_messageBox(::GetAncestor(m_hWnd, GA_ROOT), text, buttons | MB_ICONEXCLAMATION) ==
