@@ -38,8 +38,9 @@ public:
     // `readable`, one flag per handle), 0 on time-out, negative on failure (an empty set fails).
     virtual int WaitReadable(std::span<const SocketHandle> set, std::chrono::milliseconds timeout,
                              std::vector<bool>& readable) = 0;
-    // Reads one datagram into the buffer: the bytes read, or negative on failure (a datagram
-    // longer than the buffer fails on Winsock).
+    // Reads one datagram into the buffer: the bytes read (of a datagram longer than the buffer,
+    // the first buffer.size() bytes; the rest is discarded), 0 when nothing could be read this
+    // time (a passing error), negative on an error after which the socket is of no more use.
     virtual int Receive(SocketHandle socket, std::span<std::byte> buffer) = 0;
     virtual void Close(SocketHandle socket) = 0;
 };

@@ -33,10 +33,13 @@ public:
     [[nodiscard]] virtual bool HasRowWithAddress(const std::wstring& address) const;
 };
 
-// Takes the oldest queued reply and makes at most one row of it.
-void AddDeviceFromReply(DiscoveryEngine& engine, DeviceRowList& list);
+// Takes every queued reply and makes at most one row of each, oldest first, with redrawing
+// off from the first row appended to the end of the batch: the list is redrawn once per batch
+// instead of once per row, which a crowd of devices answering at once cannot afford. Returns
+// how many replies it took.
+std::size_t AddDevicesFromReplies(DiscoveryEngine& engine, DeviceRowList& list);
 // The row rules for one reply record: dropped when its address is listed already or its class
-// is unknown, else appended with the next index and its deviceWord.
+// is unknown, else appended with the next index and its deviceWord (redrawing off meanwhile).
 void AddDeviceFromRecord(const ReplyRecord& record, DeviceRowList& list);
 // Appends one row at the end with its record (deviceWord 0); returns its index or -1.
 int AppendDeviceRow(DeviceRowList& list, const RowTexts& texts);

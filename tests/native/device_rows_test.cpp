@@ -2,6 +2,7 @@
 #include "discovery/device_rows.h"
 
 #include "fake_row_list.h"
+#include "tests/native/fake_network.h"
 
 #include <gtest/gtest.h>
 
@@ -167,6 +168,50 @@ TEST(DeviceRows, TheRowRulesAskTheListWhetherAnAddressIsListed) {
     const std::vector<std::wstring> asked = {L"10.0.0.1", L"10.0.0.2"};
     EXPECT_EQ(asked, list.asked);
     EXPECT_EQ(0, list.textReads) << "the rules read the rows' texts themselves";
+}
+
+// A batch is what the window finds queued when its wake-up arrives: every record becomes a row
+// by the same rules and in the same order as one at a time, and the list is redrawn once.
+TEST(DeviceRows, ABatchMakesTheSameRowsAsSingleRepliesWithOneRedraw) {
+    const std::vector<SearchReply> replies = {
+        Reply("DVS", "10.0.0.1", "a"),      Reply("NVR", "10.0.0.2", "unknown class"),
+        Reply("IPCAMERA", "10.0.0.3", "b"), Reply("DECODER", "10.0.0.1", "duplicate in batch"),
+        Reply("DECODER", "10.0.0.4", "c"),
+    };
+    FakeRowList single;
+    for (const SearchReply& reply : replies)
+        Add(single, reply);
+
+    discovery_test::FakeNetwork network;
+    network.SetLocalAddresses({0x0A000001});
+    discovery::DiscoveryEngine engine(network, [] { return true; });
+    engine.SendSearch();
+    const discovery::SocketHandle socket = network.OpenedSockets().at(0);
+    const auto queue = [&](const SearchReply& reply) {
+        const auto record = discovery::EncodeSearchReply(reply);
+        network.QueueDatagram(socket, {record.begin(), record.end()});
+        engine.PollOnce(std::chrono::milliseconds(0));
+    };
+    for (const SearchReply& reply : replies)
+        queue(reply);
+
+    FakeRowList batched;
+    EXPECT_EQ(replies.size(), discovery::AddDevicesFromReplies(engine, batched));
+    ASSERT_EQ(3, batched.RowCount());
+    for (int row = 0; row < 3; ++row) {
+        SCOPED_TRACE(testing::Message() << "row " << row);
+        EXPECT_EQ(single.rows[row].texts, batched.rows[row].texts);
+        EXPECT_EQ(single.rows[row].record->deviceWord, batched.rows[row].record->deviceWord);
+    }
+    const std::vector<bool> once = {false, true};
+    EXPECT_EQ(once, batched.redrawCalls);
+
+    // A batch whose replies are all dropped, and a wake-up that finds nothing: no redraw.
+    queue(Reply("DVS", "10.0.0.3", "listed already"));
+    EXPECT_EQ(1u, discovery::AddDevicesFromReplies(engine, batched));
+    EXPECT_EQ(0u, discovery::AddDevicesFromReplies(engine, batched));
+    EXPECT_EQ(3, batched.RowCount());
+    EXPECT_EQ(once, batched.redrawCalls);
 }
 
 } // namespace

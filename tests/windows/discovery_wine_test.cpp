@@ -222,10 +222,10 @@ protected:
     WinsockSession winsock;
     DeviceListWindow window;
     discovery::WinsockNetwork network;
-    discovery::DiscoveryEngine engine{
-        network, [target = window.Handle()](const discovery::ReplyRecord* queued) {
-            ::PostMessageW(target, WM_DEVICE_REPLY, reinterpret_cast<WPARAM>(queued), 0);
-        }};
+    discovery::DiscoveryEngine engine{network, [target = window.Handle()] {
+                                          return ::PostMessageW(target, WM_DEVICE_REPLY, 0, 0) !=
+                                                 FALSE;
+                                      }};
 
 private:
     std::string m_logPath;
@@ -278,7 +278,7 @@ TEST_F(DeviceRows, EveryDeviceBecomesOneRowAndASecondSearchClearsThemAndKeepsThe
     // Four requests, each answered by every device: every device is heard four times.
     ASSERT_TRUE(WaitForBursts(4));
     ASSERT_TRUE(WaitUntilDrained()) << "queued: " << engine.QueuedReplies();
-    EXPECT_EQ(static_cast<int>(4 * FileRows().size()), window.RecordsAnnounced());
+    EXPECT_EQ(4 * FileRows().size(), window.RecordsTaken());
     ASSERT_NO_FATAL_FAILURE(ExpectRows(FileRows()));
     const std::vector<SocketEntry> sockets = engine.SocketTable();
     ASSERT_EQ(2u, sockets.size());
@@ -310,7 +310,7 @@ TEST_F(DeviceRows, FaultyRepliesAreTurnedAwayOrDroppedAndAShortReplyIsZeroFilled
     Search();
     ASSERT_TRUE(WaitForBursts(4));
     ASSERT_TRUE(WaitUntilDrained()) << "queued: " << engine.QueuedReplies();
-    EXPECT_EQ(static_cast<int>(4 * (FileRows().size() + 3)), window.RecordsAnnounced());
+    EXPECT_EQ(4 * (FileRows().size() + 3), window.RecordsTaken());
 
     std::vector<ExpectedRow> expected = FileRows();
     expected.push_back(kShortReplyRow);
