@@ -17,6 +17,6 @@ ensure_packages() {
 }
 
 # Everything that builds, tests and demonstrates the program.
-SEARCH_PACKAGES=(cmake ninja-build g++ googletest libgtest-dev
+SEARCH_PACKAGES=(cmake ninja-build g++ googletest libgtest-dev clang libclang-rt-dev
     mingw-w64 g++-mingw-w64-x86-64-posix wine64 wine xvfb xdotool x11-utils twm
     imagemagick iproute2 procps)
