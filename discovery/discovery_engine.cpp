@@ -51,6 +51,7 @@ void DiscoveryEngine::SendAddressChange(const AddressChange& change) {
 std::vector<std::unique_ptr<ReplyRecord>> DiscoveryEngine::TakeAllReplies() {
     std::lock_guard lock(m_queueLock);
     m_wakeOutstanding = false;
+    m_taken += m_replyQueue.size();
     std::vector<std::unique_ptr<ReplyRecord>> taken(std::make_move_iterator(m_replyQueue.begin()),
                                                     std::make_move_iterator(m_replyQueue.end()));
     m_replyQueue.clear();
@@ -64,6 +65,7 @@ std::unique_ptr<ReplyRecord> DiscoveryEngine::TakeOldestReply() {
         return nullptr;
     std::unique_ptr<ReplyRecord> record = std::move(m_replyQueue.front());
     m_replyQueue.pop_front();
+    ++m_taken;
     return record;
 }
 
@@ -179,6 +181,11 @@ void DiscoveryEngine::WakeWindowIfNeeded() {
 std::vector<SocketEntry> DiscoveryEngine::SocketTable() const {
     std::lock_guard lock(m_socketLock);
     return m_sockets;
+}
+
+std::size_t DiscoveryEngine::TakenReplies() const {
+    std::lock_guard lock(m_queueLock);
+    return m_taken;
 }
 
 std::size_t DiscoveryEngine::QueuedReplies() const {

@@ -67,6 +67,8 @@ public:
     // For tests and benchmarks: copies taken under the locks.
     [[nodiscard]] std::vector<SocketEntry> SocketTable() const;
     [[nodiscard]] std::size_t QueuedReplies() const;
+    // Replies the window thread has taken since the engine was made.
+    [[nodiscard]] std::size_t TakenReplies() const;
 
 private:
     void RefreshSockets();
@@ -88,6 +90,7 @@ private:
     std::deque<std::unique_ptr<ReplyRecord>> m_replyQueue; // guarded by m_queueLock
     mutable std::mutex m_queueLock;
     bool m_wakeOutstanding = false; // guarded by m_queueLock
+    std::size_t m_taken = 0;        // guarded by m_queueLock
     std::atomic<bool> m_stopRequested{false};
     std::atomic<bool> m_receiverExited{false};
     std::thread m_receiver;

@@ -1,14 +1,16 @@
 // win_probe: looks at another program's top-level window from outside, for the end-to-end
 // tests. It finds the window by title, reports its client size, checks the main window's
 // controls, clicks a button or a list heading, waits for and prints a list's rows, posts a
-// message and watches whether the window goes away or stays.
+// message, sends a notification without its header as a stranger might, and watches whether
+// the window goes away or stays.
 //
 // usage: win_probe --title TEXT [--pid N] [--timeout-ms N] [--wait-visible] [--check-controls]
 //                  [--click ID] [--wait-rows LIST_ID N] [--click-heading LIST_ID COLUMN]
-//                  [--list-rows LIST_ID] [--post MESSAGE] [--expect-close | --expect-stay MS]
+//                  [--list-rows LIST_ID] [--null-notify ID] [--post MESSAGE]
+//                  [--expect-close | --expect-stay MS]
 // Steps run in that order. --list-rows prints one line per row: "row", then each column's
-// text, tab-separated, in UTF-8. Exit code 0 when every step passed, 1 when one failed, 2 for
-// a usage error.
+// text, tab-separated, in UTF-8, with control characters (U+0000 to U+001F) written as \xHH.
+// Exit code 0 when every step passed, 1 when one failed, 2 for a usage error.
 #include "remote_list.h"
 
 #include <windows.h>
@@ -38,6 +40,7 @@ struct Options {
     std::optional<std::pair<int, int>> waitRows;     // list id, rows
     std::optional<std::pair<int, int>> clickHeading; // list id, column
     std::optional<int> listRows;
+    std::optional<int> nullNotify; // control id the notification claims to come from
     std::optional<UINT> post;
     bool expectClose = false;
     std::optional<DWORD> expectStayMs;
@@ -52,6 +55,21 @@ std::string Narrow(const std::wstring& text) {
     std::string out(static_cast<std::size_t>(size), '\0');
     ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, out.data(), size, nullptr, nullptr);
     out.resize(static_cast<std::size_t>(size - 1));
+    return out;
+}
+
+// Control characters would break the tab-separated lines: they are written as \xHH.
+std::wstring EscapeControls(const std::wstring& text) {
+    std::wstring out;
+    for (const wchar_t c : text) {
+        if (c < 0x20) {
+            wchar_t escaped[5];
+            std::swprintf(escaped, 5, L"\\x%02X", static_cast<unsigned>(c));
+            out += escaped;
+        } else {
+            out += c;
+        }
+    }
     return out;
 }
 
@@ -116,12 +134,14 @@ std::optional<Options> ParseOptions(int argc, wchar_t** argv) {
                 return std::nullopt;
             }
             options.timeoutMs = static_cast<DWORD>(*value);
-        } else if (arg == L"--click" || arg == L"--list-rows") {
+        } else if (arg == L"--click" || arg == L"--list-rows" || arg == L"--null-notify") {
             const auto value = number();
             if (!value) {
                 return std::nullopt;
             }
-            (arg == L"--click" ? options.click : options.listRows) = static_cast<int>(*value);
+            (arg == L"--click"       ? options.click
+             : arg == L"--list-rows" ? options.listRows
+                                     : options.nullNotify) = static_cast<int>(*value);
         } else if (arg == L"--wait-rows" || arg == L"--click-heading") {
             const auto value = pair();
             if (!value) {
@@ -354,7 +374,7 @@ int ListRows(HWND window, int listId) {
         std::string line = "row";
         for (const std::wstring& cell : row) {
             line += '\t';
-            line += Narrow(cell);
+            line += Narrow(EscapeControls(cell));
         }
         std::printf("%s\n", line.c_str());
     }
@@ -400,6 +420,16 @@ int Run(const Options& options) {
             return r;
         }
     }
+    if (options.nullNotify) {
+        // WM_NOTIFY is not marshalled between processes: the window gets lParam 0 as sent.
+        DWORD_PTR ignored = 0;
+        if (!::SendMessageTimeoutW(window, WM_NOTIFY, static_cast<WPARAM>(*options.nullNotify), 0,
+                                   SMTO_ABORTIFHUNG, 10000, &ignored) ||
+            !::IsWindow(window)) {
+            return Fail("the window did not survive a WM_NOTIFY without its header");
+        }
+        Note("sent WM_NOTIFY from control %d with a null header", *options.nullNotify);
+    }
     if (options.post) {
         // Fails only when the window is gone or the queue is full.
         if (!::PostMessageW(window, *options.post, 0, 0)) {
@@ -434,7 +464,8 @@ int wmain(int argc, wchar_t** argv) {
         std::fputs("usage: win_probe --title TEXT [--pid N] [--timeout-ms N] [--wait-visible]\n"
                    "                 [--check-controls] [--click ID] [--wait-rows LIST_ID N]\n"
                    "                 [--click-heading LIST_ID COLUMN] [--list-rows LIST_ID]\n"
-                   "                 [--post MESSAGE] [--expect-close | --expect-stay MS]\n",
+                   "                 [--null-notify ID] [--post MESSAGE]\n"
+                   "                 [--expect-close | --expect-stay MS]\n",
                    stderr);
         return kUsage;
     }

@@ -52,7 +52,10 @@ struct OpenedUrl {
 class TestSearchWindow : public CKQ_ScanfDlg {
 public:
     explicit TestSearchWindow(discovery_test::FakeNetwork& network)
-        : CKQ_ScanfDlg({.network = &network, .openUrl = &RecordUrl}) {
+        : TestSearchWindow(MainWindowServices{.network = &network}) {}
+    // Other services (null network: the window's own Windows sockets); URLs are recorded.
+    explicit TestSearchWindow(MainWindowServices services)
+        : CKQ_ScanfDlg(WithRecordedUrls(services)) {
         OpenedUrls().clear();
     }
 
@@ -97,6 +100,10 @@ protected:
     }
 
 private:
+    static MainWindowServices WithRecordedUrls(MainWindowServices services) {
+        services.openUrl = &RecordUrl;
+        return services;
+    }
     static HINSTANCE WINAPI RecordUrl(HWND owner, LPCWSTR verb, LPCWSTR file, LPCWSTR parameters,
                                       LPCWSTR directory, INT show) {
         OpenedUrls().push_back({owner, verb != nullptr, file != nullptr ? file : L"",
