@@ -421,14 +421,22 @@ int Run(const Options& options) {
         }
     }
     if (options.nullNotify) {
-        // WM_NOTIFY is not marshalled between processes: the window gets lParam 0 as sent.
+        // WM_NOTIFY is not marshalled between processes: Windows hands the window lParam 0 as
+        // sent. Wine refuses to send it to another process at all; either way the window must
+        // still be there and answer.
         DWORD_PTR ignored = 0;
-        if (!::SendMessageTimeoutW(window, WM_NOTIFY, static_cast<WPARAM>(*options.nullNotify), 0,
-                                   SMTO_ABORTIFHUNG, 10000, &ignored) ||
-            !::IsWindow(window)) {
+        ::SetLastError(0);
+        const bool delivered =
+            ::SendMessageTimeoutW(window, WM_NOTIFY, static_cast<WPARAM>(*options.nullNotify), 0,
+                                  SMTO_ABORTIFHUNG, 10000, &ignored) != 0;
+        const DWORD error = ::GetLastError();
+        if (!::IsWindow(window) ||
+            !::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &ignored)) {
             return Fail("the window did not survive a WM_NOTIFY without its header");
         }
-        Note("sent WM_NOTIFY from control %d with a null header", *options.nullNotify);
+        Note("sent WM_NOTIFY from control %d with a null header: %s (error %lu); the window "
+             "answers",
+             *options.nullNotify, delivered ? "delivered" : "not delivered", error);
     }
     if (options.post) {
         // Fails only when the window is gone or the queue is full.
