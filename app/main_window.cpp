@@ -28,8 +28,11 @@ CKQ_ScanfDlg::CKQ_ScanfDlg(MainWindowServices services)
 
 INT_PTR CKQ_ScanfDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_DEVICE_REPLY) {
-        // Every queued record, whatever the parameters say.
-        discovery::AddDevicesFromReplies(m_discovery, m_list);
+        // Every queued record, whatever the parameters say; but input, a close request or a
+        // message sent by another thread does not wait behind a long batch.
+        discovery::AddDevicesFromReplies(m_discovery, m_list, [] {
+            return HIWORD(::GetQueueStatus(QS_INPUT | QS_POSTMESSAGE | QS_SENDMESSAGE)) != 0;
+        });
         ::SetWindowLongPtrW(m_hWnd, DWLP_MSGRESULT, 1);
         return TRUE;
     }

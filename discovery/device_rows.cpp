@@ -59,13 +59,25 @@ void AddDeviceRow(const ReplyRecord& record, DeviceRowList& list, RedrawPause& r
 
 } // namespace
 
-std::size_t AddDevicesFromReplies(DiscoveryEngine& engine, DeviceRowList& list) {
-    // The records are freed when the batch goes, each row made or its reply dropped.
-    const std::vector<std::unique_ptr<ReplyRecord>> batch = engine.TakeAllReplies();
+std::size_t AddDevicesFromReplies(DiscoveryEngine& engine, DeviceRowList& list,
+                                  const std::function<bool()>& yield) {
+    // Each record is freed when its row is made or its reply dropped; the ones given back
+    // belong to the engine again.
+    std::vector<std::unique_ptr<ReplyRecord>> batch = engine.TakeAllReplies();
     RedrawPause redraw(list);
-    for (const std::unique_ptr<ReplyRecord>& record : batch)
-        AddDeviceRow(*record, list, redraw);
-    return batch.size();
+    std::size_t handled = 0;
+    while (handled < batch.size()) {
+        if (handled > 0 && handled % kRepliesBetweenYieldChecks == 0 && yield && yield()) {
+            engine.ReturnReplies(
+                {std::make_move_iterator(batch.begin() + static_cast<std::ptrdiff_t>(handled)),
+                 std::make_move_iterator(batch.end())});
+            break;
+        }
+        AddDeviceRow(*batch[handled], list, redraw);
+        batch[handled].reset();
+        ++handled;
+    }
+    return handled;
 }
 
 void AddDeviceFromRecord(const ReplyRecord& record, DeviceRowList& list) {

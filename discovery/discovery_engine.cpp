@@ -58,6 +58,16 @@ std::vector<std::unique_ptr<ReplyRecord>> DiscoveryEngine::TakeAllReplies() {
     return taken;
 }
 
+void DiscoveryEngine::ReturnReplies(std::vector<std::unique_ptr<ReplyRecord>> replies) {
+    {
+        std::lock_guard lock(m_queueLock);
+        m_taken -= replies.size();
+        m_replyQueue.insert(m_replyQueue.begin(), std::make_move_iterator(replies.begin()),
+                            std::make_move_iterator(replies.end()));
+    }
+    WakeWindowIfNeeded();
+}
+
 std::unique_ptr<ReplyRecord> DiscoveryEngine::TakeOldestReply() {
     std::lock_guard lock(m_queueLock);
     m_wakeOutstanding = false;

@@ -55,6 +55,9 @@ public:
     void SendAddressChange(const AddressChange& change);
     // Every queued reply, oldest first (window thread, once per wake-up).
     [[nodiscard]] std::vector<std::unique_ptr<ReplyRecord>> TakeAllReplies();
+    // Puts replies the window thread took but could not handle yet back at the head of the
+    // queue, in their order, and wakes the window for them (window thread).
+    void ReturnReplies(std::vector<std::unique_ptr<ReplyRecord>> replies);
     // The oldest queued reply, or nullptr when none waits. A caller that takes one at a time
     // takes until nullptr after each wake-up; the next wake-up comes with the next reply.
     [[nodiscard]] std::unique_ptr<ReplyRecord> TakeOldestReply();

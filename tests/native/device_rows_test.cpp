@@ -214,4 +214,46 @@ TEST(DeviceRows, ABatchMakesTheSameRowsAsSingleRepliesWithOneRedraw) {
     EXPECT_EQ(once, batched.redrawCalls);
 }
 
+// When others wait for the window thread, a long batch stops at the next check and gives the
+// rest back in order; the next wake-up goes on where it stopped, with the same rows.
+TEST(DeviceRows, ABatchYieldsToWaitingMessagesAndGoesOnWhereItStopped) {
+    constexpr int kReplies = 150;
+    discovery_test::FakeNetwork network;
+    network.SetLocalAddresses({0x0A000001});
+    int wakeUps = 0;
+    discovery::DiscoveryEngine engine(network, [&] {
+        ++wakeUps;
+        return true;
+    });
+    engine.SendSearch();
+    const discovery::SocketHandle socket = network.OpenedSockets().at(0);
+    for (int i = 0; i < kReplies; ++i) {
+        const auto record =
+            discovery::EncodeSearchReply(Reply("DVS", "10.1.0." + std::to_string(i)));
+        network.QueueDatagram(socket, {record.begin(), record.end()});
+        engine.PollOnce(std::chrono::milliseconds(0));
+    }
+    ASSERT_EQ(1, wakeUps);
+
+    FakeRowList list;
+    int checks = 0;
+    const std::size_t first = discovery::AddDevicesFromReplies(engine, list, [&] {
+        return ++checks == 2; // others wait at the second check
+    });
+    EXPECT_EQ(2 * discovery::kRepliesBetweenYieldChecks, first);
+    EXPECT_EQ(static_cast<int>(first), list.RowCount());
+    EXPECT_EQ(kReplies - first, engine.QueuedReplies());
+    EXPECT_EQ(2, wakeUps) << "the rest needs a wake-up of its own";
+    EXPECT_EQ((std::vector<bool>{false, true}), list.redrawCalls);
+
+    EXPECT_EQ(kReplies - first,
+              discovery::AddDevicesFromReplies(engine, list, [] { return false; }));
+    ASSERT_EQ(kReplies, list.RowCount());
+    for (int row = 0; row < kReplies; ++row) {
+        SCOPED_TRACE(testing::Message() << "row " << row);
+        EXPECT_EQ(std::to_wstring(row + 1), list.rows[row].texts[0]);
+        EXPECT_EQ(L"10.1.0." + std::to_wstring(row), list.rows[row].texts[3]);
+    }
+}
+
 } // namespace
