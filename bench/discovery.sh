@@ -7,7 +7,7 @@
 # thread's time per reply (mean, and over the last tenth of the replies), the wake-up messages
 # it handled and the process's peak working set. Then one search among devices that keep
 # answering for seconds, closed from outside one second into it: the time from the close
-# request to the window's end and to the window object's end.
+# request to its handling, to the window's end and to the window object's end.
 # Figures under Wine are orders of magnitude, not Windows timings.
 #
 # usage: bash bench/discovery.sh   (as root; it creates network namespaces)
@@ -151,7 +151,9 @@ if [ "$close_count" -gt 0 ]; then
     # Devices answering over 3 s keep the window busy; the close comes 1 s after the click.
     if search_once "$close_count" 3000 --close-after-ms 1000; then
         echo "close request 1 s into a search among $close_count devices answering over 3 s:" \
-            "window ended after $(field close_to_end_ms "$line") ms, window object gone after" \
+            "handled after $(field close_to_handled_ms "$line") ms (close sequence" \
+            "$(field close_sequence_ms "$line") ms), window ended after" \
+            "$(field close_to_end_ms "$line") ms, window object gone after" \
             "$(field close_to_objects_gone_ms "$line") ms ($(field rows "$line") rows shown)"
     else
         echo "close request during a search: no figures (the bench failed or timed out)"

@@ -48,7 +48,10 @@ struct Figures {
     double clickToLastRowMs = 0;
     // The most records seen waiting for the window.
     std::size_t peakQueued = 0;
-    // From the close request to the window's end; negative when none was made.
+    // From the close request to its handling and to the window's end; negative when none was
+    // made.
+    double closeToHandledMs = -1;
+    double closeSequenceMs = -1; // the close sequence itself: discovery stopped, dialog ended
     double closeToEndMs = -1;
     std::size_t leftQueued = 0;
     bool capped = false;
@@ -96,6 +99,15 @@ protected:
             return TRUE;
         case WM_DEVICE_REPLY:
             return TimeReply(message, wParam, lParam);
+        case WM_CLOSE:
+            if (m_closeRequested.load() != 0) {
+                const LONGLONG start = Now();
+                m_figures.closeToHandledMs = TicksToMs(start - m_closeRequested.load());
+                const INT_PTR result = CKQ_ScanfDlg::WindowProc(message, wParam, lParam);
+                m_figures.closeSequenceMs = TicksToMs(Now() - start);
+                return result;
+            }
+            break;
         case WM_DESTROY:
             if (m_closeRequested.load() != 0) {
                 m_figures.closeToEndMs = TicksToMs(Now() - m_closeRequested.load());
@@ -276,12 +288,15 @@ int main(int argc, char** argv) {
     const PerReply perReply = Summarise(figures.handled);
     std::printf("n=%d spread_ms=%d rows=%d lost=%d replies_handled=%zu messages=%zu "
                 "peak_queued=%zu left_queued=%zu click_to_last_row_ms=%.0f us_per_reply_mean=%.1f "
-                "us_per_reply_last_tenth=%.1f peak_working_set_mib=%.1f close_to_end_ms=%.0f "
+                "us_per_reply_last_tenth=%.1f peak_working_set_mib=%.1f close_to_handled_ms=%.0f "
+                "close_sequence_ms=%.0f "
+                "close_to_end_ms=%.0f "
                 "close_to_objects_gone_ms=%.0f capped=%d\n",
                 settings.count, settings.spreadMs, figures.rows, settings.count - figures.rows,
                 perReply.replies, figures.handled.size(), figures.peakQueued, figures.leftQueued,
                 figures.clickToLastRowMs, perReply.meanUs, perReply.lastTenthUs,
-                PeakWorkingSetMiB(), figures.closeToEndMs, closeToGoneMs, figures.capped ? 1 : 0);
+                PeakWorkingSetMiB(), figures.closeToHandledMs, figures.closeSequenceMs,
+                figures.closeToEndMs, closeToGoneMs, figures.capped ? 1 : 0);
     std::fflush(stdout);
     return 0;
 }
