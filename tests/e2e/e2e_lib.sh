@@ -1,6 +1,8 @@
 # What the end-to-end scripts share: the checks of their surroundings, the artefact directory
 # and the way they run Wine programs. Sourced after the script has defined fail().
 # usage: e2e_prepare SEARCH_EXE PROBE_EXE  -> artifacts, wine_run
+#        e2e_begin_with_devices NAME SEARCH_EXE PROBE_EXE DEVSIM DEVICE_FILE
+#                                             (all the above, the skip and a workspace)
 #        e2e_workspace SEARCH_EXE             -> work, program_dir; cleans up on exit
 #        start_search [ARGS...]               -> search_pid
 #        probe ARGS...                        (win_probe on the window titled "Search")
@@ -107,4 +109,31 @@ expect_exit() {
     search_pid=
     [ "$code" -eq 0 ] || fail "Search.exe ended with exit code $code"
     note "Search.exe ended with exit code 0"
+}
+
+# The scripts' messages, unless the script has its own.
+if ! declare -F fail >/dev/null; then
+    fail() {
+        echo "${e2e_name:-e2e}: FAIL: $*" >&2
+        exit 1
+    }
+fi
+if ! declare -F note >/dev/null; then
+    note() { echo "${e2e_name:-e2e}: $*"; }
+fi
+
+# The start of a test among simulated devices: messages named NAME, exit status 77 (skipped)
+# without the run's namespaces or a simulator, the checks of the surroundings, the simulator's
+# helpers and a workspace. Sets search_exe, probe_exe, devsim and device_file.
+e2e_begin_with_devices() {
+    e2e_name=$1 search_exe=$2 probe_exe=$3 devsim=$4 device_file=$5
+    if [ -z "${SEARCH_NETNS_PREFIX:-}" ] || [ -z "$devsim" ]; then
+        echo "skipped: needs the run's namespaces and the device simulator"
+        exit 77
+    fi
+    e2e_prepare "$search_exe" "$probe_exe"
+    [ -x "$devsim" ] || fail "no device simulator at $devsim"
+    [ -f "$device_file" ] || fail "no device file at $device_file"
+    source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib/devsim.sh"
+    e2e_workspace "$search_exe"
 }

@@ -10,28 +10,10 @@
 # Runs like search_test.sh (same namespaces, prefix and display); exit status 77 without them.
 set -u
 
-search_exe=$1
-probe_exe=$2
-devsim=$3
-device_file=$4
 readonly WM_CLOSE=16 LIST=1000 SEARCH_BUTTON=1001
 
-fail() {
-    echo "e2e_hostile: FAIL: $*" >&2
-    exit 1
-}
-note() { echo "e2e_hostile: $*"; }
-
-if [ -z "${SEARCH_NETNS_PREFIX:-}" ] || [ -z "$devsim" ]; then
-    echo "skipped: needs the run's namespaces and the device simulator"
-    exit 77
-fi
 source "$(dirname "$0")/e2e_lib.sh"
-e2e_prepare "$search_exe" "$probe_exe"
-[ -x "$devsim" ] || fail "no device simulator at $devsim"
-
-source "$(dirname "$0")/../../scripts/lib/devsim.sh"
-e2e_workspace "$search_exe"
+e2e_begin_with_devices e2e_hostile "$@"
 
 list_rows() {
     probe --list-rows "$LIST" >"$work/probe.out" || return 1

@@ -10,29 +10,10 @@
 # namespaces or without a simulator.
 set -u
 
-search_exe=$1
-probe_exe=$2
-devsim=$3
-device_file=$4
 readonly WM_CLOSE=16 LIST=1000 SEARCH_BUTTON=1001 IP_COLUMN=3
 
-fail() {
-    echo "e2e_search: FAIL: $*" >&2
-    exit 1
-}
-note() { echo "e2e_search: $*"; }
-
-if [ -z "${SEARCH_NETNS_PREFIX:-}" ] || [ -z "$devsim" ]; then
-    echo "skipped: needs the run's namespaces and the device simulator"
-    exit 77
-fi
 source "$(dirname "$0")/e2e_lib.sh"
-e2e_prepare "$search_exe" "$probe_exe"
-[ -x "$devsim" ] || fail "no device simulator at $devsim"
-[ -f "$device_file" ] || fail "no device file at $device_file"
-
-source "$(dirname "$0")/../../scripts/lib/devsim.sh"
-e2e_workspace "$search_exe"
+e2e_begin_with_devices e2e_search "$@"
 
 # ParseIPv4Text for well-formed dotted text: the four decimal groups as one number.
 ip_value() {
