@@ -19,12 +19,12 @@ CKQ_ScanfDlg::CKQ_ScanfDlg(MainWindowServices services)
       m_services(std::move(services)),
       m_ownNetwork(m_services.network != nullptr ? nullptr
                                                  : std::make_unique<discovery::WinsockNetwork>()),
-      m_discovery(m_services.network != nullptr ? *m_services.network : *m_ownNetwork,
-                  [this](const discovery::ReplyRecord* queued) {
-                      // Runs on the receiver thread; the record is only an identity here.
-                      ::PostMessageW(m_replyWindow.load(), WM_DEVICE_REPLY,
-                                     reinterpret_cast<WPARAM>(queued), 0);
-                  }),
+      m_discovery(m_services.network != nullptr ? *m_services.network : *m_ownNetwork, [this] {
+          // Runs on the receiver thread. PostMessageW fails when the thread's
+          // posted-message queue is full or the window is gone; the engine then
+          // tries again.
+          return ::PostMessageW(m_replyWindow.load(), WM_DEVICE_REPLY, 0, 0) != FALSE;
+      }),
       m_wifiPage([this] { return SelectedDevice(); }, m_services.webConnector,
                  m_services.messageBox),
       m_ipPage({.sendAddressChange =
@@ -35,8 +35,11 @@ CKQ_ScanfDlg::CKQ_ScanfDlg(MainWindowServices services)
 
 INT_PTR CKQ_ScanfDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_DEVICE_REPLY) {
-        // One queued record per message, whatever the parameters say.
-        discovery::AddDeviceFromReply(m_discovery, m_list);
+        // Every queued record, whatever the parameters say; but input, a close request or a
+        // message sent by another thread does not wait behind a long batch.
+        discovery::AddDevicesFromReplies(m_discovery, m_list, [] {
+            return HIWORD(::GetQueueStatus(QS_INPUT | QS_POSTMESSAGE | QS_SENDMESSAGE)) != 0;
+        });
         ::SetWindowLongPtrW(m_hWnd, DWLP_MSGRESULT, 1);
         return TRUE;
     }

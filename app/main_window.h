@@ -20,8 +20,9 @@
 #include <memory>
 #include <optional>
 
-// Posted by the receiver thread for every queued reply (wParam the record, or 0 as a
-// reminder that records still wait; lParam 0). Each one makes at most one row.
+// Posted by the receiver thread when replies wait and no such message is on its way (both
+// parameters 0). Each one turns every waiting reply into at most one row, and the list is
+// redrawn once for them all.
 inline constexpr UINT WM_DEVICE_REPLY = WM_USER + 1;
 // Posted by another program to close the search window; obeyed only in soft mode.
 inline constexpr UINT WM_CLOSE_SEARCH = 6024;

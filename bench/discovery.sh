@@ -2,9 +2,12 @@
 # Discovery at scale: for 100, 1,000 and 10,000 simulated devices, answering at once and spread
 # over 200 ms, runs the real main window (discovery_bench.exe) under Wine through one search
 # and prints a table: replies the simulator sent, rows shown, devices lost (devices - rows), the
-# tool namespace's UDP RcvbufErrors during the run, replies the window handled, the most replies
-# seen waiting for the window (each has a message posted), the time from the click to the last
-# row, and the window thread's time per reply (mean, and over the last tenth of the replies).
+# tool namespace's UDP RcvbufErrors during the run, replies the window took, the most replies
+# seen waiting for the window, the time from the click (the burst) to the last row, the window
+# thread's time per reply (mean, and over the last tenth of the replies), the wake-up messages
+# it handled and the process's peak working set. Then one search among devices that keep
+# answering for seconds, closed from outside one second into it: the time from the close
+# request to its handling, to the window's end and to the window object's end.
 # Figures under Wine are orders of magnitude, not Windows timings.
 #
 # usage: bash bench/discovery.sh   (as root; it creates network namespaces)
@@ -12,13 +15,18 @@
 #   SEARCH_BENCH_BUILD (default build/windows, as scripts/test-all builds it): the Windows tree
 #   SEARCH_DEVSIM (default build/native/tools/devsim/devsim): the native device simulator
 # Optional: BENCH_COUNTS ("100 1000 10000"), BENCH_SPREADS ("0 200"), BENCH_CAP_S (300: a run
-# that has not finished by then is closed and marked "capped").
+# that has not finished by then is closed and marked "capped"), BENCH_CLOSE_COUNT (600: the
+# devices of the close run; 0 leaves it out).
 #
 # Every search goes out from both of the tool side's addresses, to the multicast group and to
 # the broadcast address, and the simulator answers each request it receives with every device:
 # a device answers several times, the window keeps the first and drops the rest as duplicates,
 # so "sent" is a multiple of the devices while the rows to expect are still one per device.
 # Everything runs inside namespaces and a Wine prefix of the run's own, removed on exit.
+#
+# Linux grants a socket at most net.core.rmem_max of receive buffer, less than the tool asks
+# for. This kernel keeps that limit for all namespaces at once (it cannot be set inside one),
+# so the run raises it to the tool's request while it lasts and puts the old value back on exit.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/.." && pwd)
@@ -32,6 +40,9 @@ devsim=${SEARCH_DEVSIM:-$root/build/native/tools/devsim/devsim}
 counts=${BENCH_COUNTS:-100 1000 10000}
 spreads=${BENCH_SPREADS:-0 200}
 cap_s=${BENCH_CAP_S:-300}
+close_count=${BENCH_CLOSE_COUNT:-600}
+# kReceiveBufferBytes of discovery/datagram_network.h.
+receive_buffer_bytes=$((32 * 1024 * 1024))
 
 die() {
     echo "discovery.sh: $*" >&2
@@ -44,7 +55,10 @@ die() {
 ns=db$$
 work=$(mktemp -d /tmp/discovery-bench.XXXXXX) || die "cannot create a work directory"
 prefix_dir=$work/wine-prefix
+rmem_max=/proc/sys/net/core/rmem_max
+old_rmem_max=$(cat "$rmem_max")
 cleanup() {
+    [ "$(cat "$rmem_max")" = "$old_rmem_max" ] || echo "$old_rmem_max" >"$rmem_max"
     devsim_stop
     wine_stop
     display_stop
@@ -55,6 +69,10 @@ trap cleanup EXIT
 trap 'exit 130' INT TERM
 
 netns_create "$ns" || die "cannot create the network namespaces"
+if [ "$old_rmem_max" -lt "$receive_buffer_bytes" ]; then
+    echo "$receive_buffer_bytes" >"$rmem_max" || die "cannot raise net.core.rmem_max"
+    echo "net.core.rmem_max raised from $old_rmem_max to $receive_buffer_bytes for this run"
+fi
 display_start
 wine_boot "$prefix_dir" "${ns}tool" || die "the Wine prefix did not boot"
 
@@ -77,46 +95,67 @@ field() {
     echo "-"
 }
 
-# One search among $1 devices answering within $2 ms; prints the table row.
-run_once() {
+# One search among $1 devices answering within $2 ms, with the bench's further arguments
+# ($3...); leaves the bench's figures line in $line and the simulator's replies in $sent.
+search_once() {
     local count=$1 spread=$2 run=$work/run-$1-$2
+    shift 2
     mkdir -p "$run"
     devsim_start "${ns}dev" "$run" "$devsim" --count "$count" --spread-ms "$spread" ||
         die "the device simulator did not start"
 
-    local before after line
     before=$(rcvbuf_errors)
     # Output through a file: Wine's helper processes inherit it and would hold a pipe open.
     # The program's own cap ends the run; the timeout only guards against a hang.
     (cd "$run" && timeout $((cap_s + 120)) ip netns exec "${ns}tool" wine "$bench_exe" \
-        --count "$count" --spread-ms "$spread" --cap-s "$cap_s" >"$run/bench.out" 2>&1)
+        --count "$count" --spread-ms "$spread" --cap-s "$cap_s" "$@" >"$run/bench.out" 2>&1)
     after=$(rcvbuf_errors)
     devsim_stop
     line=$(tr -d '\r' <"$run/bench.out" | grep '^n=')
-
-    local sent
     sent=$(sed -n 's/^summary .* replies=\([0-9]*\).*/\1/p' "$run/devsim.log")
     if [ -z "$line" ]; then
+        tail -n 5 "$run/bench.out" >&2
+        return 1
+    fi
+}
+
+# One search among $1 devices answering within $2 ms; prints the table row.
+run_once() {
+    local count=$1 spread=$2 before after line sent
+    if ! search_once "$count" "$spread"; then
         printf '%7s %6s %7s  (no figures: the bench failed or timed out)\n' "$count" "$spread" \
             "${sent:--}"
-        tail -n 5 "$run/bench.out" >&2
         return
     fi
     local note=
     [ "$(field capped "$line")" = 1 ] && note="capped, $(field left_queued "$line") left queued"
-    printf '%7s %6s %7s %6s %6s %8s %8s %7s %9s %10s %10s  %s\n' "$count" "$spread" \
+    printf '%7s %6s %7s %6s %6s %8s %8s %7s %9s %10s %10s %8s %6s  %s\n' "$count" "$spread" \
         "${sent:--}" "$(field rows "$line")" "$(field lost "$line")" "$((after - before))" \
         "$(field replies_handled "$line")" "$(field peak_queued "$line")" \
         "$(field click_to_last_row_ms "$line")" \
-        "$(field us_per_reply_mean "$line")" "$(field us_per_reply_last_tenth "$line")" "$note"
+        "$(field us_per_reply_mean "$line")" "$(field us_per_reply_last_tenth "$line")" \
+        "$(field messages "$line")" "$(field peak_working_set_mib "$line")" "$note"
 }
 
-printf '%7s %6s %7s %6s %6s %8s %8s %7s %9s %10s %10s\n' devices spread sent rows lost rcvbuf \
-    handled peak last_row us/reply us/reply
-printf '%7s %6s %7s %6s %6s %8s %8s %7s %9s %10s %10s\n' "" ms replies "" "" errors replies queue \
-    ms mean "last 10%"
+printf '%7s %6s %7s %6s %6s %8s %8s %7s %9s %10s %10s %8s %6s\n' devices spread sent rows lost \
+    rcvbuf taken peak last_row us/reply us/reply wake-ups peak
+printf '%7s %6s %7s %6s %6s %8s %8s %7s %9s %10s %10s %8s %6s\n' "" ms replies "" "" errors \
+    replies queue ms mean "last 10%" handled "WS MiB"
 for count in $counts; do
     for spread in $spreads; do
         run_once "$count" "$spread"
     done
 done
+
+if [ "$close_count" -gt 0 ]; then
+    # Devices answering over 3 s keep the window busy; the close comes 1 s after the click.
+    if search_once "$close_count" 3000 --close-after-ms 1000; then
+        echo "close request 1 s into a search among $close_count devices answering over 3 s:" \
+            "handled after $(field close_to_handled_ms "$line") ms (close sequence" \
+            "$(field close_sequence_ms "$line") ms), window ended after" \
+            "$(field close_to_end_ms "$line") ms, window object gone after" \
+            "$(field close_to_objects_gone_ms "$line") ms ($(field rows "$line") rows shown)"
+    else
+        echo "close request during a search: no figures (the bench failed or timed out)"
+    fi
+fi

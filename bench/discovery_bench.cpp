@@ -1,5 +1,7 @@
-// Times the real main window through one search among simulated devices: rows shown, and the
-// window thread's cost of every WM_DEVICE_REPLY. bench/discovery.sh runs it under Wine.
+// Times the real main window through one search among simulated devices: rows shown, the
+// window thread's cost of every WM_DEVICE_REPLY per reply taken, the process's peak working
+// set, and (with --close-after-ms) how long a close request made during the replies takes to
+// end the window. bench/discovery.sh runs it under Wine.
 #include "app/main_window.h"
 #include "i18n/ui_text.h"
 #include "resources/resource.h"
@@ -7,11 +9,15 @@
 #include <winsock2.h>
 #include <windows.h>
 #include <commctrl.h>
+#include <psapi.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -25,22 +31,28 @@ struct Settings {
     int spreadMs = 0; // the simulator's spread, only printed
     double quietMs = 3000;
     double capMs = 300000;
+    // Nonzero: a close request this long after the click, from another thread, as an operator
+    // or another program would make it; the run then ends with the window.
+    double closeAfterMs = 0;
 };
 
-// One WM_DEVICE_REPLY handled. A reminder (no record named) is posted after a second without
-// news while records wait; any message may take the oldest record, so time is counted over all.
+// One WM_DEVICE_REPLY handled: its time and the replies it took.
 struct Handling {
     LONGLONG ticks = 0;
-    bool reminder = false;
+    std::size_t replies = 0;
 };
 
 struct Figures {
     int rows = 0;
     std::vector<Handling> handled;
     double clickToLastRowMs = 0;
-    // The most records seen waiting, each with its message posted. Windows refuses to post
-    // past 10,000 messages queued to a thread; Wine does not, so this figure is the only sign.
+    // The most records seen waiting for the window.
     std::size_t peakQueued = 0;
+    // From the close request to its handling and to the window's end; negative when none was
+    // made.
+    double closeToHandledMs = -1;
+    double closeSequenceMs = -1; // the close sequence itself: discovery stopped, dialog ended
+    double closeToEndMs = -1;
     std::size_t leftQueued = 0;
     bool capped = false;
 };
@@ -70,6 +82,7 @@ public:
     }
 
     const Figures& Results() const { return m_figures; }
+    LONGLONG CloseRequested() const { return m_closeRequested.load(); }
 
 protected:
     INT_PTR WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
@@ -86,6 +99,22 @@ protected:
             return TRUE;
         case WM_DEVICE_REPLY:
             return TimeReply(message, wParam, lParam);
+        case WM_CLOSE:
+            if (m_closeRequested.load() != 0) {
+                const LONGLONG start = Now();
+                m_figures.closeToHandledMs = TicksToMs(start - m_closeRequested.load());
+                const INT_PTR result = CKQ_ScanfDlg::WindowProc(message, wParam, lParam);
+                m_figures.closeSequenceMs = TicksToMs(Now() - start);
+                return result;
+            }
+            break;
+        case WM_DESTROY:
+            if (m_closeRequested.load() != 0) {
+                m_figures.closeToEndMs = TicksToMs(Now() - m_closeRequested.load());
+                m_figures.clickToLastRowMs =
+                    m_figures.rows > 0 ? TicksToMs(m_lastRow - m_click) : 0;
+            }
+            break;
         case WM_TIMER:
             if (wParam == kEndCheckTimer) {
                 EndWhenDone(Now());
@@ -103,16 +132,27 @@ private:
         m_click = Now();
         m_lastRow = m_click;
         ::SendMessageW(GetDlgItem(IDC_SEARCH), BM_CLICK, 0, 0);
+        if (m_settings.closeAfterMs > 0) {
+            m_closing = true; // the close request decides the end, not the quiet rule
+            std::thread([this, window = m_hWnd] {
+                std::this_thread::sleep_for(
+                    std::chrono::duration<double, std::milli>(m_settings.closeAfterMs));
+                m_closeRequested = Now();
+                ::PostMessageW(window, WM_CLOSE, 0, 0);
+            }).detach();
+            return;
+        }
         // Timers wait behind posted messages, so a flood of replies is checked in TimeReply.
         ::SetTimer(m_hWnd, kEndCheckTimer, kEndCheckPeriodMs, nullptr);
     }
 
     INT_PTR TimeReply(UINT message, WPARAM wParam, LPARAM lParam) {
+        m_figures.peakQueued = std::max(m_figures.peakQueued, m_discovery.QueuedReplies());
+        const std::size_t takenBefore = m_discovery.TakenReplies();
         const LONGLONG start = Now();
         const INT_PTR result = CKQ_ScanfDlg::WindowProc(message, wParam, lParam);
         const LONGLONG end = Now();
-        m_figures.handled.push_back({end - start, wParam == 0});
-        m_figures.peakQueued = std::max(m_figures.peakQueued, m_discovery.QueuedReplies());
+        m_figures.handled.push_back({end - start, m_discovery.TakenReplies() - takenBefore});
         const int rows = m_list.RowCount();
         if (rows > m_figures.rows) {
             m_figures.rows = rows;
@@ -145,6 +185,7 @@ private:
     Figures m_figures;
     bool m_searchPosted = false;
     bool m_closing = false;
+    std::atomic<LONGLONG> m_closeRequested{0};
     LONGLONG m_click = 0;
     LONGLONG m_lastRow = 0;
 };
@@ -155,29 +196,40 @@ struct PerReply {
     double lastTenthUs = 0;
 };
 
-// Window time per reply: all the messages' time over the replies (messages that named a record),
-// for the whole search and from the first of its last tenth of replies on.
+// Window time per reply: all the messages' time over the replies they took, for the whole
+// search and for the messages that took its last tenth of replies.
 PerReply Summarise(const std::vector<Handling>& handled) {
     PerReply result;
     for (const Handling& h : handled) {
-        result.replies += h.reminder ? 0 : 1;
+        result.replies += h.replies;
     }
     const std::size_t tail = std::max<std::size_t>(1, result.replies / 10);
     LONGLONG total = 0;
     LONGLONG tailTotal = 0;
+    std::size_t tailReplies = 0;
     std::size_t seen = 0;
     for (const Handling& h : handled) {
-        seen += h.reminder ? 0 : 1;
+        seen += h.replies;
         total += h.ticks;
-        if (seen + tail > result.replies) {
+        if (seen + tail > result.replies && h.replies > 0) {
             tailTotal += h.ticks;
+            tailReplies += h.replies;
         }
     }
     if (result.replies > 0) {
         result.meanUs = TicksToMs(total) * 1000.0 / static_cast<double>(result.replies);
-        result.lastTenthUs = TicksToMs(tailTotal) * 1000.0 / static_cast<double>(tail);
+        result.lastTenthUs = TicksToMs(tailTotal) * 1000.0 / static_cast<double>(tailReplies);
     }
     return result;
+}
+
+double PeakWorkingSetMiB() {
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof counters;
+    if (!::GetProcessMemoryInfo(::GetCurrentProcess(), &counters, sizeof counters)) {
+        return -1;
+    }
+    return static_cast<double>(counters.PeakWorkingSetSize) / (1024.0 * 1024.0);
 }
 
 bool ParseArguments(int argc, char** argv, Settings& settings) {
@@ -189,6 +241,8 @@ bool ParseArguments(int argc, char** argv, Settings& settings) {
             settings.spreadMs = static_cast<int>(value);
         } else if (std::strcmp(argv[i], "--quiet-ms") == 0) {
             settings.quietMs = value;
+        } else if (std::strcmp(argv[i], "--close-after-ms") == 0) {
+            settings.closeAfterMs = value;
         } else if (std::strcmp(argv[i], "--cap-s") == 0) {
             settings.capMs = value * 1000.0;
         } else {
@@ -204,7 +258,7 @@ int main(int argc, char** argv) {
     Settings settings;
     if (!ParseArguments(argc, argv, settings)) {
         std::fprintf(stderr, "usage: discovery_bench --count N [--spread-ms MS] [--quiet-ms MS] "
-                             "[--cap-s S]\n");
+                             "[--cap-s S] [--close-after-ms MS]\n");
         return 2;
     }
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
@@ -216,23 +270,33 @@ int main(int argc, char** argv) {
         return 1;
     }
     // As the program does it: Winsock is cleaned up after the dialog, the window object after.
-    BenchSearchWindow window(settings);
-    const INT_PTR ended = window.DoModal();
-    ::WSACleanup();
-    if (ended == -1) {
-        std::fprintf(stderr, "discovery_bench: the main window could not be created\n");
-        return 1;
+    Figures figures;
+    LONGLONG closeRequested = 0;
+    {
+        BenchSearchWindow window(settings);
+        const INT_PTR ended = window.DoModal();
+        ::WSACleanup();
+        if (ended == -1) {
+            std::fprintf(stderr, "discovery_bench: the main window could not be created\n");
+            return 1;
+        }
+        figures = window.Results();
+        closeRequested = window.CloseRequested();
     }
-
-    const Figures& figures = window.Results();
+    // The window object, its rows and the engine are gone: all that is left is process exit.
+    const double closeToGoneMs = closeRequested != 0 ? TicksToMs(Now() - closeRequested) : -1;
     const PerReply perReply = Summarise(figures.handled);
     std::printf("n=%d spread_ms=%d rows=%d lost=%d replies_handled=%zu messages=%zu "
                 "peak_queued=%zu left_queued=%zu click_to_last_row_ms=%.0f us_per_reply_mean=%.1f "
-                "us_per_reply_last_tenth=%.1f capped=%d\n",
+                "us_per_reply_last_tenth=%.1f peak_working_set_mib=%.1f close_to_handled_ms=%.0f "
+                "close_sequence_ms=%.0f "
+                "close_to_end_ms=%.0f "
+                "close_to_objects_gone_ms=%.0f capped=%d\n",
                 settings.count, settings.spreadMs, figures.rows, settings.count - figures.rows,
                 perReply.replies, figures.handled.size(), figures.peakQueued, figures.leftQueued,
                 figures.clickToLastRowMs, perReply.meanUs, perReply.lastTenthUs,
-                figures.capped ? 1 : 0);
+                PeakWorkingSetMiB(), figures.closeToHandledMs, figures.closeSequenceMs,
+                figures.closeToEndMs, closeToGoneMs, figures.capped ? 1 : 0);
     std::fflush(stdout);
     return 0;
 }

@@ -25,13 +25,14 @@ std::vector<std::uint32_t> ChosenAddressesNetwork::LocalAddresses() {
 SearchSession::SearchSession(discovery::DatagramNetwork& network,
                              std::vector<std::uint32_t> interfaces)
     : m_hostNetwork(network), m_interfaces(interfaces), m_network(network, std::move(interfaces)),
-      m_engine(m_network, [this](const discovery::ReplyRecord*) {
+      m_engine(m_network, [this] {
           // Receiver thread: only a wake-up; the records are taken on the caller's thread.
           {
               std::lock_guard lock(m_mutex);
               m_pending = true;
           }
           m_arrived.notify_one();
+          return true;
       }) {}
 
 SearchSession::~SearchSession() {
@@ -62,8 +63,7 @@ std::string SearchSession::NoSocketReason() const {
 std::string SearchSession::Search(std::chrono::milliseconds wait, RowTable& rows,
                                   const Progress& progress) {
     // Replies still queued from an earlier search belong to it.
-    while (m_engine.TakeOldestReply()) {
-    }
+    (void)m_engine.TakeAllReplies();
     discovery::ClearDeviceRows(rows);
     const auto deadline = std::chrono::steady_clock::now() + wait;
     m_engine.SendSearch();
@@ -81,7 +81,7 @@ std::string SearchSession::Search(std::chrono::milliseconds wait, RowTable& rows
 }
 
 void SearchSession::TakeReplies(RowTable& rows, const Progress& progress) {
-    while (const std::unique_ptr<discovery::ReplyRecord> record = m_engine.TakeOldestReply()) {
+    for (const std::unique_ptr<discovery::ReplyRecord>& record : m_engine.TakeAllReplies()) {
         const int before = rows.RowCount();
         discovery::AddDeviceFromRecord(*record, rows);
         if (progress && rows.RowCount() > before)

@@ -15,9 +15,12 @@ inline constexpr SocketHandle kInvalidSocket = -1;
 
 // Receive buffer of every discovery socket. Devices answer a search all at once, faster than
 // the receiver thread reads, and a default buffer holds only a small part of such a burst
-// (the system charges each reply far more than its 208 bytes): the rest is lost. 4 MiB holds
-// thousands of replies. Linux grants at most net.core.rmem_max.
-inline constexpr int kReceiveBufferBytes = 4 * 1024 * 1024;
+// (the system charges each reply far more than its 208 bytes): the rest is lost. A socket
+// hears every device twice per search (multicast and broadcast request); for 10,000 devices
+// that is 20,000 replies, about 25 MB as Linux charges them. 32 MiB holds such a crowd even
+// when the receiver falls behind. It is charged only as replies wait. Linux grants at most
+// net.core.rmem_max.
+inline constexpr int kReceiveBufferBytes = 32 * 1024 * 1024;
 
 class DatagramNetwork {
 public:
@@ -38,8 +41,9 @@ public:
     // `readable`, one flag per handle), 0 on time-out, negative on failure (an empty set fails).
     virtual int WaitReadable(std::span<const SocketHandle> set, std::chrono::milliseconds timeout,
                              std::vector<bool>& readable) = 0;
-    // Reads one datagram into the buffer: the bytes read, or negative on failure (a datagram
-    // longer than the buffer fails on Winsock).
+    // Reads one datagram into the buffer: the bytes read (of a datagram longer than the buffer,
+    // the first buffer.size() bytes; the rest is discarded), 0 when nothing could be read this
+    // time (a passing error), negative on an error after which the socket is of no more use.
     virtual int Receive(SocketHandle socket, std::span<std::byte> buffer) = 0;
     virtual void Close(SocketHandle socket) = 0;
 };

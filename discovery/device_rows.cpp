@@ -14,13 +14,32 @@ bool DeviceRowList::HasRowWithAddress(const std::wstring& address) const {
     return false;
 }
 
-void AddDeviceFromReply(DiscoveryEngine& engine, DeviceRowList& list) {
-    // The record is freed on every way out, once its row is made or it is dropped.
-    if (const std::unique_ptr<ReplyRecord> record = engine.TakeOldestReply())
-        AddDeviceFromRecord(*record, list);
-}
+namespace {
 
-void AddDeviceFromRecord(const ReplyRecord& record, DeviceRowList& list) {
+// Switches the list's redrawing off before the first row is appended and on again when it
+// goes, so that a batch of dropped replies causes no redraw at all.
+class RedrawPause {
+public:
+    explicit RedrawPause(DeviceRowList& list) : m_list(list) {}
+    ~RedrawPause() {
+        if (m_paused)
+            m_list.SetRedraw(true);
+    }
+    RedrawPause(const RedrawPause&) = delete;
+    RedrawPause& operator=(const RedrawPause&) = delete;
+
+    void Begin() {
+        if (!m_paused)
+            m_list.SetRedraw(false);
+        m_paused = true;
+    }
+
+private:
+    DeviceRowList& m_list;
+    bool m_paused = false;
+};
+
+void AddDeviceRow(const ReplyRecord& record, DeviceRowList& list, RedrawPause& redraw) {
     const SearchReply reply = DecodeSearchReply(record);
     const int rowCount = list.RowCount();
     const std::wstring address = text::AnsiToWide(reply.deviceAddress).value_or(std::wstring());
@@ -30,13 +49,40 @@ void AddDeviceFromRecord(const ReplyRecord& record, DeviceRowList& list) {
     if (!deviceClass)
         return;
 
-    list.SetRedraw(false);
+    redraw.Begin();
     const int row = AppendDeviceRow(list, DeviceRowTexts(reply, rowCount + 1));
     if (row >= 0 && list.RowCount() > rowCount) {
         if (DeviceRecord* appended = list.RecordOf(rowCount))
             appended->deviceWord = deviceWord(reply.rtspPort, *deviceClass, reply.dvsByte);
     }
-    list.SetRedraw(true);
+}
+
+} // namespace
+
+std::size_t AddDevicesFromReplies(DiscoveryEngine& engine, DeviceRowList& list,
+                                  const std::function<bool()>& yield) {
+    // Each record is freed when its row is made or its reply dropped; the ones given back
+    // belong to the engine again.
+    std::vector<std::unique_ptr<ReplyRecord>> batch = engine.TakeAllReplies();
+    RedrawPause redraw(list);
+    std::size_t handled = 0;
+    while (handled < batch.size()) {
+        if (handled > 0 && handled % kRepliesBetweenYieldChecks == 0 && yield && yield()) {
+            engine.ReturnReplies(
+                {std::make_move_iterator(batch.begin() + static_cast<std::ptrdiff_t>(handled)),
+                 std::make_move_iterator(batch.end())});
+            break;
+        }
+        AddDeviceRow(*batch[handled], list, redraw);
+        batch[handled].reset();
+        ++handled;
+    }
+    return handled;
+}
+
+void AddDeviceFromRecord(const ReplyRecord& record, DeviceRowList& list) {
+    RedrawPause redraw(list);
+    AddDeviceRow(record, list, redraw);
 }
 
 int AppendDeviceRow(DeviceRowList& list, const RowTexts& texts) {

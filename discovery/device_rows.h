@@ -6,6 +6,8 @@
 #include "discovery/device_texts.h"
 #include "discovery/discovery_engine.h"
 
+#include <cstddef>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -33,10 +35,17 @@ public:
     [[nodiscard]] virtual bool HasRowWithAddress(const std::wstring& address) const;
 };
 
-// Takes the oldest queued reply and makes at most one row of it.
-void AddDeviceFromReply(DiscoveryEngine& engine, DeviceRowList& list);
+// Takes every queued reply and makes at most one row of each, oldest first, with redrawing
+// off from the first row appended to the end of the batch: the list is redrawn once per batch
+// instead of once per row, which a crowd of devices answering at once cannot afford.
+// Every kRepliesBetweenYieldChecks replies it asks `yield` whether others wait for the thread
+// (the operator, a close request); if so it stops and gives the rest back to the engine, which
+// wakes the window for them again. Returns how many replies it handled.
+inline constexpr std::size_t kRepliesBetweenYieldChecks = 64;
+std::size_t AddDevicesFromReplies(DiscoveryEngine& engine, DeviceRowList& list,
+                                  const std::function<bool()>& yield = {});
 // The row rules for one reply record: dropped when its address is listed already or its class
-// is unknown, else appended with the next index and its deviceWord.
+// is unknown, else appended with the next index and its deviceWord (redrawing off meanwhile).
 void AddDeviceFromRecord(const ReplyRecord& record, DeviceRowList& list);
 // Appends one row at the end with its record (deviceWord 0); returns its index or -1.
 int AppendDeviceRow(DeviceRowList& list, const RowTexts& texts);

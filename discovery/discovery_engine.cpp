@@ -48,12 +48,34 @@ void DiscoveryEngine::SendAddressChange(const AddressChange& change) {
     SendBurst(request, false);
 }
 
+std::vector<std::unique_ptr<ReplyRecord>> DiscoveryEngine::TakeAllReplies() {
+    std::lock_guard lock(m_queueLock);
+    m_wakeOutstanding = false;
+    m_taken += m_replyQueue.size();
+    std::vector<std::unique_ptr<ReplyRecord>> taken(std::make_move_iterator(m_replyQueue.begin()),
+                                                    std::make_move_iterator(m_replyQueue.end()));
+    m_replyQueue.clear();
+    return taken;
+}
+
+void DiscoveryEngine::ReturnReplies(std::vector<std::unique_ptr<ReplyRecord>> replies) {
+    {
+        std::lock_guard lock(m_queueLock);
+        m_taken -= replies.size();
+        m_replyQueue.insert(m_replyQueue.begin(), std::make_move_iterator(replies.begin()),
+                            std::make_move_iterator(replies.end()));
+    }
+    WakeWindowIfNeeded();
+}
+
 std::unique_ptr<ReplyRecord> DiscoveryEngine::TakeOldestReply() {
     std::lock_guard lock(m_queueLock);
+    m_wakeOutstanding = false;
     if (m_replyQueue.empty())
         return nullptr;
     std::unique_ptr<ReplyRecord> record = std::move(m_replyQueue.front());
     m_replyQueue.pop_front();
+    ++m_taken;
     return record;
 }
 
@@ -100,20 +122,24 @@ void DiscoveryEngine::PollOnce(std::chrono::milliseconds wait) {
     std::vector<bool> readable(set.size(), false);
     int remaining = m_network.WaitReadable(set, wait, readable);
     if (remaining <= 0) {
-        // Time-out, or a failed wait (an empty set fails at once): remind the window of
-        // records that still wait, then pause.
-        std::size_t queued = 0;
-        {
-            std::lock_guard lock(m_queueLock);
-            queued = m_replyQueue.size();
-        }
-        if (queued > 0)
-            m_notify(nullptr);
+        // Time-out, or a failed wait (an empty set fails at once): a wake-up that could not
+        // be delivered is tried again, then a pause.
+        WakeWindowIfNeeded();
         m_sleep(kIdlePause);
         return;
     }
 
-    std::lock_guard socketLock(m_socketLock);
+    {
+        std::lock_guard socketLock(m_socketLock);
+        ReadReadySockets(set, readable, remaining);
+    }
+    // Once per cycle, so that a storm that keeps every socket readable cannot hold back the
+    // retry of an undelivered wake-up.
+    WakeWindowIfNeeded();
+}
+
+void DiscoveryEngine::ReadReadySockets(std::span<const SocketHandle> set,
+                                       std::vector<bool>& readable, int remaining) {
     for (SocketEntry& entry : m_sockets) {
         if (entry.socket == kInvalidSocket)
             continue;
@@ -137,14 +163,8 @@ void DiscoveryEngine::PollOnce(std::chrono::milliseconds wait) {
                 std::unique_ptr<ReplyRecord> record(new (std::nothrow)
                                                         ReplyRecord(MakeReplyRecord(datagram)));
                 if (record) {
-                    const ReplyRecord* queued = record.get();
-                    {
-                        std::lock_guard queueLock(m_queueLock);
-                        m_replyQueue.push_back(std::move(record));
-                    }
-                    // The window thread may take and free the record at once: the pointer
-                    // only identifies it and is never read through here.
-                    m_notify(queued);
+                    std::lock_guard queueLock(m_queueLock);
+                    m_replyQueue.push_back(std::move(record));
                 }
             }
         }
@@ -153,9 +173,29 @@ void DiscoveryEngine::PollOnce(std::chrono::milliseconds wait) {
     }
 }
 
+void DiscoveryEngine::WakeWindowIfNeeded() {
+    {
+        std::lock_guard lock(m_queueLock);
+        if (m_replyQueue.empty() || m_wakeOutstanding)
+            return;
+        m_wakeOutstanding = true;
+    }
+    if (m_notify())
+        return;
+    // Not delivered (the window's message queue is full, or it is gone): the next cycle tries
+    // again, unless the window thread has taken the records meanwhile.
+    std::lock_guard lock(m_queueLock);
+    m_wakeOutstanding = false;
+}
+
 std::vector<SocketEntry> DiscoveryEngine::SocketTable() const {
     std::lock_guard lock(m_socketLock);
     return m_sockets;
+}
+
+std::size_t DiscoveryEngine::TakenReplies() const {
+    std::lock_guard lock(m_queueLock);
+    return m_taken;
 }
 
 std::size_t DiscoveryEngine::QueuedReplies() const {

@@ -29,10 +29,14 @@ inline constexpr std::chrono::milliseconds kBurstPause{50};
 
 class DiscoveryEngine {
 public:
-    // Called on the receiver thread, never under queueLock: with the record just queued, or
-    // with nullptr as a reminder that records still wait. It must not block (the window
-    // posts WM_DEVICE_REPLY).
-    using Notify = std::function<void(const ReplyRecord* queued)>;
+    // Wakes the window thread: called on the receiver thread, never under a lock, when records
+    // wait and no wake-up is outstanding. It must not block (the window posts
+    // WM_DEVICE_REPLY) and returns whether the wake-up was delivered. A wake-up stays
+    // outstanding until the window thread takes records; one that was not delivered is tried
+    // again at the end of every receiver cycle. So at most one wake-up is ever on its way,
+    // however many replies arrive: a thread's queue of posted messages is bounded (10,000 on
+    // Windows) and could otherwise overflow and lose replies.
+    using Notify = std::function<bool()>;
     using Sleep = std::function<void(std::chrono::milliseconds)>;
 
     DiscoveryEngine(DatagramNetwork& network, Notify notify);
@@ -49,7 +53,13 @@ public:
     void SendSearch();
     // The same burst with an address-change request.
     void SendAddressChange(const AddressChange& change);
-    // The oldest queued reply, or nullptr when none waits (window thread).
+    // Every queued reply, oldest first (window thread, once per wake-up).
+    [[nodiscard]] std::vector<std::unique_ptr<ReplyRecord>> TakeAllReplies();
+    // Puts replies the window thread took but could not handle yet back at the head of the
+    // queue, in their order, and wakes the window for them (window thread).
+    void ReturnReplies(std::vector<std::unique_ptr<ReplyRecord>> replies);
+    // The oldest queued reply, or nullptr when none waits. A caller that takes one at a time
+    // takes until nullptr after each wake-up; the next wake-up comes with the next reply.
     [[nodiscard]] std::unique_ptr<ReplyRecord> TakeOldestReply();
     // Ends the receiver thread, closes every socket and frees the queued records.
     void StopDiscovery();
@@ -60,12 +70,19 @@ public:
     // For tests and benchmarks: copies taken under the locks.
     [[nodiscard]] std::vector<SocketEntry> SocketTable() const;
     [[nodiscard]] std::size_t QueuedReplies() const;
+    // Replies the window thread has taken since the engine was made.
+    [[nodiscard]] std::size_t TakenReplies() const;
 
 private:
     void RefreshSockets();
     bool HasSocketFor(std::uint32_t address); // socketLock held
     void SendBurst(Request& request, bool writeSender);
     void ReceiverLoop();
+    // The read walk of one cycle (socketLock held): one datagram from each readable socket.
+    void ReadReadySockets(std::span<const SocketHandle> set, std::vector<bool>& readable,
+                          int remaining);
+    // Calls m_notify when records wait and no wake-up is outstanding.
+    void WakeWindowIfNeeded();
 
     DatagramNetwork& m_network;
     Notify m_notify;
@@ -75,6 +92,8 @@ private:
     mutable std::mutex m_socketLock;
     std::deque<std::unique_ptr<ReplyRecord>> m_replyQueue; // guarded by m_queueLock
     mutable std::mutex m_queueLock;
+    bool m_wakeOutstanding = false; // guarded by m_queueLock
+    std::size_t m_taken = 0;        // guarded by m_queueLock
     std::atomic<bool> m_stopRequested{false};
     std::atomic<bool> m_receiverExited{false};
     std::thread m_receiver;

@@ -123,10 +123,25 @@ int PosixNetwork::Receive(SocketHandle socket, std::span<std::byte> buffer) {
         // bad checksum), and the receiver thread must never block in a read.
         received = ::recvmsg(Descriptor(socket), &message, MSG_DONTWAIT);
     } while (received < 0 && errno == EINTR);
-    if (received < 0)
-        return errno == EAGAIN || errno == EWOULDBLOCK ? 0 : -1;
-    if ((message.msg_flags & MSG_TRUNC) != 0)
-        return -1;
+    if (received < 0) {
+        // Passing errors: nothing waiting, an ICMP error for an earlier send, short of memory.
+        switch (errno) {
+        case EAGAIN:
+#if EWOULDBLOCK != EAGAIN
+        case EWOULDBLOCK:
+#endif
+        case ECONNREFUSED:
+        case EHOSTUNREACH:
+        case ENETUNREACH:
+        case ENOMEM:
+        case ENOBUFS:
+            return 0;
+        default:
+            return -1;
+        }
+    }
+    // With MSG_TRUNC set the buffer holds the datagram's first bytes and the rest is discarded,
+    // as on Winsock; `received` is what was copied.
     return static_cast<int>(received);
 }
 

@@ -102,7 +102,23 @@ int WinsockNetwork::Receive(SocketHandle socket, std::span<std::byte> buffer) {
     const int length = static_cast<int>(std::min<std::size_t>(buffer.size(), INT_MAX));
     const int received = ::recvfrom(Native(socket), reinterpret_cast<char*>(buffer.data()), length,
                                     0, reinterpret_cast<sockaddr*>(&source), &sourceLength);
-    return received == SOCKET_ERROR ? -1 : received;
+    if (received != SOCKET_ERROR)
+        return received;
+    switch (::WSAGetLastError()) {
+    case WSAEMSGSIZE:
+        // A datagram longer than the buffer: the buffer holds its first bytes and the rest is
+        // gone. Any host can send one; it must not cost the socket.
+        return length;
+    case WSAECONNRESET: // an ICMP "port unreachable" for an earlier send from this socket
+    case WSAENETRESET:  // an ICMP "time exceeded" for an earlier send
+    case WSAEWOULDBLOCK:
+    case WSAEINTR:
+    case WSAEINPROGRESS:
+    case WSAENOBUFS:
+        return 0; // nothing read this time; the socket still works
+    default:
+        return -1;
+    }
 }
 
 void WinsockNetwork::Close(SocketHandle socket) {

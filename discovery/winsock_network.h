@@ -16,7 +16,9 @@ public:
     // select() over at most FD_SETSIZE (64) sockets; fails with WSAEINVAL on an empty set.
     int WaitReadable(std::span<const SocketHandle> set, std::chrono::milliseconds timeout,
                      std::vector<bool>& readable) override;
-    // recvfrom; a datagram longer than the buffer fails with WSAEMSGSIZE.
+    // recvfrom. A datagram longer than the buffer fails with WSAEMSGSIZE having filled the
+    // buffer: that counts as a read of the buffer's size. Errors that report an earlier send
+    // (ICMP replies) or a passing shortage read as 0.
     int Receive(SocketHandle socket, std::span<std::byte> buffer) override;
     void Close(SocketHandle socket) override;
 };

@@ -88,10 +88,15 @@ INT_PTR CDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                                                                                          : FALSE;
     case WM_NOTIFY: {
         auto* header = reinterpret_cast<NMHDR*>(lParam);
+        // Any program on the desktop can send this message with whatever lParam it likes; a
+        // null one is ignored rather than read.
+        if (header == nullptr) {
+            return FALSE;
+        }
         LRESULT result = 0;
         // A subclassed control answers its own notifications first (a sortable list its
         // column clicks); what it handles never reaches the dialog's OnNotify.
-        CWnd* sender = header != nullptr ? FromSubclassedWindow(header->hwndFrom) : nullptr;
+        CWnd* sender = FromSubclassedWindow(header->hwndFrom);
         const bool reflected = sender != nullptr && sender->OnReflectedNotify(header, result);
         if (!reflected && !OnNotify(static_cast<UINT>(wParam), header, result)) {
             return FALSE;

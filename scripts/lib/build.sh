@@ -17,3 +17,10 @@ build_windows() {
         -DSEARCH_DEVSIM="$SEARCH_ROOT/build/native/tools/devsim/devsim" >/dev/null &&
         ninja -C "$SEARCH_ROOT/build/windows"
 }
+
+# The fuzz targets (clang and libFuzzer); their tests replay each target's seed corpus.
+build_fuzz() {
+    cmake -G Ninja -S "$SEARCH_ROOT/tests/fuzz" -B "$SEARCH_ROOT/build/fuzz" \
+        -DCMAKE_CXX_COMPILER=clang++ >/dev/null &&
+        ninja -C "$SEARCH_ROOT/build/fuzz"
+}

@@ -17,6 +17,7 @@ ensure_packages() {
 }
 
 # Everything that builds, tests and demonstrates the program.
-SEARCH_PACKAGES=(cmake ninja-build g++ googletest libgtest-dev nlohmann-json3-dev python3
+SEARCH_PACKAGES=(cmake ninja-build g++ googletest libgtest-dev nlohmann-json3-dev python3 clang
+    libclang-rt-dev
     mingw-w64 g++-mingw-w64-x86-64-posix wine64 wine xvfb xdotool x11-utils twm
     imagemagick iproute2 procps)

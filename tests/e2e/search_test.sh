@@ -10,73 +10,10 @@
 # namespaces or without a simulator.
 set -u
 
-search_exe=$1
-probe_exe=$2
-devsim=$3
-device_file=$4
 readonly WM_CLOSE=16 LIST=1000 SEARCH_BUTTON=1001 IP_COLUMN=3
 
-fail() {
-    echo "e2e_search: FAIL: $*" >&2
-    exit 1
-}
-note() { echo "e2e_search: $*"; }
-
-if [ -z "${SEARCH_NETNS_PREFIX:-}" ] || [ -z "$devsim" ]; then
-    echo "skipped: needs the run's namespaces and the device simulator"
-    exit 77
-fi
 source "$(dirname "$0")/e2e_lib.sh"
-e2e_prepare "$search_exe" "$probe_exe"
-[ -x "$devsim" ] || fail "no device simulator at $devsim"
-[ -f "$device_file" ] || fail "no device file at $device_file"
-
-work=$(mktemp -d /tmp/search-e2e.XXXXXX) || fail "cannot create a work directory"
-program_dir=$work/program
-mkdir "$program_dir" && cp "$search_exe" "$program_dir/Search.exe" || fail "cannot copy Search.exe"
-
-source "$(dirname "$0")/../../scripts/lib/devsim.sh"
-search_pid=
-cleanup() {
-    if [ -n "$search_pid" ] && kill -0 "$search_pid" 2>/dev/null; then
-        kill "$search_pid" 2>/dev/null
-        wait "$search_pid" 2>/dev/null
-    fi
-    devsim_stop
-    rm -rf "$work"
-}
-trap cleanup EXIT
-trap 'exit 130' INT TERM
-
-# The rows the device file implies, one per line without the index column: model column,
-# name, IP, HTTP port, RTSP port, MAC, tab-separated, in UTF-8. Devices whose class names
-# none of DVS, IPCAMERA and DECODER give no row. The file's 8-bit texts are Latin-1, which is
-# what the tool's ANSI code page makes of them.
-expected_rows() {
-    local line class mac ip name http rtsp dvs model f
-    local -a fields
-    while IFS= read -r line || [ -n "$line" ]; do
-        line=${line%$'\r'}
-        [[ -z "${line//[[:space:]]/}" || "$line" == \#* ]] && continue
-        line=${line//\\\\/$'\x02'}
-        line=${line//\\|/$'\x01'}
-        IFS='|' read -r -a fields <<<"$line"
-        for f in 0 1 2 3 4 5 6 7; do
-            local v=${fields[$f]:-}
-            v=${v#"${v%%[![:space:]]*}"}
-            v=${v%"${v##*[![:space:]]}"}
-            v=$(printf '%b' "$v")
-            v=${v//$'\x01'/|}
-            v=${v//$'\x02'/\\}
-            fields[$f]=$v
-        done
-        class=${fields[0]} mac=${fields[1]} ip=${fields[2]} name=${fields[3]}
-        http=${fields[4]} rtsp=${fields[5]} dvs=${fields[6]} model=${fields[7]}
-        [[ "$class" == *DVS* || "$class" == *IPCAMERA* || "$class" == *DECODER* ]] || continue
-        printf '%s %s\t%s\t%s\t%d\t%d\t%s\n' "$class" "$model" "$name" "$ip" "$http" "$rtsp" \
-            "${mac^^}"
-    done <"$device_file" | iconv -f ISO-8859-1 -t UTF-8
-}
+e2e_begin_with_devices e2e_search "$@"
 
 # ParseIPv4Text for well-formed dotted text: the four decimal groups as one number.
 ip_value() {
@@ -87,9 +24,6 @@ ip_value() {
         (10#${o[3]} & 255)))
 }
 
-probe() {
-    timeout 120 "$wine_run" "$probe_exe" --title Search --timeout-ms 30000 "$@"
-}
 
 # The list's rows as the probe prints them, without the "row" marker.
 list_rows() {
@@ -118,16 +52,14 @@ check_sorted() {
     note "rows sorted by address, $direction, index 1..$i"
 }
 
-expected=$(expected_rows) || fail "cannot read $device_file"
+expected=$(expected_rows "$device_file") || fail "cannot read $device_file"
 device_count=$(grep -c . <<<"$expected")
 note "the device file implies $device_count rows"
 
 devsim_start "${SEARCH_NETNS_PREFIX}dev" "$work" "$devsim" --devices "$device_file" ||
     fail "the device simulator did not start"
 
-(cd "$program_dir" && exec wine Search.exe >"$work/search.out" 2>&1) &
-search_pid=$!
-note "started Search.exe (pid $search_pid)"
+start_search
 
 probe --wait-visible --click "$SEARCH_BUTTON" --wait-rows "$LIST" "$device_count" ||
     fail "the devices did not all appear"
@@ -162,14 +94,6 @@ probe --click-heading "$LIST" "$IP_COLUMN" || fail "cannot click the IP heading 
 check_sorted "$(list_rows)" descending
 
 probe --post "$WM_CLOSE" --expect-close || fail "the window did not close on WM_CLOSE"
-for i in $(seq 1 300); do
-    kill -0 "$search_pid" 2>/dev/null || break
-    sleep 0.1
-done
-kill -0 "$search_pid" 2>/dev/null && fail "Search.exe still running 30 s after its window closed"
-wait "$search_pid"
-code=$?
-search_pid=
-[ "$code" -eq 0 ] || fail "Search.exe ended with exit code $code"
+expect_exit
 
 note "PASS"

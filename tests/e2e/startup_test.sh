@@ -21,45 +21,7 @@ note() { echo "e2e_startup: $*"; }
 source "$(dirname "$0")/e2e_lib.sh"
 e2e_prepare "$search_exe" "$probe_exe"
 
-# A program directory of its own, so that no config.ini or Search.ini of anybody else's
-# takes part; the program runs with it as its current directory, as when started from there.
-program_dir=$(mktemp -d /tmp/search-e2e.XXXXXX) || fail "cannot create a program directory"
-cp "$search_exe" "$program_dir/Search.exe" || fail "cannot copy Search.exe"
-
-search_pid=
-cleanup() {
-    if [ -n "$search_pid" ] && kill -0 "$search_pid" 2>/dev/null; then
-        kill "$search_pid" 2>/dev/null
-        wait "$search_pid" 2>/dev/null
-    fi
-    rm -rf "$program_dir"
-}
-trap cleanup EXIT
-
-start_search() {
-    (cd "$program_dir" && exec wine Search.exe "$@" >"$program_dir/search.out" 2>&1) &
-    search_pid=$!
-    note "started Search.exe $* (pid $search_pid)"
-}
-
-probe() {
-    timeout 120 "$wine_run" "$probe_exe" --title Search --timeout-ms 30000 "$@"
-}
-
-# Waits (at most 30 s) for the program to end and checks that it ended with exit code 0.
-expect_exit() {
-    local i
-    for i in $(seq 1 300); do
-        kill -0 "$search_pid" 2>/dev/null || break
-        sleep 0.1
-    done
-    kill -0 "$search_pid" 2>/dev/null && fail "Search.exe still running 30 s after its window closed"
-    wait "$search_pid"
-    local code=$?
-    search_pid=
-    [ "$code" -eq 0 ] || fail "Search.exe ended with exit code $code"
-    note "Search.exe ended with exit code 0"
-}
+e2e_workspace "$search_exe"
 
 # 1. Soft mode: the close-search message closes the window and the program ends.
 start_search -Soft

@@ -2,17 +2,19 @@
 // tests. It finds the window by title, reports its client size, checks the main window's
 // controls and where it lies on the screen, fills and reads the IP page's address fields,
 // clicks a list row, a button or a list heading, answers message boxes, waits for and prints
-// a list's rows, posts a message and watches whether the window goes away or stays.
+// a list's rows, posts a message, sends a notification without its header as a stranger might,
+// and watches whether the window goes away or stays.
 //
 // usage: win_probe --title TEXT [--pid N] [--timeout-ms N] [--wait-visible] [--check-controls]
 //                  [--on-screen LIST_ID] [--set-address ID TEXT]... [--click-row LIST_ID ROW]
 //                  [--click ID] [--press ID] [--answer-box BUTTON] [--no-box MS]
 //                  [--wait-rows LIST_ID N] [--click-heading LIST_ID COLUMN]
-//                  [--list-rows LIST_ID] [--wait-field ID TEXT]... [--post MESSAGE]
-//                  [--expect-close | --expect-stay MS]
+//                  [--list-rows LIST_ID] [--wait-field ID TEXT]... [--null-notify ID]
+//                  [--post MESSAGE] [--expect-close | --expect-stay MS]
 // Steps run in that order. --list-rows prints one line per row: "row", then each column's
-// text, tab-separated, in UTF-8; --answer-box prints the box (see page_probe.h). Exit code 0
-// when every step passed, 1 when one failed, 2 for a usage error.
+// text, tab-separated, in UTF-8, with control characters (U+0000 to U+001F) written as \xHH;
+// --answer-box prints the box (see page_probe.h). Exit code 0 when every step passed, 1 when
+// one failed, 2 for a usage error.
 #include "page_probe.h"
 #include "probe_util.h"
 #include "remote_list.h"
@@ -47,10 +49,26 @@ struct Options {
     std::optional<std::pair<int, int>> waitRows;     // list id, rows
     std::optional<std::pair<int, int>> clickHeading; // list id, column
     std::optional<int> listRows;
+    std::optional<int> nullNotify; // control id the notification claims to come from
     std::optional<UINT> post;
     bool expectClose = false;
     std::optional<DWORD> expectStayMs;
 };
+
+// Control characters would break the tab-separated lines: they are written as \xHH.
+std::wstring EscapeControls(const std::wstring& text) {
+    std::wstring out;
+    for (const wchar_t c : text) {
+        if (c < 0x20) {
+            wchar_t escaped[5];
+            std::swprintf(escaped, 5, L"\\x%02X", static_cast<unsigned>(c));
+            out += escaped;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
 
 // Accepts decimal and 0x-prefixed hexadecimal; nothing else may follow the number.
 std::optional<unsigned long> ParseNumber(const wchar_t* text) {
@@ -93,7 +111,7 @@ std::optional<Options> ParseOptions(int argc, wchar_t** argv) {
             }
             options.timeoutMs = static_cast<DWORD>(*value);
         } else if (arg == L"--click" || arg == L"--list-rows" || arg == L"--press" ||
-                   arg == L"--answer-box" || arg == L"--on-screen") {
+                   arg == L"--answer-box" || arg == L"--on-screen" || arg == L"--null-notify") {
             const auto value = number();
             if (!value) {
                 return std::nullopt;
@@ -102,7 +120,8 @@ std::optional<Options> ParseOptions(int argc, wchar_t** argv) {
                                        : arg == L"--list-rows"  ? options.listRows
                                        : arg == L"--press"      ? options.press
                                        : arg == L"--answer-box" ? options.answerBox
-                                                                : options.onScreen;
+                                       : arg == L"--on-screen"  ? options.onScreen
+                                                                : options.nullNotify;
             step = static_cast<int>(*value);
         } else if (arg == L"--set-address" || arg == L"--wait-field") {
             const auto id = number();
@@ -340,7 +359,7 @@ int ListRows(HWND window, int listId) {
         std::string line = "row";
         for (const std::wstring& cell : row) {
             line += '\t';
-            line += Narrow(cell);
+            line += Narrow(EscapeControls(cell));
         }
         std::printf("%s\n", line.c_str());
     }
@@ -423,6 +442,24 @@ int Run(const Options& options) {
             return r;
         }
     }
+    if (options.nullNotify) {
+        // WM_NOTIFY is not marshalled between processes: Windows hands the window lParam 0 as
+        // sent. Wine refuses to send it to another process at all; either way the window must
+        // still be there and answer.
+        DWORD_PTR ignored = 0;
+        ::SetLastError(0);
+        const bool delivered =
+            ::SendMessageTimeoutW(window, WM_NOTIFY, static_cast<WPARAM>(*options.nullNotify), 0,
+                                  SMTO_ABORTIFHUNG, 10000, &ignored) != 0;
+        const DWORD error = ::GetLastError();
+        if (!::IsWindow(window) ||
+            !::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &ignored)) {
+            return Fail("the window did not survive a WM_NOTIFY without its header");
+        }
+        Note("sent WM_NOTIFY from control %d with a null header: %s (error %lu); the window "
+             "answers",
+             *options.nullNotify, delivered ? "delivered" : "not delivered", error);
+    }
     if (options.post) {
         // Fails only when the window is gone or the queue is full.
         if (!::PostMessageW(window, *options.post, 0, 0)) {
@@ -460,7 +497,7 @@ int wmain(int argc, wchar_t** argv) {
             "                 [--set-address ID TEXT]... [--click-row LIST_ID ROW]\n"
             "                 [--click ID] [--press ID] [--answer-box BUTTON] [--no-box MS]\n"
             "                 [--wait-rows LIST_ID N] [--click-heading LIST_ID COLUMN]\n"
-            "                 [--list-rows LIST_ID] [--wait-field ID TEXT]...\n"
+            "                 [--list-rows LIST_ID] [--wait-field ID TEXT]... [--null-notify ID]\n"
             "                 [--post MESSAGE] [--expect-close | --expect-stay MS]\n",
             stderr);
         return kUsage;

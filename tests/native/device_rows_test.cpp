@@ -2,6 +2,7 @@
 #include "discovery/device_rows.h"
 
 #include "fake_row_list.h"
+#include "tests/native/fake_network.h"
 
 #include <gtest/gtest.h>
 
@@ -167,6 +168,92 @@ TEST(DeviceRows, TheRowRulesAskTheListWhetherAnAddressIsListed) {
     const std::vector<std::wstring> asked = {L"10.0.0.1", L"10.0.0.2"};
     EXPECT_EQ(asked, list.asked);
     EXPECT_EQ(0, list.textReads) << "the rules read the rows' texts themselves";
+}
+
+// A batch is what the window finds queued when its wake-up arrives: every record becomes a row
+// by the same rules and in the same order as one at a time, and the list is redrawn once.
+TEST(DeviceRows, ABatchMakesTheSameRowsAsSingleRepliesWithOneRedraw) {
+    const std::vector<SearchReply> replies = {
+        Reply("DVS", "10.0.0.1", "a"),      Reply("NVR", "10.0.0.2", "unknown class"),
+        Reply("IPCAMERA", "10.0.0.3", "b"), Reply("DECODER", "10.0.0.1", "duplicate in batch"),
+        Reply("DECODER", "10.0.0.4", "c"),
+    };
+    FakeRowList single;
+    for (const SearchReply& reply : replies)
+        Add(single, reply);
+
+    discovery_test::FakeNetwork network;
+    network.SetLocalAddresses({0x0A000001});
+    discovery::DiscoveryEngine engine(network, [] { return true; });
+    engine.SendSearch();
+    const discovery::SocketHandle socket = network.OpenedSockets().at(0);
+    const auto queue = [&](const SearchReply& reply) {
+        const auto record = discovery::EncodeSearchReply(reply);
+        network.QueueDatagram(socket, {record.begin(), record.end()});
+        engine.PollOnce(std::chrono::milliseconds(0));
+    };
+    for (const SearchReply& reply : replies)
+        queue(reply);
+
+    FakeRowList batched;
+    EXPECT_EQ(replies.size(), discovery::AddDevicesFromReplies(engine, batched));
+    ASSERT_EQ(3, batched.RowCount());
+    for (int row = 0; row < 3; ++row) {
+        SCOPED_TRACE(testing::Message() << "row " << row);
+        EXPECT_EQ(single.rows[row].texts, batched.rows[row].texts);
+        EXPECT_EQ(single.rows[row].record->deviceWord, batched.rows[row].record->deviceWord);
+    }
+    const std::vector<bool> once = {false, true};
+    EXPECT_EQ(once, batched.redrawCalls);
+
+    // A batch whose replies are all dropped, and a wake-up that finds nothing: no redraw.
+    queue(Reply("DVS", "10.0.0.3", "listed already"));
+    EXPECT_EQ(1u, discovery::AddDevicesFromReplies(engine, batched));
+    EXPECT_EQ(0u, discovery::AddDevicesFromReplies(engine, batched));
+    EXPECT_EQ(3, batched.RowCount());
+    EXPECT_EQ(once, batched.redrawCalls);
+}
+
+// When others wait for the window thread, a long batch stops at the next check and gives the
+// rest back in order; the next wake-up goes on where it stopped, with the same rows.
+TEST(DeviceRows, ABatchYieldsToWaitingMessagesAndGoesOnWhereItStopped) {
+    constexpr int kReplies = 150;
+    discovery_test::FakeNetwork network;
+    network.SetLocalAddresses({0x0A000001});
+    int wakeUps = 0;
+    discovery::DiscoveryEngine engine(network, [&] {
+        ++wakeUps;
+        return true;
+    });
+    engine.SendSearch();
+    const discovery::SocketHandle socket = network.OpenedSockets().at(0);
+    for (int i = 0; i < kReplies; ++i) {
+        const auto record =
+            discovery::EncodeSearchReply(Reply("DVS", "10.1.0." + std::to_string(i)));
+        network.QueueDatagram(socket, {record.begin(), record.end()});
+        engine.PollOnce(std::chrono::milliseconds(0));
+    }
+    ASSERT_EQ(1, wakeUps);
+
+    FakeRowList list;
+    int checks = 0;
+    const std::size_t first = discovery::AddDevicesFromReplies(engine, list, [&] {
+        return ++checks == 2; // others wait at the second check
+    });
+    EXPECT_EQ(2 * discovery::kRepliesBetweenYieldChecks, first);
+    EXPECT_EQ(static_cast<int>(first), list.RowCount());
+    EXPECT_EQ(kReplies - first, engine.QueuedReplies());
+    EXPECT_EQ(2, wakeUps) << "the rest needs a wake-up of its own";
+    EXPECT_EQ((std::vector<bool>{false, true}), list.redrawCalls);
+
+    EXPECT_EQ(kReplies - first,
+              discovery::AddDevicesFromReplies(engine, list, [] { return false; }));
+    ASSERT_EQ(kReplies, list.RowCount());
+    for (int row = 0; row < kReplies; ++row) {
+        SCOPED_TRACE(testing::Message() << "row " << row);
+        EXPECT_EQ(std::to_wstring(row + 1), list.rows[row].texts[0]);
+        EXPECT_EQ(L"10.1.0." + std::to_wstring(row), list.rows[row].texts[3]);
+    }
 }
 
 } // namespace

@@ -192,10 +192,12 @@ public:
             return -1;
         const std::optional<std::vector<std::byte>> next = std::move(state.inbound.front());
         state.inbound.pop_front();
-        if (!next || next->size() > buffer.size())
-            return -1; // a scripted failure, or too long for the buffer (as on Winsock)
-        std::copy(next->begin(), next->end(), buffer.begin());
-        return static_cast<int>(next->size());
+        if (!next)
+            return -1; // a scripted failure
+        // A datagram longer than the buffer gives its first bytes, as the real networks do.
+        const std::size_t length = std::min(next->size(), buffer.size());
+        std::copy_n(next->begin(), length, buffer.begin());
+        return static_cast<int>(length);
     }
 
     void Close(SocketHandle socket) override {

@@ -61,10 +61,11 @@ public:
 class TestSearchWindow : public CKQ_ScanfDlg {
 public:
     explicit TestSearchWindow(discovery_test::FakeNetwork& network)
-        : CKQ_ScanfDlg({.network = &network,
-                        .openUrl = &RecordUrl,
-                        .messageBox = [](HWND, const std::wstring&, UINT) { return IDOK; },
-                        .webConnector = &Refusing()}) {
+        : TestSearchWindow(MainWindowServices{.network = &network}) {}
+    // Other services (null network: the window's own Windows sockets). URLs are recorded,
+    // message boxes answered with OK and Wi-Fi connections refused.
+    explicit TestSearchWindow(MainWindowServices services)
+        : CKQ_ScanfDlg(ForTests(std::move(services))) {
         OpenedUrls().clear();
     }
 
@@ -109,6 +110,12 @@ protected:
     }
 
 private:
+    static MainWindowServices ForTests(MainWindowServices services) {
+        services.openUrl = &RecordUrl;
+        services.messageBox = [](HWND, const std::wstring&, UINT) { return IDOK; };
+        services.webConnector = &Refusing();
+        return services;
+    }
     static RefusingConnector& Refusing() {
         static RefusingConnector connector;
         return connector;

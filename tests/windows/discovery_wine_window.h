@@ -84,9 +84,9 @@ public:
     discovery::ListViewRows& Rows() { return m_rows; }
     // The engine whose queue WM_DEVICE_REPLY takes from; nullptr once it is gone.
     void Attach(discovery::DiscoveryEngine* engine) { m_engine = engine; }
-    // WM_DEVICE_REPLY messages handled: all of them, and those that announced a record.
+    // WM_DEVICE_REPLY messages handled, and the records they took.
     [[nodiscard]] int RepliesHandled() const { return m_repliesHandled; }
-    [[nodiscard]] int RecordsAnnounced() const { return m_recordsAnnounced; }
+    [[nodiscard]] std::size_t RecordsTaken() const { return m_recordsTaken; }
 
 private:
     static constexpr const wchar_t* kClassName = L"SearchDiscoveryTestWindow";
@@ -100,13 +100,11 @@ private:
         auto* self =
             reinterpret_cast<DeviceListWindow*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
         if (self != nullptr && message == WM_DEVICE_REPLY) {
-            // The parameter only tells a record from a reminder: the window takes the oldest
-            // record, whichever message announced it.
+            // Every message takes every record queued by then.
             ++self->m_repliesHandled;
-            if (wParam != 0)
-                ++self->m_recordsAnnounced;
             if (self->m_engine != nullptr)
-                discovery::AddDeviceFromReply(*self->m_engine, self->m_rows);
+                self->m_recordsTaken +=
+                    discovery::AddDevicesFromReplies(*self->m_engine, self->m_rows);
             return 0;
         }
         if (message == WM_NCDESTROY)
@@ -119,7 +117,7 @@ private:
     discovery::ListViewRows m_rows;
     discovery::DiscoveryEngine* m_engine = nullptr;
     int m_repliesHandled = 0;
-    int m_recordsAnnounced = 0;
+    std::size_t m_recordsTaken = 0;
 };
 
 } // namespace discovery_wine

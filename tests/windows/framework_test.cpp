@@ -181,6 +181,11 @@ TEST(DialogProcedure, NotificationResultGoesOutThroughMsgResult) {
         dialog.answer = c.answer;
         EXPECT_EQ(c.expected, SendNotify(dialog, c.code));
     }
+    // Sent by a stranger without a header: ignored, no handler runs, the window lives on.
+    const int handled = dialog.handled;
+    EXPECT_EQ(0, ::SendMessageW(dialog, WM_NOTIFY, kTestControlId, 0));
+    EXPECT_EQ(handled, dialog.handled);
+    EXPECT_TRUE(::IsWindow(dialog));
     ::DestroyWindow(dialog);
     EXPECT_EQ(nullptr, dialog.m_hWnd);
 }

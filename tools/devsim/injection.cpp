@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <random>
 
 namespace devsim {
 namespace {
@@ -13,7 +14,7 @@ struct KindName {
     std::string_view name;
 };
 
-constexpr std::array<KindName, 10> kKindNames = {{
+constexpr std::array<KindName, 14> kKindNames = {{
     {InjectKind::BadMarker, "bad-marker"},
     {InjectKind::Command0, "command0"},
     {InjectKind::Command2, "command2"},
@@ -24,7 +25,25 @@ constexpr std::array<KindName, 10> kKindNames = {{
     {InjectKind::Oversize, "oversize"},
     {InjectKind::UnknownClass, "unknown-class"},
     {InjectKind::Duplicate, "duplicate"},
+    {InjectKind::Lengths, "lengths"},
+    {InjectKind::RandomBody, "random-body"},
+    {InjectKind::Unterminated, "unterminated"},
+    {InjectKind::SameAddress, "same-address"},
 }};
+
+// 0 to 300 bytes one by one, the largest payload of a 1500-byte Ethernet frame and one more,
+// 4096 and the largest UDP payload over IPv4.
+constexpr std::size_t kLengthsUpTo = 300;
+constexpr std::array<std::size_t, 4> kLargeLengths = {1472, 1473, 4096, 65507};
+constexpr auto kInjectedLengthList = [] {
+    std::array<std::size_t, kLengthsUpTo + 1 + kLargeLengths.size()> lengths{};
+    std::size_t next = 0;
+    for (auto large = kLargeLengths.rbegin(); large != kLargeLengths.rend(); ++large)
+        lengths[next++] = *large;
+    for (std::size_t length = kLengthsUpTo + 1; length-- > 0;)
+        lengths[next++] = length;
+    return lengths;
+}();
 
 constexpr std::array<InjectKind, kKindNames.size()> kAllKinds = [] {
     std::array<InjectKind, kKindNames.size()> kinds{};
@@ -49,6 +68,17 @@ constexpr std::string_view kDuplicatePrefix = "duplicate of ";
 constexpr const char* kInjectedClass = "IPCAMERA";
 constexpr const char* kInjectedModel = "INJECTED";
 constexpr std::array<std::uint8_t, 5> kInjectedMacPrefix = {0x02, 0xee, 0x00, 0x00, 0x00};
+// Random bodies are the same on every burst and every run.
+constexpr std::uint32_t kRandomBodySeed = 20261207;
+constexpr std::string_view kRandomBodyClass = "DVS";
+// What fills the texts of an unterminated reply, field by field.
+constexpr std::byte kClassFill{'C'};
+constexpr std::byte kAddressFill{'9'};
+constexpr std::byte kNameFill{'N'};
+constexpr std::byte kModelFill{'M'};
+constexpr std::byte kTailFill{'T'};
+// The second reply of same-address differs in the last MAC byte and the name's last letter.
+constexpr std::uint8_t kSameAddressMacStep = 0x10;
 constexpr std::int32_t kInjectedHttpPort = 80;
 constexpr std::int32_t kInjectedRtspPort = 554;
 
@@ -97,6 +127,37 @@ std::vector<std::byte> Bytes(const discovery::ReplyRecord& record) {
     return {record.begin(), record.end()};
 }
 
+// Fills the bytes of a text field after its text (the text's zero byte included) up to the
+// field's end, so that the field holds no zero byte at all.
+void FillField(std::vector<std::byte>& datagram, std::size_t offset, std::size_t size,
+               std::byte fill) {
+    const auto field = datagram.begin() + static_cast<std::ptrdiff_t>(offset);
+    const auto end = field + static_cast<std::ptrdiff_t>(size);
+    std::replace(field, end, std::byte{0}, fill);
+}
+
+std::vector<std::vector<std::byte>> RandomBodies() {
+    std::mt19937 random(kRandomBodySeed);
+    std::uniform_int_distribution<int> byte(0, 255);
+    std::vector<std::vector<std::byte>> bodies;
+    for (std::size_t i = 0; i < kRandomBodies; ++i) {
+        std::vector<std::byte> datagram(discovery::kReplySize);
+        std::copy(discovery::kMarker.begin(), discovery::kMarker.end(),
+                  reinterpret_cast<std::uint8_t*>(datagram.data()));
+        datagram[discovery::kCommandOffset] =
+            static_cast<std::byte>(discovery::Command::SearchReply);
+        for (std::size_t b = discovery::kHeaderSize; b < datagram.size(); ++b)
+            datagram[b] = static_cast<std::byte>(byte(random));
+        if (i % 2 == 0) {
+            std::transform(kRandomBodyClass.begin(), kRandomBodyClass.end(),
+                           datagram.begin() + discovery::kClassTextOffset,
+                           [](char c) { return static_cast<std::byte>(c); });
+        }
+        bodies.push_back(std::move(datagram));
+    }
+    return bodies;
+}
+
 } // namespace
 
 std::span<const InjectKind> AllInjectKinds() {
@@ -131,9 +192,38 @@ std::optional<std::vector<InjectKind>> ParseInjectList(std::string_view text, st
     }
 }
 
-std::vector<std::byte> BuildInjected(InjectKind kind, const DeviceTable& table) {
-    if (kind == InjectKind::Duplicate)
-        return Bytes(BuildReply(DuplicateOfFirst(table)));
+std::span<const std::size_t> InjectedLengths() {
+    return kInjectedLengthList;
+}
+
+std::vector<std::vector<std::byte>> BuildInjected(InjectKind kind, const DeviceTable& table) {
+    switch (kind) {
+    case InjectKind::Duplicate:
+        return {Bytes(BuildReply(DuplicateOfFirst(table)))};
+    case InjectKind::RandomBody:
+        return RandomBodies();
+    case InjectKind::SameAddress: {
+        Device device = InjectedDevice(kind, table);
+        std::vector<std::vector<std::byte>> pair = {Bytes(BuildReply(device))};
+        device.mac.back() = static_cast<std::uint8_t>(device.mac.back() + kSameAddressMacStep);
+        device.name += " (second)";
+        pair.push_back(Bytes(BuildReply(device)));
+        return pair;
+    }
+    case InjectKind::Lengths: {
+        const std::vector<std::byte> whole = Bytes(BuildReply(InjectedDevice(kind, table)));
+        std::vector<std::vector<std::byte>> datagrams;
+        for (const std::size_t length : kInjectedLengthList) {
+            std::vector<std::byte> datagram(whole.begin(),
+                                            whole.begin() + std::min(length, whole.size()));
+            datagram.resize(length, kJunkByte);
+            datagrams.push_back(std::move(datagram));
+        }
+        return datagrams;
+    }
+    default:
+        break;
+    }
     std::vector<std::byte> datagram = Bytes(BuildReply(InjectedDevice(kind, table)));
     switch (kind) {
     case InjectKind::BadMarker:
@@ -160,11 +250,20 @@ std::vector<std::byte> BuildInjected(InjectKind kind, const DeviceTable& table) 
     case InjectKind::Oversize:
         datagram.resize(kOversizeBytes, kJunkByte);
         break;
-    case InjectKind::UnknownClass:
-    case InjectKind::Duplicate:
+    case InjectKind::Unterminated:
+        FillField(datagram, discovery::kClassTextOffset, discovery::kClassTextSize, kClassFill);
+        FillField(datagram, discovery::kDeviceAddressOffset, discovery::kDeviceAddressSize,
+                  kAddressFill);
+        FillField(datagram, discovery::kDeviceNameOffset, discovery::kDeviceNameSize, kNameFill);
+        FillField(datagram, discovery::kModelTextOffset, discovery::kModelTextSize, kModelFill);
+        FillField(datagram, discovery::kModelTextOffset + discovery::kModelTextSize,
+                  discovery::kReplySize - discovery::kModelTextOffset - discovery::kModelTextSize,
+                  kTailFill);
+        break;
+    default:
         break;
     }
-    return datagram;
+    return {std::move(datagram)};
 }
 
 } // namespace devsim

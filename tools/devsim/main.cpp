@@ -109,6 +109,8 @@ int main(int argc, char** argv) {
     settings.scheduler.spread = options.spread;
     settings.scheduler.seed = options.seed;
     settings.scheduler.inject = options.inject;
+    settings.scheduler.injectAfter = options.injectAfter;
+    settings.scheduler.gather = options.gather;
     settings.dhcpBase = options.dhcpBase;
     settings.exitAfterRequests = options.exitAfterRequests;
     Responder responder(loop, std::move(socket), table, log, start, settings);

@@ -39,8 +39,8 @@ std::string SetAddress(std::uint32_t& target, std::string_view name, std::string
     return {};
 }
 
-const std::array<OptionRule, 13>& Rules() {
-    static const std::array<OptionRule, 13> rules = {{
+const std::array<OptionRule, 15>& Rules() {
+    static const std::array<OptionRule, 15> rules = {{
         {"--devices",
          [](Options& o, std::string_view v) {
              o.devicesFile = std::string(v);
@@ -92,6 +92,25 @@ const std::array<OptionRule, 13>& Rules() {
              if (!kinds)
                  return "--inject: " + error;
              o.inject = std::move(*kinds);
+             return std::string();
+         }},
+        {"--inject-after",
+         [](Options& o, std::string_view v) {
+             const auto count = ParseUnsigned<std::size_t>(v, kMaxDevices);
+             if (!count)
+                 return "--inject-after: '" + std::string(v) + "' is not a number from 0 to " +
+                        std::to_string(kMaxDevices);
+             o.injectAfter = *count;
+             return std::string();
+         }},
+        {"--gather-ms",
+         [](Options& o, std::string_view v) {
+             const auto gather =
+                 ParseUnsigned<std::uint64_t>(v, static_cast<std::uint64_t>(kMaxSpread.count()));
+             if (!gather)
+                 return "--gather-ms: '" + std::string(v) + "' is not a number from 0 to " +
+                        std::to_string(kMaxSpread.count());
+             o.gather = std::chrono::milliseconds(static_cast<std::int64_t>(*gather));
              return std::string();
          }},
         {"--log",
@@ -219,8 +238,8 @@ Answers:
   --seed N               seed of those delays (default 1)
   --dhcp-base ADDR       first address handed to a device switched to DHCP
                          (default 10.77.200.1); later ones take the next free address
-  --inject KIND[,KIND]   after every answer burst also send faulty datagrams, each
-                         naming a device of its own ("injected KIND"), or "all":
+  --inject KIND[,KIND]   after every answer burst also send faulty datagrams, most
+                         naming a device of their own ("injected KIND"), or "all":
                            bad-marker     whole reply, marker byte 11 not zero
                            command0       whole reply, command byte 0
                            command2       whole reply, command byte 2
@@ -231,6 +250,19 @@ Answers:
                            oversize       a valid reply and junk, 300 bytes
                            unknown-class  a valid reply with class text "NVR"
                            duplicate      the first device's IP text, another name
+                           lengths        one valid reply at every length from 300
+                                          down to 0 bytes, and at 1472, 1473, 4096
+                                          and 65507 bytes (longest first)
+                           random-body    16 replies: valid header, random bytes; every
+                                          other one with class text "DVS"
+                           unterminated   a valid reply whose texts fill their fields
+                                          without a zero byte
+                           same-address   two replies with one new IP text and
+                                          different MACs and names
+  --inject-after N       send the injected datagrams after the first N replies of each
+                         burst instead of after the last
+  --gather-ms N          hold the answers to requests that arrive within N ms of each
+                         other and send them all together when that time is over
 
 Web servers (one per device, at its IP address and HTTP port; scan, read, save and reboot
 of /goform/wireless and /goform/maintenance; a save is seen by the next read):

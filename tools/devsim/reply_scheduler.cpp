@@ -3,6 +3,7 @@
 #include "tools/devsim/replies.h"
 
 #include <algorithm>
+#include <numeric>
 
 namespace devsim {
 
@@ -20,19 +21,46 @@ std::uint64_t ReplyScheduler::ScheduleBurst(Endpoint requester, Clock::time_poin
     burst.report.id = id;
     burst.report.requester = requester;
     burst.start = now;
-    for (InjectKind kind : m_settings.inject)
-        burst.injected.push_back(BuildInjected(kind, m_table));
+    for (InjectKind kind : m_settings.inject) {
+        for (std::vector<std::byte>& datagram : BuildInjected(kind, m_table))
+            burst.injected.push_back(std::move(datagram));
+    }
     burst.remaining = m_table.size() + burst.injected.size();
 
+    Clock::time_point begin = now;
+    if (m_settings.gather.count() > 0) {
+        if (!m_gatherEnd || now >= *m_gatherEnd)
+            m_gatherEnd = now + m_settings.gather;
+        begin = *m_gatherEnd;
+    }
     const auto spread = m_settings.spread.count();
     std::uniform_int_distribution<std::int64_t> delay(0, std::max<std::int64_t>(spread - 1, 0));
-    for (std::size_t i = 0; i < m_table.size(); ++i) {
-        const auto due = spread > 0 ? now + std::chrono::microseconds(delay(m_random)) : now;
-        Push(due, id, false, i);
+    std::vector<Clock::time_point> dues(m_table.size(), begin);
+    if (spread > 0) {
+        for (Clock::time_point& due : dues)
+            due += std::chrono::microseconds(delay(m_random));
     }
-    // After every device has answered, so that a duplicate arrives second.
-    for (std::size_t i = 0; i < burst.injected.size(); ++i)
-        Push(now + m_settings.spread, id, true, i);
+    // Devices are queued in due order (equal due times in table order, which the queue keeps
+    // by sequence), so that the injected datagrams can be queued right behind the cut.
+    std::vector<std::size_t> order(dues.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    std::stable_sort(order.begin(), order.end(),
+                     [&](std::size_t a, std::size_t b) { return dues[a] < dues[b]; });
+    const std::size_t cut = std::min(m_settings.injectAfter.value_or(dues.size()), dues.size());
+    const auto pushInjected = [&](Clock::time_point due) {
+        for (std::size_t i = 0; i < burst.injected.size(); ++i)
+            Push(due, id, true, i);
+    };
+    if (cut == 0)
+        pushInjected(begin);
+    for (std::size_t position = 0; position < order.size(); ++position) {
+        Push(dues[order[position]], id, false, order[position]);
+        if (position + 1 == cut && cut < dues.size())
+            pushInjected(dues[order[position]]);
+    }
+    // By default after every device has answered, so that a duplicate arrives second.
+    if (cut == dues.size() && cut > 0)
+        pushInjected(begin + m_settings.spread);
     return id;
 }
 

@@ -49,6 +49,13 @@ struct SchedulerSettings {
     std::chrono::microseconds spread{0};
     std::uint64_t seed = 1;
     std::vector<InjectKind> inject;
+    // The injected datagrams go out right after this many device replies of the burst (in
+    // due order); none: after every device has answered.
+    std::optional<std::size_t> injectAfter;
+    // Nonzero: the answers to every request that arrives within this time of the first one
+    // are all held until it has passed and then go out together, so that requests from
+    // several interfaces are answered by simultaneous bursts.
+    std::chrono::milliseconds gather{0};
 };
 
 class ReplyScheduler {
@@ -99,6 +106,7 @@ private:
     std::uint64_t m_nextSequence = 0;
     std::optional<Clock::time_point> m_busySince;
     std::optional<Clock::time_point> m_retryAt;
+    std::optional<Clock::time_point> m_gatherEnd; // when the answers of the current group go
 };
 
 } // namespace devsim

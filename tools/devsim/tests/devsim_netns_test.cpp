@@ -305,7 +305,9 @@ TEST_F(DevsimNetns, InjectedDatagramsFollowEveryBurst) {
     ASSERT_EQ(13u, got.size());
     ASSERT_TRUE(sim.WaitForLines("tx", 1));
     EXPECT_EQ("3", sim.Lines("tx")[0].at("replies"));
-    EXPECT_EQ("10", sim.Lines("tx")[0].at("injected"));
+    // The ten single faults, then the hostile kinds' datagrams.
+    const std::size_t hostile = InjectedLengths().size() + kRandomBodies + 1 + 2;
+    EXPECT_EQ(std::to_string(10 + hostile), sim.Lines("tx")[0].at("injected"));
 
     for (std::size_t i = 0; i < 3; ++i)
         EXPECT_TRUE(discovery::IsAcceptedReply(got[i])) << i;

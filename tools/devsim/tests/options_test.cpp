@@ -32,10 +32,11 @@ TEST(ParseOptions, DefaultsWithADeviceFile) {
 }
 
 TEST(ParseOptions, EveryOptionInBothSpellings) {
-    const OptionsResult r = Parse(
-        {"--count=10000", "--subnet", "10.77.2.0", "--interface=10.77.0.20", "--spread-ms", "60000",
-         "--seed=18446744073709551615", "--dhcp-base", "10.77.99.1", "--inject=short12,oversize",
-         "--log", "/tmp/x.log", "--ready-file=/tmp/ready", "--exit-after-requests", "3"});
+    const OptionsResult r =
+        Parse({"--count=10000", "--subnet", "10.77.2.0", "--interface=10.77.0.20", "--spread-ms",
+               "60000", "--seed=18446744073709551615", "--dhcp-base", "10.77.99.1",
+               "--inject=short12,oversize", "--inject-after", "3", "--gather-ms=500", "--log",
+               "/tmp/x.log", "--ready-file=/tmp/ready", "--exit-after-requests", "3"});
     ASSERT_EQ("", r.error);
     EXPECT_EQ(std::optional<std::size_t>(10000), r.options.count);
     EXPECT_EQ(0x0A4D0200u, r.options.subnet);
@@ -44,6 +45,8 @@ TEST(ParseOptions, EveryOptionInBothSpellings) {
     EXPECT_EQ(UINT64_MAX, r.options.seed);
     EXPECT_EQ(0x0A4D6301u, r.options.dhcpBase);
     EXPECT_EQ((std::vector{InjectKind::Short12, InjectKind::Oversize}), r.options.inject);
+    EXPECT_EQ(std::optional<std::size_t>(3), r.options.injectAfter);
+    EXPECT_EQ(500ms, r.options.gather);
     EXPECT_EQ(std::optional<std::string>("/tmp/x.log"), r.options.logFile);
     EXPECT_EQ(std::optional<std::string>("/tmp/ready"), r.options.readyFile);
     EXPECT_EQ(std::optional<std::size_t>(3), r.options.exitAfterRequests);
@@ -89,7 +92,8 @@ TEST(ParseOptions, EveryFaultIsNamed) {
          "--exit-after-requests: '0' is not a positive number"},
         {{"--count", "3", "--inject", "nope"},
          "--inject: unknown inject kind 'nope' (known: all, bad-marker, command0, command2, "
-         "command3, command4, short12, short-reply, oversize, unknown-class, duplicate)"},
+         "command3, command4, short12, short-reply, oversize, unknown-class, duplicate, lengths, "
+         "random-body, unterminated, same-address)"},
         {{"--count", "3", "--bogus"}, "unknown option '--bogus' (see --help)"},
         {{"--count", "3", "--bogus=1"}, "unknown option '--bogus=1' (see --help)"},
         {{"--count", "3", "extra"}, "unknown option 'extra' (see --help)"},
@@ -105,9 +109,9 @@ TEST(ParseOptions, EveryFaultIsNamed) {
 
 TEST(UsageText, DescribesEveryOptionAndInjectKind) {
     const std::string usage = UsageText();
-    for (const char* option :
-         {"--devices", "--count", "--subnet", "--interface", "--spread-ms", "--seed", "--dhcp-base",
-          "--inject", "--log", "--ready-file", "--exit-after-requests", "--help"})
+    for (const char* option : {"--devices", "--count", "--subnet", "--interface", "--spread-ms",
+                               "--seed", "--dhcp-base", "--inject", "--inject-after", "--gather-ms",
+                               "--log", "--ready-file", "--exit-after-requests", "--help"})
         EXPECT_NE(std::string::npos, usage.find(option)) << option;
     for (InjectKind kind : AllInjectKinds())
         EXPECT_NE(std::string::npos, usage.find(std::string(InjectKindName(kind)) + " "))

@@ -96,6 +96,13 @@ DeviceTable TwoDevices() {
     return DeviceTable({SampleDevice(), second});
 }
 
+// The only datagram of a kind that has one.
+std::vector<std::byte> One(InjectKind kind, const DeviceTable& table) {
+    const auto datagrams = BuildInjected(kind, table);
+    EXPECT_EQ(1u, datagrams.size());
+    return datagrams.empty() ? std::vector<std::byte>{} : datagrams.front();
+}
+
 TEST(BuildInjected, EachKindHasItsFault) {
     const DeviceTable table = TwoDevices();
     const struct {
@@ -112,7 +119,7 @@ TEST(BuildInjected, EachKindHasItsFault) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(InjectKindName(c.kind)));
-        const std::vector<std::byte> d = BuildInjected(c.kind, table);
+        const std::vector<std::byte> d = One(c.kind, table);
         EXPECT_EQ(c.size, d.size());
         EXPECT_EQ(c.commandOf, CommandOf(d));
         EXPECT_EQ(c.accepted, IsAcceptedReply(d));
@@ -121,12 +128,12 @@ TEST(BuildInjected, EachKindHasItsFault) {
 
 TEST(BuildInjected, FaultyCopiesDifferFromAValidReplyOnlyWhereMeant) {
     const DeviceTable table = TwoDevices();
-    const std::vector<std::byte> valid = BuildInjected(InjectKind::UnknownClass, table);
-    const std::vector<std::byte> badMarker = BuildInjected(InjectKind::BadMarker, table);
+    const std::vector<std::byte> valid = One(InjectKind::UnknownClass, table);
+    const std::vector<std::byte> badMarker = One(InjectKind::BadMarker, table);
     EXPECT_EQ('!', At(badMarker, 11));
     EXPECT_EQ(0, std::memcmp(badMarker.data(), "quarnelvist", 11));
 
-    const std::vector<std::byte> oversize = BuildInjected(InjectKind::Oversize, table);
+    const std::vector<std::byte> oversize = One(InjectKind::Oversize, table);
     const SearchReply head = DecodeSearchReply(MakeReplyRecord(oversize));
     EXPECT_EQ("injected oversize", head.deviceName);
     for (std::size_t i = kReplySize; i < oversize.size(); ++i) {
@@ -134,7 +141,7 @@ TEST(BuildInjected, FaultyCopiesDifferFromAValidReplyOnlyWhereMeant) {
         EXPECT_EQ(0xA5, At(oversize, i));
     }
 
-    const std::vector<std::byte> shortReply = BuildInjected(InjectKind::ShortReply, table);
+    const std::vector<std::byte> shortReply = One(InjectKind::ShortReply, table);
     const SearchReply cut = DecodeSearchReply(MakeReplyRecord(shortReply));
     EXPECT_EQ("IPCAMERA", cut.classText);
     EXPECT_EQ("injected s", cut.deviceName) << "the name is cut at byte 100";
@@ -147,13 +154,16 @@ TEST(BuildInjected, InjectedDevicesUseAddressesNoDeviceHolds) {
     const DeviceTable table = TwoDevices();
     std::set<std::string> seen;
     for (InjectKind kind : AllInjectKinds()) {
-        if (kind == InjectKind::Duplicate || kind == InjectKind::Short12)
+        if (kind == InjectKind::Duplicate || kind == InjectKind::Short12 ||
+            kind == InjectKind::RandomBody)
             continue;
         SCOPED_TRACE(std::string(InjectKindName(kind)));
-        const SearchReply reply = DecodeSearchReply(MakeReplyRecord(BuildInjected(kind, table)));
-        // The short reply's name is cut with the datagram.
+        const SearchReply reply =
+            DecodeSearchReply(MakeReplyRecord(BuildInjected(kind, table).front()));
+        // The short reply's name is cut with the datagram, the unterminated one's padded.
         const std::string name = "injected " + std::string(InjectKindName(kind));
-        EXPECT_EQ(name.substr(0, reply.deviceName.size()), reply.deviceName);
+        const std::size_t common = std::min(name.size(), reply.deviceName.size());
+        EXPECT_EQ(name.substr(0, common), reply.deviceName.substr(0, common));
         EXPECT_GE(reply.deviceName.size(), 10u);
         EXPECT_FALSE(table.FindByAddress(reply.deviceAddress).has_value()) << reply.deviceAddress;
         EXPECT_TRUE(seen.insert(reply.deviceAddress).second) << reply.deviceAddress;
@@ -163,8 +173,7 @@ TEST(BuildInjected, InjectedDevicesUseAddressesNoDeviceHolds) {
 
 TEST(BuildInjected, DuplicateCarriesTheFirstDevicesAddressAndAnotherName) {
     const DeviceTable table = TwoDevices();
-    const SearchReply dup =
-        DecodeSearchReply(MakeReplyRecord(BuildInjected(InjectKind::Duplicate, table)));
+    const SearchReply dup = DecodeSearchReply(MakeReplyRecord(One(InjectKind::Duplicate, table)));
     EXPECT_EQ(table[0].address, dup.deviceAddress);
     EXPECT_EQ("duplicate of Caf\xE9 recorder", dup.deviceName);
 
@@ -172,7 +181,7 @@ TEST(BuildInjected, DuplicateCarriesTheFirstDevicesAddressAndAnotherName) {
     longName.name = std::string(kMaxNameBytes, 'n');
     const DeviceTable longTable({longName});
     const SearchReply cut =
-        DecodeSearchReply(MakeReplyRecord(BuildInjected(InjectKind::Duplicate, longTable)));
+        DecodeSearchReply(MakeReplyRecord(One(InjectKind::Duplicate, longTable)));
     EXPECT_EQ(kMaxNameBytes, cut.deviceName.size());
     EXPECT_NE(longName.name, cut.deviceName);
 }
@@ -196,8 +205,70 @@ TEST(ParseInjectList, NamesAllAndListsAndRejectsUnknownNames) {
     error.clear();
     EXPECT_FALSE(ParseInjectList("bogus", error).has_value());
     EXPECT_EQ("unknown inject kind 'bogus' (known: all, bad-marker, command0, command2, command3, "
-              "command4, short12, short-reply, oversize, unknown-class, duplicate)",
+              "command4, short12, short-reply, oversize, unknown-class, duplicate, lengths, "
+              "random-body, unterminated, same-address)",
               error);
+}
+
+TEST(BuildInjected, HostileKindsStayWithinWhatTheyClaim) {
+    const DeviceTable table = TwoDevices();
+
+    // Every length once, longest first, each the same reply cut or padded with junk.
+    const auto lengths = BuildInjected(InjectKind::Lengths, table);
+    ASSERT_EQ(InjectedLengths().size(), lengths.size());
+    std::set<std::size_t> seen;
+    for (std::size_t i = 0; i < lengths.size(); ++i) {
+        SCOPED_TRACE(testing::Message() << "datagram " << i);
+        EXPECT_EQ(InjectedLengths()[i], lengths[i].size());
+        if (i > 0) {
+            EXPECT_LT(lengths[i].size(), lengths[i - 1].size());
+        }
+        seen.insert(lengths[i].size());
+        const std::size_t common = std::min(lengths[i].size(), lengths[0].size());
+        EXPECT_TRUE(
+            std::equal(lengths[i].begin(), lengths[i].begin() + common, lengths[0].begin()));
+    }
+    for (const std::size_t length : {0, 1, 12, 13, 207, 208, 209, 300, 1472, 1473, 65507})
+        EXPECT_EQ(1u, seen.count(length)) << length;
+    EXPECT_EQ("injected lengths", DecodeSearchReply(MakeReplyRecord(lengths[0])).deviceName);
+
+    // Random bodies behind a whole header; half claim class DVS, and all differ.
+    const auto bodies = BuildInjected(InjectKind::RandomBody, table);
+    ASSERT_EQ(kRandomBodies, bodies.size());
+    for (std::size_t i = 0; i < bodies.size(); ++i) {
+        SCOPED_TRACE(testing::Message() << "body " << i);
+        EXPECT_TRUE(IsAcceptedReply(bodies[i]));
+        EXPECT_EQ(kReplySize, bodies[i].size());
+        EXPECT_EQ(i % 2 == 0, TextAt(MakeReplyRecord(bodies[i]), kClassTextOffset, 3) == "DVS");
+    }
+    EXPECT_EQ(bodies, BuildInjected(InjectKind::RandomBody, table)) << "the same every burst";
+    EXPECT_EQ(kRandomBodies, std::set(bodies.begin(), bodies.end()).size());
+
+    // No zero byte in any text field, nor after the model.
+    const std::vector<std::byte> full = One(InjectKind::Unterminated, table);
+    for (const auto& [offset, size] : {std::pair{kClassTextOffset, kClassTextSize},
+                                       {kDeviceAddressOffset, kDeviceAddressSize},
+                                       {kDeviceNameOffset, kDeviceNameSize},
+                                       {kModelTextOffset, kReplySize - kModelTextOffset}}) {
+        SCOPED_TRACE(testing::Message() << "field at " << offset);
+        for (std::size_t b = offset; b < offset + size; ++b)
+            EXPECT_NE(0, At(full, b)) << "byte " << b;
+    }
+    const SearchReply read = DecodeSearchReply(MakeReplyRecord(full));
+    EXPECT_EQ("IPCAMERAC", read.classText);
+    EXPECT_EQ(std::string(kDeviceNameSize - 1, 'N').replace(0, 21, "injected unterminated"),
+              read.deviceName);
+
+    // One address, two MACs, two names.
+    const auto pair = BuildInjected(InjectKind::SameAddress, table);
+    ASSERT_EQ(2u, pair.size());
+    const SearchReply first = DecodeSearchReply(MakeReplyRecord(pair[0]));
+    const SearchReply second = DecodeSearchReply(MakeReplyRecord(pair[1]));
+    EXPECT_EQ(first.deviceAddress, second.deviceAddress);
+    EXPECT_NE(first.mac, second.mac);
+    EXPECT_EQ("injected same-address", first.deviceName);
+    EXPECT_EQ("injected same-address (second)", second.deviceName);
+    EXPECT_FALSE(table.FindByAddress(first.deviceAddress));
 }
 
 } // namespace

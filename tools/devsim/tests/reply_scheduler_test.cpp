@@ -138,6 +138,46 @@ TEST(ReplyScheduler, SpreadDelaysEachDeviceWithinTheWindowAndInjectsLast) {
     EXPECT_EQ(discovery::kMarkerSize, sender.sent[201].bytes.size());
 }
 
+TEST(ReplyScheduler, InjectedDatagramsCanCutABurstAfterAnyReply) {
+    const DeviceTable table = Devices(6);
+    for (const std::chrono::milliseconds spread : {0ms, 100ms}) {
+        for (const std::size_t after :
+             {std::size_t{0}, std::size_t{1}, std::size_t{3}, std::size_t{6}, std::size_t{9}}) {
+            SCOPED_TRACE(testing::Message()
+                         << "spread " << spread.count() << " ms, after " << after);
+            SchedulerSettings settings;
+            settings.spread = spread;
+            settings.inject = {InjectKind::Short12, InjectKind::Oversize};
+            settings.injectAfter = after;
+            ReplyScheduler scheduler(table, settings);
+            FakeSender sender;
+            scheduler.ScheduleBurst(kRequester, kStart);
+            ASSERT_EQ(1u, scheduler.Pump(kStart + spread, sender).size());
+            ASSERT_EQ(8u, sender.sent.size());
+            const std::size_t cut = std::min<std::size_t>(after, 6);
+            EXPECT_EQ(discovery::kMarkerSize, sender.sent[cut].bytes.size());
+            EXPECT_EQ(300u, sender.sent[cut + 1].bytes.size());
+        }
+    }
+}
+
+TEST(ReplyScheduler, GatheredRequestsAreAnsweredTogether) {
+    const DeviceTable table = Devices(2);
+    SchedulerSettings settings;
+    settings.gather = 200ms;
+    ReplyScheduler scheduler(table, settings);
+    FakeSender sender;
+    scheduler.ScheduleBurst(kRequester, kStart);
+    scheduler.ScheduleBurst(kOtherRequester, kStart + 150ms); // within the first's 200 ms
+    EXPECT_EQ(std::optional(kStart + 200ms), scheduler.NextWake());
+    EXPECT_TRUE(scheduler.Pump(kStart + 199ms, sender).empty());
+    EXPECT_EQ(2u, scheduler.Pump(kStart + 200ms, sender).size());
+    ASSERT_EQ(4u, sender.sent.size());
+
+    scheduler.ScheduleBurst(kRequester, kStart + 200ms); // a new group
+    EXPECT_EQ(std::optional(kStart + 400ms), scheduler.NextWake());
+}
+
 TEST(ReplyScheduler, TheSeedFixesTheOrder) {
     const DeviceTable table = Devices(50);
     auto order = [&](std::uint64_t seed) {

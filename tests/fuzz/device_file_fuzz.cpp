@@ -1,0 +1,54 @@
+// libFuzzer target for the simulator's device-file parser: any bytes either give devices that
+// keep the file's promises (sizes, address texts, a reply that reads back the same) or a
+// fault that names a line of the file.
+#include "tools/devsim/device_fields.h"
+#include "tools/devsim/device_file.h"
+#include "tools/devsim/replies.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <set>
+#include <string_view>
+
+namespace {
+
+using namespace devsim;
+
+void Require(bool condition) {
+    if (!condition)
+        std::abort();
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string_view content(reinterpret_cast<const char*>(data), size);
+    const DeviceFileResult result = ParseDeviceFile(content);
+    const auto lines =
+        static_cast<std::size_t>(std::count(content.begin(), content.end(), '\n')) + 1;
+    if (result.error) {
+        Require(result.error->line <= lines && !result.error->message.empty());
+        return 0;
+    }
+    Require(result.devices.size() <= std::min(lines, kMaxDevices));
+    std::set<std::string> addresses;
+    for (const Device& device : result.devices) {
+        Require(IsAddressText(device.address));
+        Require(addresses.insert(device.address).second);
+        Require(!device.classText.empty() && device.classText.size() < discovery::kClassTextSize);
+        Require(device.name.size() <= kMaxNameBytes);
+        Require(device.model.size() < discovery::kModelTextSize);
+        Require(device.name.find('\0') == std::string::npos);
+
+        // What the device will send reads back as the file said.
+        const discovery::SearchReply sent = discovery::DecodeSearchReply(BuildReply(device));
+        Require(sent.classText == device.classText && sent.deviceAddress == device.address &&
+                sent.deviceName == device.name && sent.modelText == device.model &&
+                sent.httpPort == device.httpPort && sent.rtspPort == device.rtspPort &&
+                sent.dvsByte == device.dvsByte &&
+                std::equal(device.mac.begin(), device.mac.end(), sent.mac.begin()));
+    }
+    return 0;
+}

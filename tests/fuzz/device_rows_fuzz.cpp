@@ -1,0 +1,70 @@
+// libFuzzer target for the row rules: the input is cut into 208-byte reply records (the last
+// one zero-filled), which become rows one by one as the window would make them. The checks
+// catch rules that break their promises: one row per address, indexes 1..n in arrival order,
+// texts within their fields, the record's texts equal to the row's.
+#include "discovery/ansi_text.h"
+#include "discovery/device_rows.h"
+#include "tests/native/fake_row_list.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <set>
+#include <span>
+#include <string>
+
+namespace {
+
+using namespace discovery;
+
+void Require(bool condition) {
+    if (!condition)
+        std::abort();
+}
+
+// The longest text each column can show: the bounded fields of a record, the numbers' widths.
+constexpr std::size_t kLongestText[kColumnCount] = {
+    5, // index: at most 5 digits for the rows made here
+    (kClassTextSize - 1) + 1 + (kModelTextSize - 1), // class, blank, model
+    kDeviceNameSize - 1,                             // name
+    kDeviceAddressSize - 1,                          // address
+    11,                                              // HTTP port, "-2147483648"
+    11,                                              // RTSP port
+    17,                                              // MAC, "XX:XX:XX:XX:XX:XX"
+};
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::span<const std::byte> input(reinterpret_cast<const std::byte*>(data), size);
+    FakeRowList list;
+    std::set<std::wstring> addresses;
+    for (std::size_t offset = 0; offset < input.size(); offset += kReplySize) {
+        const auto record =
+            MakeReplyRecord(input.subspan(offset, std::min(kReplySize, input.size() - offset)));
+        const SearchReply reply = DecodeSearchReply(record);
+        const std::wstring address = AnsiToWide(reply.deviceAddress).value_or(std::wstring());
+        const bool known = FindDeviceClass(reply.classText).has_value();
+        const bool listed = addresses.count(address) != 0;
+        const int before = list.RowCount();
+
+        AddDeviceFromRecord(record, list);
+
+        // A row exactly when the class is known and the address new.
+        Require(list.RowCount() == before + (known && !listed ? 1 : 0));
+        if (list.RowCount() == before)
+            continue;
+        addresses.insert(address);
+        const FakeRowList::Row& row = list.rows.back();
+        Require(row.texts[kIndexColumn] == std::to_wstring(before + 1));
+        Require(row.texts[kAddressColumn] == address);
+        for (int column = 0; column < kColumnCount; ++column)
+            Require(row.texts[static_cast<std::size_t>(column)].size() <= kLongestText[column]);
+        Require(row.record != nullptr && row.record->texts == row.texts);
+        Require(row.record->deviceWord ==
+                deviceWord(reply.rtspPort, *FindDeviceClass(reply.classText), reply.dvsByte));
+    }
+    Require(list.redrawCalls.size() == 2 * static_cast<std::size_t>(list.RowCount()));
+    return 0;
+}
