@@ -2,7 +2,7 @@
 // one zero-filled), which become rows one by one as the window would make them. The checks
 // catch rules that break their promises: one row per address, indexes 1..n in arrival order,
 // texts within their fields, the record's texts equal to the row's.
-#include "discovery/ansi_text.h"
+#include "text/ansi_text.h"
 #include "discovery/device_rows.h"
 #include "tests/native/fake_row_list.h"
 
@@ -44,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const auto record =
             MakeReplyRecord(input.subspan(offset, std::min(kReplySize, input.size() - offset)));
         const SearchReply reply = DecodeSearchReply(record);
-        const std::wstring address = AnsiToWide(reply.deviceAddress).value_or(std::wstring());
+        const std::wstring address = text::AnsiToWide(reply.deviceAddress).value_or(std::wstring());
         const bool known = FindDeviceClass(reply.classText).has_value();
         const bool listed = addresses.count(address) != 0;
         const int before = list.RowCount();
