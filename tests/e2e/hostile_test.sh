@@ -10,15 +10,8 @@
 # Runs like search_test.sh (same namespaces, prefix and display); exit status 77 without them.
 set -u
 
-readonly WM_CLOSE=16 LIST=1000 SEARCH_BUTTON=1001
-
 source "$(dirname "$0")/e2e_lib.sh"
-e2e_begin_with_devices e2e_hostile "$@"
-
-list_rows() {
-    probe --list-rows "$LIST" >"$work/probe.out" || return 1
-    tr -d '\r' <"$work/probe.out" | sed -n 's/^row\t//p'
-}
+e2e_begin e2e_hostile "$@"
 
 # The injected datagrams that must make a row (devsim's injected devices, 10.77.254.<kind+1>),
 # as the row shows them without the index. short-reply is cut after its name's 10th byte;
@@ -49,9 +42,9 @@ start_search
 # Checks the rows of one search; prints how many there are.
 check_rows() {
     local rows line texts count
-    probe --wait-rows "$LIST" "$least" --expect-stay 2000 >/dev/null ||
+    probe wait-rows "$LIST" "$least" stay 2000 >/dev/null ||
         fail "fewer than $least rows, or the window stopped answering"
-    rows=$(list_rows) || fail "cannot read the rows"
+    rows=$(list_rows "$LIST") || fail "cannot read the rows"
     count=$(grep -c . <<<"$rows")
     texts=$(cut -f2- <<<"$rows")
     diff <(seq 1 "$count") <(cut -f1 <<<"$rows" | sort -n) >/dev/null ||
@@ -100,18 +93,18 @@ check_rows() {
     echo "$count"
 }
 
-probe --wait-visible --click "$SEARCH_BUTTON" >/dev/null || fail "cannot click Search"
+probe visible click "$SEARCH_BUTTON" >/dev/null || fail "cannot click Search"
 first=$(check_rows) || exit 1
 note "first search: $first rows ($good_count devices, $((first - good_count)) injected)"
 
-probe --null-notify "$LIST" --expect-stay 500 || fail "a header-less notification harmed the window"
+probe null-notify "$LIST" stay 500 || fail "a header-less notification harmed the window"
 
-probe --click "$SEARCH_BUTTON" >/dev/null || fail "cannot click Search again"
+probe click "$SEARCH_BUTTON" >/dev/null || fail "cannot click Search again"
 second=$(check_rows) || exit 1
 [ "$second" -eq "$first" ] || fail "the second search shows $second rows, the first $first"
 note "second search: the same $second rows"
 
 grep -q '^tx .* injected=[1-9]' "$work/devsim.log" || fail "the simulator injected nothing"
-probe --post "$WM_CLOSE" --expect-close || fail "the window did not close on WM_CLOSE"
+probe post "$WM_CLOSE" close || fail "the window did not close on WM_CLOSE"
 expect_exit
 note "PASS"

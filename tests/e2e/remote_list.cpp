@@ -126,24 +126,14 @@ std::optional<std::vector<std::vector<std::wstring>>> RemoteList::Rows() const {
     return table;
 }
 
-std::optional<RECT> RemoteList::RowRect(int row) const {
+// LVM_GETITEMRECT, HDM_GETITEMRECT and TCM_GETITEMRECT all fill a RECT through their lParam;
+// the list's row rectangle reads which part to measure from its left member first.
+std::optional<RECT> RemoteList::QueryRect(HWND window, UINT message, int index, LONG left) const {
     RECT rect{};
-    rect.left = LVIR_LABEL;
+    rect.left = left;
     LRESULT ok = 0;
-    if (!Write(0, &rect, sizeof rect) ||
-        !Send(m_list, LVM_GETITEMRECT, static_cast<WPARAM>(row), At(0), ok) || ok == 0 ||
-        !Read(0, &rect, sizeof rect)) {
-        return std::nullopt;
-    }
-    return rect;
-}
-
-std::optional<RECT> RemoteList::HeadingRect(int column) const {
-    const HWND header = Header();
-    RECT rect{};
-    LRESULT ok = 0;
-    if (header == nullptr || !Write(0, &rect, sizeof rect) ||
-        !Send(header, HDM_GETITEMRECT, static_cast<WPARAM>(column), At(0), ok) || ok == 0 ||
+    if (window == nullptr || !Write(0, &rect, sizeof rect) ||
+        !Send(window, message, static_cast<WPARAM>(index), At(0), ok) || ok == 0 ||
         !Read(0, &rect, sizeof rect)) {
         return std::nullopt;
     }

@@ -7,51 +7,27 @@
 # give their message (or none) and the page keeps what it showed; a scan of 400 networks
 # keeps every row and sorts them all.
 #
-# usage: wifi_test.sh SEARCH_EXE WIN_PROBE_EXE WIFI_PROBE_EXE DEVSIM DEVICE_FILE
+# usage: wifi_test.sh SEARCH_EXE WIN_PROBE_EXE DEVSIM DEVICE_FILE
 # Runs inside ${SEARCH_NETNS_PREFIX}tool with WINEPREFIX and DISPLAY set; the simulator runs
 # in ${SEARCH_NETNS_PREFIX}dev. Exit status 77 (skipped) without them.
 set -u -o pipefail
-
-search_exe=$1 probe_exe=$2 wifi_probe_exe=$3 devsim=$4 device_file=$5
-readonly WM_CLOSE=16 LIST=1000 SEARCH_BUTTON=1001 SCAN=1025 SELECT=1027 KEY=1028 SAVE=1030
-readonly WIFI_TAB=1 SIGNAL_COLUMN=2
+readonly SCAN=1025 SELECT=1027 KEY=1028 SAVE=1030 NETWORKS=1034 WIFI_TAB=1 SIGNAL_COLUMN=2
 readonly GOOD=10.77.8.1 REFUSED=10.77.8.2 SILENT=10.77.8.3 KEEP_OPEN=10.77.8.4 DENIED=10.77.8.5
 readonly CROWDED=10.77.8.6
 readonly NOT_RUNNING='Client is not running!' RECEIVE_TIMEOUT="It's timeout to receive from Server!"
-
-fail() {
-    echo "e2e_wifi: FAIL: $*" >&2
-    [ -n "${work:-}" ] && cat "$work/probe.out" "$work/devsim.log" >&2
-    exit 1
-}
-note() { echo "e2e_wifi: $*"; }
-
-if [ -z "${SEARCH_NETNS_PREFIX:-}" ] || [ -z "$devsim" ]; then
-    echo "skipped: needs the run's namespaces and the device simulator"
-    exit 77
-fi
 source "$(dirname "$0")/e2e_lib.sh"
-source "$(dirname "$0")/../../scripts/lib/netns.sh"
-source "$(dirname "$0")/../../scripts/lib/devsim.sh"
-e2e_prepare "$search_exe" "$probe_exe"
+e2e_begin e2e_wifi "$@"
 
-work=$(mktemp -d /tmp/search-e2e-wifi.XXXXXX) || fail "cannot create a work directory"
-mkdir "$work/program" && cp "$search_exe" "$work/program/Search.exe" || fail "cannot copy Search.exe"
-addresses=$(sed -n 's/^[^#]*| *\(10\.77\.8\.[0-9]*\) *|.*/\1/p' "$device_file")
-search_pid=
-cleanup() {
-    [ -n "$search_pid" ] && kill "$search_pid" 2>/dev/null && wait "$search_pid" 2>/dev/null
-    devsim_stop
-    for a in $addresses; do ip -n "${SEARCH_NETNS_PREFIX}dev" addr del "$a/16" dev vd 2>/dev/null; done
-    rm -rf "$work"
+# The page's settings, tab-separated: SSID, key, enable, mode, WEP key index, and 1 when the
+# WEP key index and its label show.
+settings() {
+    probe settle field 1019 field 1028 field 1017 field 1021 field 1023 field 1022 | awk -F'\t' '
+        { v[$2] = $3; s[$2] = $4 }
+        END { print v[1019] "\t" v[1028] "\t" v[1017] "\t" v[1021] "\t" v[1023] "\t" (s[1023] == "shown" && s[1022] == "shown") }'
 }
-trap cleanup EXIT
-trap 'exit 130' INT TERM
-
-# The probe's output is kept in $work/probe.out for a failure's report.
-wifi() { timeout 120 "$wine_run" "$wifi_probe_exe" "$@" | tee "$work/probe.out"; }
-# The page as wifi_probe shows it, without carriage returns.
-page() { wifi show | tr -d '\r' | grep -v '^wifi_probe'; }
+signals() { list_rows "$NETWORKS" | cut -f3 | tr '\n' ' '; }
+# Every message box the steps answer, as "text|buttons" lines; the text's CR LF as \x0D\x0A.
+boxes() { probe "$@" | awk -F'\t' '$1 == "box" { print $3 "|" $4 }'; }
 # The log's escaping: bytes outside '!'..'~', and '%', as %HH.
 escape() {
     local LC_ALL=C text=$1 out= i code
@@ -71,93 +47,79 @@ printf -v reboot_request 'GET /goform/maintenance?cmd=set&restart=yes HTTP/1.1\r
 http_lines() { grep "^http .* cmd=$1 " "$work/devsim.log"; }
 field() { sed -n "s/.* $1=\([^ ]*\).*/\1/p" <<<"$2"; }
 expect_request() {
-    local line
-    line=$(http_lines "$1" | sed -n "${2}p")
-    [ "$(field request "$line")" = "$(escape "$3")" ] ||
-        fail "$1 request $2 on the wire: $(field request "$line")"
+    [ "$(field request "$(http_lines "$1" | sed -n "${2}p")")" = "$(escape "$3")" ] ||
+        fail "$1 request $2 on the wire differs"
 }
 
-for a in $addresses; do netns_add_device_address "$SEARCH_NETNS_PREFIX" "$a" || fail "cannot add $a"; done
+for a in $(sed -n 's/^[^#]*| *\(10\.77\.8\.[0-9]*\) *|.*/\1/p' "$device_file"); do e2e_add_address "$a"; done
 devsim_start "${SEARCH_NETNS_PREFIX}dev" "$work" "$devsim" --devices "$device_file" --restart-ms 1500 \
     --web-behaviour "$GOOD:scan=split,$REFUSED:all=no-listener,$SILENT:all=silent,$KEEP_OPEN:all=keep-open,$DENIED:all=401,$CROWDED:scan=many-networks" ||
     fail "the device simulator did not start"
-(cd "$work/program" && exec wine Search.exe >"$work/search.out" 2>&1) &
-search_pid=$!
-timeout 120 "$wine_run" "$probe_exe" --title Search --timeout-ms 30000 --wait-visible \
-    --click "$SEARCH_BUTTON" --wait-rows "$LIST" 6 >/dev/null || fail "the six devices did not appear"
+start_search
+probe visible click "$SEARCH_BUTTON" wait-rows "$LIST" 6 >/dev/null || fail "the six devices did not appear"
 
 # Opening the tab reads the settings.
-wifi select-device "$GOOD" click-tab "$WIFI_TAB" no-box >/dev/null || fail "reading the settings"
-[ "$(page)" = $'ssid=Office\nkey=devsim-key\nenable=1\nmode=6\nwepkey=0\nwep=0' ] ||
-    fail "after the read the page shows:"$'\n'"$(page)"
+probe select-ip "$GOOD" click-tab "$WIFI_TAB" no-box 0 || fail "reading the settings"
+[ "$(settings)" = $'Office\tdevsim-key\t1\t6\t0\t0' ] || fail "after the read: $(settings)"
 request 'GET /goform/wireless?cmd=get HTTP/1.1' && expect_request read 1 "$wire"
-note "the read request went out byte for byte; the page shows the device's settings"
 
-wifi click "$SCAN" no-box >/dev/null || fail "scanning"
-rows=$'row\t1\tOffice\t72\tWPA2PSK/AES\nrow\t2\tWarehouse\t35\tWPAPSK/TKIP\nrow\t3\tLobby\t88\tNONE\nrow\t4\tLab\t-5\tWEP\nrow\t5\tGuest\t50\tWPA1PSKWPA2PSK/TKIPAES'
-[ "$(page | grep ^row)" = "$rows" ] || fail "after Scan the list shows:"$'\n'"$(page)"
+probe press "$SCAN" no-box 0 || fail "scanning"
+[ "$(list_rows "$NETWORKS")" = $'1\tOffice\t72\tWPA2PSK/AES\n2\tWarehouse\t35\tWPAPSK/TKIP\n3\tLobby\t88\tNONE\n4\tLab\t-5\tWEP\n5\tGuest\t50\tWPA1PSKWPA2PSK/TKIPAES' ] ||
+    fail "after Scan the list shows:"$'\n'"$(list_rows "$NETWORKS")"
 request 'GET /goform/wireless?cmd=search HTTP/1.1' && expect_request scan 1 "$wire"
-signals() { page | grep ^row | cut -f4 | tr '\n' ' '; }
-wifi click-heading "$SIGNAL_COLUMN" >/dev/null && [ "$(signals)" = "88 72 50 35 -5 " ] ||
+probe click-heading "$NETWORKS" "$SIGNAL_COLUMN" >/dev/null && [ "$(signals)" = "88 72 50 35 -5 " ] ||
     fail "first Signal click: $(signals)"
-wifi click-heading "$SIGNAL_COLUMN" >/dev/null && [ "$(signals)" = "-5 35 50 72 88 " ] ||
+probe click-heading "$NETWORKS" "$SIGNAL_COLUMN" >/dev/null && [ "$(signals)" = "-5 35 50 72 88 " ] ||
     fail "second Signal click: $(signals)"
-note "Scan filled the list (head and body in two segments); Signal sorted it down, then up"
+note "read and scan byte for byte; the page shows the settings, Signal sorts down, then up"
 
-wifi select-network 0 click "$SELECT" >/dev/null || fail "selecting a network"
-[ "$(page | grep -v ^row)" = $'ssid=Lab\nkey=devsim-key\nenable=1\nmode=2\nwepkey=0\nwep=1' ] ||
-    fail "after Select the page shows:"$'\n'"$(page)"
-note "Select copied the SSID and chose WEP/Open with WEP Key 1 shown"
+probe select-row "$NETWORKS" 0 press "$SELECT" >/dev/null || fail "selecting a network"
+[ "$(settings)" = $'Lab\tdevsim-key\t1\t2\t0\t1' ] || fail "after Select: $(settings)"
 
-question=$'Save successful! Changes configuration will take effect on next reboot.\r\n\r\nAre you sure want to reboot the device now?'
-wifi set-text "$KEY" 'p&s=#1 x' click "$SAVE" box "$question" ok \
-    box 'Success to reboot the device!' ok no-box >"$work/boxes" || fail "saving: $(cat "$work/boxes")"
-[ "$(grep ^box "$work/boxes" | tr -d '\r')" = $'box\tok,cancel\nbox\tok' ] ||
-    fail "the question needs OK and Cancel, the answer OK only: $(cat "$work/boxes")"
+question='Save successful! Changes configuration will take effect on next reboot.\x0D\x0A\x0D\x0AAre you sure want to reboot the device now?'
+[ "$(boxes set-text "$KEY" 'p&s=#1 x' press "$SAVE" box ok box ok no-box 0)" = \
+    "$question|OK Cancel"$'\n'"Success to reboot the device!|OK" ] || fail "saving"
 request 'GET /goform/wireless?cmd=set&enable=1&ssid=Lab&authentication=2&keyindex=0&key=p&s=#1 x HTTP/1.1' && expect_request save 1 "$wire"
 expect_request reboot 1 "$reboot_request"
-save_conn=$(field conn "$(http_lines save)")
 reboot_line=$(http_lines reboot)
 [ "$(field open "$reboot_line")" = 2 ] || fail "the save connection was not open during the reboot"
-grep -A100 -F "$reboot_line" "$work/devsim.log" | grep -q "^close .* conn=$save_conn\$" ||
+grep -A100 -F "$reboot_line" "$work/devsim.log" | grep -q "^close .* conn=$(field conn "$(http_lines save)")\$" ||
     fail "the save connection closed before the reboot request came"
 grep -q "^restart .* device=$GOOD " "$work/devsim.log" || fail "the device did not restart"
-note "Save, OK: the reboot came on a second connection while the save's was open; the device restarted"
+note "Select, Save, OK: the reboot came on a second connection while the save's was open"
 
 for i in $(seq 1 100); do grep -q "^restarted .* device=$GOOD" "$work/devsim.log" && break; sleep 0.1; done
-wifi click-tab "$WIFI_TAB" no-box >/dev/null || fail "reading after the restart"
-shown=$(page)
-[ "$(grep -v ^row <<<"$shown")" = $'ssid=Lab\nkey=p&s=#1 x\nenable=1\nmode=2\nwepkey=0\nwep=1' ] ||
-    fail "the read after the save shows:"$'\n'"$shown"
-wifi click "$SAVE" box "$question" cancel no-box >/dev/null || fail "saving, then Cancel"
+probe click-tab "$WIFI_TAB" no-box 0 >/dev/null || fail "reading after the restart"
+shown=$(settings)
+[ "$shown" = $'Lab\tp&s=#1 x\t1\t2\t0\t1' ] || fail "the read after the save shows $shown"
+[ "$(boxes press "$SAVE" box cancel no-box 0)" = "$question|OK Cancel" ] || fail "saving, then Cancel"
 [ "$(http_lines save | wc -l)" = 2 ] && [ "$(http_lines reboot | wc -l)" = 1 ] ||
     fail "Cancel: $(http_lines save | wc -l) saves and $(http_lines reboot | wc -l) reboots on the wire"
 note "the next read shows the saved settings; Cancel sent no reboot"
 
 # Failures: each device's message (or none), and the page as it was.
-check_kept() { [ "$(page)" = "$shown" ] || fail "$1: the page changed:"$'\n'"$(page)"; }
-wifi select-device "$REFUSED" click-tab "$WIFI_TAB" box "$NOT_RUNNING" ok click "$SCAN" \
-    box "$NOT_RUNNING" ok >/dev/null || fail "refused device"
-check_kept "refused device"
-wifi select-device "$SILENT" click-tab "$WIFI_TAB" box "$RECEIVE_TIMEOUT" ok >/dev/null ||
-    fail "silent device"
-check_kept "silent device"
-wifi select-device "$KEEP_OPEN" click-tab "$WIFI_TAB" box "$RECEIVE_TIMEOUT" ok >/dev/null ||
-    fail "keep-open device"
-check_kept "keep-open device"
-wifi select-device "$DENIED" click-tab "$WIFI_TAB" no-box click "$SCAN" box 'Get SSID failed!' ok \
-    click "$SAVE" box 'Set Wifi failed!' ok >/dev/null || fail "device answering 401"
-check_kept "device answering 401"
+expect_failure() {
+    local device=$1 expected=$2
+    shift 2
+    [ "$(boxes select-ip "$device" "$@" no-box 0 | cut -d'|' -f1)" = "$expected" ] ||
+        fail "$device: the messages differ"
+    [ "$(settings)" = "$shown" ] || fail "$device: the page changed to $(settings)"
+}
+expect_failure "$REFUSED" "$NOT_RUNNING"$'\n'"$NOT_RUNNING" click-tab "$WIFI_TAB" box ok press "$SCAN" box ok
+expect_failure "$SILENT" "$RECEIVE_TIMEOUT" click-tab "$WIFI_TAB" box ok
+expect_failure "$KEEP_OPEN" "$RECEIVE_TIMEOUT" click-tab "$WIFI_TAB" box ok
+expect_failure "$DENIED" $'Get SSID failed!\nSet Wifi failed!' click-tab "$WIFI_TAB" no-box 0 \
+    press "$SCAN" box ok press "$SAVE" box ok
 note "refused, silent, keep-open and 401 devices gave their messages; the page kept what it showed"
 
 # More networks than the page once had signal slots for: every row keeps its signal.
-wifi select-device "$CROWDED" click "$SCAN" no-box click-heading "$SIGNAL_COLUMN" >/dev/null ||
+probe select-ip "$CROWDED" press "$SCAN" no-box 0 click-heading "$NETWORKS" "$SIGNAL_COLUMN" >/dev/null ||
     fail "scanning 400 networks"
-[ "$(page | grep -c ^row)" = 400 ] && page | grep ^row | cut -f4 | sort -c -rn ||
-    fail "400 networks: $(page | grep -c ^row) rows, not all in descending signal order"
+[ "$(list_rows "$NETWORKS" | wc -l)" = 400 ] && list_rows "$NETWORKS" | cut -f3 | sort -c -rn ||
+    fail "400 networks: not 400 rows in descending signal order"
 note "a scan of 400 networks shows 400 rows, sorted by signal"
 
 timeout 60 import -window root "$artifacts/wifi.png" 2>/dev/null
-timeout 120 "$wine_run" "$probe_exe" --title Search --post "$WM_CLOSE" --expect-close >/dev/null ||
-    fail "the window did not close"
+probe post "$WM_CLOSE" close >/dev/null || fail "the window did not close"
+expect_exit
 note "PASS"
