@@ -183,16 +183,19 @@ TEST(LanguageChoice, SettingsFilesDecideWhichLanguageFileIsInForce) {
         EXPECT_EQ(languageFilePath(), *c.inForce ? dir.file(c.inForce) : L"");
         if (c.recorded == kUnchanged) {
             EXPECT_EQ(dir.Exists(L"Search.ini"), c.searchIni.has_value());
-            if (c.searchIni)
+            if (c.searchIni) {
                 EXPECT_EQ(dir.Read(L"Search.ini"), *c.searchIni);
+            }
         } else {
             EXPECT_EQ(dir.SelectedInSearchIni(), c.recorded);
             EXPECT_EQ(dir.Read(L"Search.ini").find("Language ID=0"), std::string::npos);
         }
-        if (c.config)
+        if (c.config) {
             EXPECT_EQ(dir.Read(L"config.ini"), *c.config) << "config.ini is never written";
-        if (c.text139 != nullptr)
+        }
+        if (c.text139 != nullptr) {
             EXPECT_STREQ(i18n::LoadUiString(139), c.text139);
+        }
     }
     i18n::ResetLanguage();
 }
