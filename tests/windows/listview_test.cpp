@@ -327,6 +327,10 @@ TEST_F(SortListTest, ListedAddressesAcrossSortsAndSearches) {
 
     ASSERT_TRUE(m_dialog->m_list.SetRowText(0, kAddress, L"10.0.0.9"));
     expectAgreement("an address text replaced");
+    // Texts longer than the first read buffer come back whole.
+    const std::wstring longName(100, L'n');
+    ASSERT_TRUE(m_dialog->m_list.SetRowText(0, 2, longName));
+    EXPECT_EQ(longName, m_dialog->m_list.RowText(0, 2));
 
     // A new search: every row gives up its record before it is deleted; the arrow stays and the
     // next click flips it; the last search's addresses no longer count.
