@@ -3,6 +3,6 @@
 
 CKQ_ScanfApp theApp;
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
-    return RunApplication(instance);
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR arguments, int) {
+    return RunApplication(instance, arguments);
 }

@@ -1,10 +1,9 @@
 // CWinApp: registration of the application object and the entry that runs it.
 #include "framework/win_app.h"
 
-#include "framework/command_line.h"
+#include "framework/profile_rules.h"
 
 #include <cassert>
-#include <cwchar>
 
 namespace {
 
@@ -49,17 +48,14 @@ CWinApp* GetApp() {
     return g_application;
 }
 
-int RunApplication(HINSTANCE instance) {
+int RunApplication(HINSTANCE instance, const wchar_t* arguments) {
     CWinApp* app = GetApp();
     if (app == nullptr) {
         return 1;
     }
     app->m_hInstance = instance;
-    // GetCommandLineW never fails; its buffer belongs to the process.
-    const wchar_t* commandLine = ::GetCommandLineW();
-    app->m_lpCmdLine =
-        framework::ArgumentsAfterProgramName({commandLine, std::wcslen(commandLine)}).data();
-    app->m_strProfilePath = ProfilePathForProgram(ModuleFilePath(instance));
+    app->m_lpCmdLine = arguments != nullptr ? arguments : L"";
+    app->m_strProfilePath = framework::ProfilePathForProgram(ModuleFilePath(instance));
     app->InitInstance();
     return 0;
 }

@@ -31,7 +31,7 @@ public:
     // The window the program regards as its main window while it runs; not owned.
     CWnd* m_pMainWnd = nullptr;
     // The application profile: an INI file that the program only ever reads. RunApplication
-    // names the file beside the program (ProfilePathForProgram); empty means no profile.
+    // names the file beside the program (framework::ProfilePathForProgram); empty means no profile.
     std::wstring m_strProfilePath;
 
     // A binary value of the profile, stored as two hexadecimal digits per byte (either case,
@@ -42,15 +42,12 @@ public:
                           std::vector<BYTE>& value) const;
 };
 
-// The application profile of the program at `programPath`: in the same directory, the
-// program's file name with its extension replaced by ".profile" (Search.exe: Search.profile).
-// Empty for an empty path: a relative profile name would be looked up in the Windows directory.
-[[nodiscard]] std::wstring ProfilePathForProgram(std::wstring_view programPath);
-
 // The application object registered by CWinApp's constructor; null when none exists.
 CWinApp* GetApp();
 
 // Fills in the application object's instance, arguments and profile path and runs
-// InitInstance.
+// InitInstance. `arguments` is the command line after the program name as the C runtime hands
+// it to wWinMain (it skips the name, quotes toggling, and every character up to U+0020 after
+// it); null counts as empty.
 // Returns the process exit code: 0, or 1 when the program defines no application object.
-int RunApplication(HINSTANCE instance);
+int RunApplication(HINSTANCE instance, const wchar_t* arguments);

@@ -1,18 +1,21 @@
-// Replies becoming device rows: duplicates, classes, index numbers, texts and deviceWord.
+// Replies becoming device rows: the class a class text names, the packed deviceWord, the seven
+// column texts, the 8-bit to wide conversion beneath them, duplicates, index numbers.
+#include "text/ansi_text.h"
 #include "discovery/device_rows.h"
-
 #include "fake_row_list.h"
 #include "tests/native/fake_network.h"
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <functional>
+#include <limits>
 #include <set>
 #include <string>
 #include <vector>
 
+namespace discovery {
 namespace {
-
-using discovery::SearchReply;
 
 SearchReply Reply(std::string classText, std::string address, std::string name = "cam") {
     SearchReply reply;
@@ -28,77 +31,116 @@ SearchReply Reply(std::string classText, std::string address, std::string name =
 }
 
 void Add(FakeRowList& list, const SearchReply& reply) {
-    discovery::AddDeviceFromRecord(discovery::EncodeSearchReply(reply), list);
+    AddDeviceFromRecord(EncodeSearchReply(reply), list);
 }
 
-std::vector<std::wstring> Column(const FakeRowList& list, int column) {
-    std::vector<std::wstring> texts;
-    for (const auto& row : list.rows)
-        texts.push_back(row.texts[static_cast<std::size_t>(column)]);
-    return texts;
+TEST(FindDeviceClass, FirstWordInSearchOrderDecidesWithinNineBytes) {
+    const struct {
+        const char* text;
+        bool inField; // read from a reply's 10-byte class field rather than given as text
+        int code;     // 0: no class
+    } cases[] = {
+        {"DVS", false, 1},       {"IPCAMERA", false, 3},    {"DECODER", false, 4},
+        {"MDVS-8", false, 1},    {"IPCAMERADVS", false, 1}, {"DECODERIPCAMERA", false, 3},
+        {"dvs", false, 0},       {"NVR", false, 0},         {"", false, 0},
+        {"D VS", false, 0},      {"IPCAMER", false, 0},     {"123456DVS", true, 1},
+        {"1234567DVS", true, 0}, {"XIPCAMERA", true, 3},    {"XXIPCAMERA", true, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        std::string text = c.text;
+        if (c.inField) {
+            ReplyRecord record{};
+            std::memcpy(record.data() + kClassTextOffset, c.text, std::strlen(c.text));
+            text = DecodeSearchReply(record).classText;
+        }
+        const auto deviceClass = FindDeviceClass(text);
+        EXPECT_EQ(c.code, deviceClass ? static_cast<int>(*deviceClass) : 0);
+    }
 }
 
-TEST(DeviceRows, RowTextsAndRecordOfAReply) {
+TEST(DeviceWord, PacksPortClassAndDvsByte) {
+    const struct {
+        std::int32_t rtspPort;
+        DeviceClass deviceClass;
+        std::uint8_t dvsByte;
+        std::uint32_t word;
+    } cases[] = {
+        {554, DeviceClass::IpCamera, 4, 141'872}, // the DVS byte only counts for DVS
+        {554, DeviceClass::Dvs, 4, 141'844},
+        {554, DeviceClass::Decoder, 0xFF, 0x00022A40},
+        {554, DeviceClass::Dvs, 0xA0, 0x00022AB0}, // over the class bits
+        {0x12345678, DeviceClass::IpCamera, 0, 0x34567830},
+        {-1, DeviceClass::Dvs, 0, 0xFFFFFF10},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.rtspPort << " " << static_cast<int>(c.deviceClass)
+                                        << " " << static_cast<int>(c.dvsByte));
+        EXPECT_EQ(c.word, deviceWord(c.rtspPort, c.deviceClass, c.dvsByte));
+    }
+}
+
+TEST(DeviceRowTexts, EachColumnAsShown) {
+    const struct {
+        const char* name;
+        std::function<void(SearchReply&)> change;
+        int column;
+        const wchar_t* text;
+    } cases[] = {
+        {"empty model keeps the blank", [](SearchReply& r) { r.modelText.clear(); }, 1, L"DVS "},
+        {"code page", [](SearchReply& r) { r.modelText = "M\xFC"; }, 1, L"DVS M\u00FC"},
+        {"name", [](SearchReply& r) { r.deviceName = "Caf\xE9 \xA9\xFF"; }, 2,
+         L"Caf\u00E9 \u00A9\u00FF"},
+        {"address as sent", [](SearchReply& r) { r.deviceAddress = "192.168.001.020"; }, 3,
+         L"192.168.001.020"},
+        {"lowest HTTP port", [](SearchReply& r) { r.httpPort = std::numeric_limits<int>::min(); },
+         4, L"-2147483648"},
+        {"RTSP port -1", [](SearchReply& r) { r.rtspPort = -1; }, 5, L"-1"},
+        {"MAC", [](SearchReply& r) { r.mac = {0x0A, 0xB0, 0x0C, 0xD0, 0x0E, 0xFF}; }, 6,
+         L"0A:B0:0C:D0:0E:FF"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        SearchReply reply = Reply("DVS", "10.0.0.1");
+        c.change(reply);
+        EXPECT_EQ(c.text, DeviceRowTexts(reply, 1)[static_cast<std::size_t>(c.column)]);
+    }
+}
+
+TEST(AnsiText, EveryByteIsItsLatin1CharacterAndBack) {
+    std::string bytes;
+    for (int b = 1; b <= 0xFF; ++b)
+        bytes.push_back(static_cast<char>(b));
+    const std::optional<std::wstring> wide = text::AnsiToWide(bytes);
+    ASSERT_TRUE(wide.has_value());
+    ASSERT_EQ(bytes.size(), wide->size());
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        EXPECT_EQ(static_cast<wchar_t>(i + 1), (*wide)[i]) << "byte " << i + 1;
+    EXPECT_EQ(std::optional<std::string>(bytes), text::WideToAnsi(*wide));
+    EXPECT_EQ(std::nullopt, text::WideToAnsi(L"price \u20AC"));
+}
+
+TEST(DeviceRows, ASearchOfRepliesBecomesNumberedRows) {
     FakeRowList list;
     Add(list, Reply("IPCAMERA", "192.168.1.10", "Gate"));
-    ASSERT_EQ(1, list.RowCount());
-    const std::vector<std::wstring> expected = {
+    Add(list, Reply("DVS", "192.168.1.10", "second")); // the first reply of an address wins
+    Add(list, Reply("NVR", "10.0.0.1"));               // no known class
+    Add(list, Reply("DVS", "192.168.001.010"));        // addresses compare as texts
+    ASSERT_EQ(2, list.RowCount());
+    const std::vector<std::wstring> first = {
         L"1", L"IPCAMERA M-100", L"Gate", L"192.168.1.10", L"80", L"554", L"00:1A:2B:3C:4D:EF"};
-    EXPECT_EQ(expected, list.rows[0].texts);
+    EXPECT_EQ(first, list.rows[0].texts);
     ASSERT_NE(nullptr, list.rows[0].record);
-    EXPECT_EQ(expected, list.rows[0].record->texts);
-    EXPECT_EQ(554u * 256 + 3 * 16, list.rows[0].record->deviceWord); // 141,872
-    const std::vector<bool> redraw = {false, true};
-    EXPECT_EQ(redraw, list.redrawCalls);
-}
+    EXPECT_EQ(first, list.rows[0].record->texts);
+    EXPECT_EQ(141'872u, list.rows[0].record->deviceWord);
+    EXPECT_EQ(L"2", list.rows[1].texts[0]);
+    EXPECT_EQ(141'844u, list.rows[1].record->deviceWord);
+    EXPECT_EQ((std::vector<bool>{false, true, false, true}), list.redrawCalls);
 
-TEST(DeviceRows, DvsRowCarriesItsByteInTheDeviceWord) {
-    FakeRowList list;
-    Add(list, Reply("DVS", "10.0.0.7"));
+    ClearDeviceRows(list);
+    Add(list, Reply("DVS", "192.168.1.10"));
     ASSERT_EQ(1, list.RowCount());
-    EXPECT_EQ(141844u, list.rows[0].record->deviceWord);
-}
-
-TEST(DeviceRows, IndexCountsArrivalsWithinASearch) {
-    FakeRowList list;
-    Add(list, Reply("DVS", "10.0.0.1"));
-    Add(list, Reply("DECODER", "10.0.0.2"));
-    Add(list, Reply("IPCAMERA", "10.0.0.3"));
-    const std::vector<std::wstring> expected = {L"1", L"2", L"3"};
-    EXPECT_EQ(expected, Column(list, 0));
-}
-
-TEST(DeviceRows, FirstReplyFromAnAddressWins) {
-    FakeRowList list;
-    Add(list, Reply("DVS", "192.168.1.20", "first"));
-    Add(list, Reply("IPCAMERA", "192.168.1.20", "second"));
-    ASSERT_EQ(1, list.RowCount());
-    EXPECT_EQ(L"first", list.rows[0].texts[2]);
-    EXPECT_EQ(L"DVS M-100", list.rows[0].texts[1]);
-}
-
-TEST(DeviceRows, AddressesAreComparedAsText) {
-    FakeRowList list;
-    Add(list, Reply("DVS", "192.168.1.20"));
-    Add(list, Reply("DVS", "192.168.001.020"));
-    EXPECT_EQ(2, list.RowCount());
-}
-
-TEST(DeviceRows, UnknownClassMakesNoRow) {
-    FakeRowList list;
-    Add(list, Reply("NVR", "10.0.0.1"));
-    Add(list, Reply("dvs", "10.0.0.2"));
-    EXPECT_EQ(0, list.RowCount());
-    EXPECT_TRUE(list.redrawCalls.empty());
-}
-
-TEST(DeviceRows, EmptyModelKeepsTheSpace) {
-    FakeRowList list;
-    SearchReply reply = Reply("IPCAMERA", "10.0.0.1");
-    reply.modelText.clear();
-    Add(list, reply);
-    ASSERT_EQ(1, list.RowCount());
-    EXPECT_EQ(L"IPCAMERA ", list.rows[0].texts[1]);
+    EXPECT_EQ(L"1", list.rows[0].texts[0]);
 }
 
 TEST(DeviceRows, FailedInsertionLeavesTheListAlone) {
@@ -106,23 +148,27 @@ TEST(DeviceRows, FailedInsertionLeavesTheListAlone) {
     list.failInsert = true;
     Add(list, Reply("DVS", "10.0.0.1"));
     EXPECT_EQ(0, list.RowCount());
-    const std::vector<bool> redraw = {false, true};
-    EXPECT_EQ(redraw, list.redrawCalls);
+    EXPECT_EQ((std::vector<bool>{false, true}), list.redrawCalls);
 }
 
-TEST(DeviceRows, ClearRemovesRowsAndANewSearchCountsFromOne) {
+TEST(DeviceRows, TheDuplicateTestMatchesWholeAddressTextsExactly) {
     FakeRowList list;
-    Add(list, Reply("DVS", "10.0.0.1"));
-    Add(list, Reply("DVS", "10.0.0.2"));
-    discovery::ClearDeviceRows(list);
-    EXPECT_EQ(0, list.RowCount());
-    Add(list, Reply("DVS", "10.0.0.2"));
-    ASSERT_EQ(1, list.RowCount());
-    EXPECT_EQ(L"1", list.rows[0].texts[0]);
+    Add(list, Reply("DVS", "192.168.1.20", "10.0.0.9")); // a name that reads like an address
+    Add(list, Reply("DVS", "cam-A"));
+    const struct Case {
+        const wchar_t* address;
+        bool listed;
+    } cases[] = {
+        {L"192.168.1.20", true},   {L"cam-A", true},     {L"cam-a", false}, {L"192.168.1.2", false},
+        {L"192.168.1.20 ", false}, {L"10.0.0.9", false}, {L"", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "address \"" << c.address << "\"");
+        EXPECT_EQ(c.listed, list.HasRowWithAddress(c.address));
+    }
 }
 
-// A list that answers the duplicate test from addresses of its own, as a list with an index of
-// its texts does, and counts the texts read from it.
+// A list that answers the duplicate test from an index of its own and counts text reads.
 class IndexedRowList : public FakeRowList {
 public:
     bool HasRowWithAddress(const std::wstring& address) const override {
@@ -133,30 +179,10 @@ public:
         ++textReads;
         return FakeRowList::RowText(row, column);
     }
-
     std::set<std::wstring> listed;
     mutable std::vector<std::wstring> asked;
     mutable int textReads = 0;
 };
-
-TEST(DeviceRows, TheDuplicateTestMatchesWholeAddressTextsExactly) {
-    FakeRowList list;
-    EXPECT_FALSE(list.HasRowWithAddress(L""));
-    Add(list, Reply("DVS", "192.168.1.20", "10.0.0.9")); // a name that reads like an address
-    Add(list, Reply("DVS", "cam-A"));
-    const struct Case {
-        const wchar_t* address;
-        bool listed;
-    } cases[] = {
-        {L"192.168.1.20", true},   {L"cam-A", true},        {L"CAM-A", false},
-        {L"cam-a", false},         {L"192.168.1.2", false}, {L"192.168.1.200", false},
-        {L"192.168.1.20 ", false}, {L"10.0.0.9", false},    {L"", false},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << "address \"" << c.address << "\"");
-        EXPECT_EQ(c.listed, list.HasRowWithAddress(c.address));
-    }
-}
 
 TEST(DeviceRows, TheRowRulesAskTheListWhetherAnAddressIsListed) {
     IndexedRowList list;
@@ -165,8 +191,7 @@ TEST(DeviceRows, TheRowRulesAskTheListWhetherAnAddressIsListed) {
     Add(list, Reply("DVS", "10.0.0.2"));
     ASSERT_EQ(1, list.RowCount());
     EXPECT_EQ(L"10.0.0.2", list.rows[0].texts[3]);
-    const std::vector<std::wstring> asked = {L"10.0.0.1", L"10.0.0.2"};
-    EXPECT_EQ(asked, list.asked);
+    EXPECT_EQ((std::vector<std::wstring>{L"10.0.0.1", L"10.0.0.2"}), list.asked);
     EXPECT_EQ(0, list.textReads) << "the rules read the rows' texts themselves";
 }
 
@@ -257,3 +282,4 @@ TEST(DeviceRows, ABatchYieldsToWaitingMessagesAndGoesOnWhereItStopped) {
 }
 
 } // namespace
+} // namespace discovery

@@ -2,7 +2,6 @@
 // in a row, and the odd texts a device may send.
 #include "discovery/ip_text.h"
 
-#include "discovery/datagram.h"
 #include "text/number_text.h"
 
 #include <gtest/gtest.h>
@@ -13,10 +12,6 @@
 
 namespace discovery {
 namespace {
-
-std::wstring Widen(const std::string& text) {
-    return std::wstring(text.begin(), text.end());
-}
 
 TEST(ParseIPv4Text, DottedTextsAndOddOnes) {
     const struct {
@@ -52,44 +47,21 @@ TEST(ParseIPv4Text, DottedTextsAndOddOnes) {
     }
 }
 
-TEST(ParseIPv4Text, LeadingZerosGiveTheSameAddressAsDifferentText) {
-    const std::wstring padded = L"192.168.001.020";
-    const std::wstring plain = L"192.168.1.20";
-    EXPECT_NE(padded, plain);
-    EXPECT_EQ(0xC0A80114u, ParseIPv4Text(plain));
-    EXPECT_EQ(0xC0A80114u, ParseIPv4Text(padded));
-}
-
-TEST(ParseIPv4Text, ReadsWhatFormatIPv4Writes) {
-    for (const std::uint32_t address : {0x00000000u, 0x0A000005u, 0x7F000001u, 0x80000000u,
-                                        0xC0A8010Au, 0xE06F6F01u, 0xFFFFFFFFu}) {
-        const std::string text = FormatIPv4(address);
-        SCOPED_TRACE(text);
-        EXPECT_EQ(address, ParseIPv4Text(Widen(text)));
-    }
-}
-
 TEST(WideTextToInt, BehavesLikeWtoi) {
     const struct {
         const wchar_t* text;
         int value;
     } cases[] = {
         {L"", 0},
-        {L"0", 0},
-        {L"42", 42},
         {L"007", 7},
         {L" \t\n\v\f\r42", 42}, // every C white-space character
         {L"+42", 42},
         {L"-42", -42},
         {L"- 42", 0}, // nothing may stand between sign and digits
         {L"+-42", 0},
-        {L"--42", 0},
         {L"42abc", 42},
         {L"4 2", 4},
-        {L"abc", 0},
         {L"0x1F", 0},
-        {L"-", 0},
-        {L"-0", 0},
         {L"2147483647", INT_MAX},
         {L"2147483648", INT_MAX},
         {L"-2147483648", INT_MIN},
@@ -102,11 +74,6 @@ TEST(WideTextToInt, BehavesLikeWtoi) {
         SCOPED_TRACE(testing::PrintToString(std::wstring(c.text)));
         EXPECT_EQ(c.value, text::WideTextToInt(c.text));
     }
-}
-
-TEST(WideTextToInt, VeryLongNumberSaturates) {
-    EXPECT_EQ(INT_MAX, text::WideTextToInt(std::wstring(100'000, L'9')));
-    EXPECT_EQ(INT_MIN, text::WideTextToInt(L"-" + std::wstring(100'000, L'9')));
 }
 
 } // namespace

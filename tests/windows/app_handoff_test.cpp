@@ -92,15 +92,20 @@ protected:
     }
 };
 
-TEST_F(HandOffTest, ThreeSelectedRowsGiveThreeMessagesInDisplayOrder) {
+TEST_F(HandOffTest, SelectedRowsGoToTheDefaultClientOneMessageEachInDisplayOrder) {
     ClientWindow client(app::kDefaultClientTitle);
+    ClientWindow withoutBlank(L"Vorlu"); // the default title keeps its leading blank
     WithFourRows(nullptr, [&](TestSearchWindow& w) {
+        ClickButton(w, IDC_ADD);
+        SettlePending(w.m_hWnd);
+        EXPECT_EQ(0u, g_received.size()) << "messages without a selection";
         ClickHeading(w, 3);
         ASSERT_EQ(L"10.0.0.5", CellText(w.m_list, 0, 3)) << "the IP heading did not sort";
         ASSERT_EQ(L"192.168.1.10", CellText(w.m_list, 3, 3));
         SelectRows(w.m_list, {3, 0, 2});
         ClickButton(w, IDC_ADD);
         SettlePending(w.m_hWnd);
+        EXPECT_TRUE(::IsWindowVisible(w.m_hWnd));
     });
     const struct {
         WPARAM address;
@@ -117,26 +122,6 @@ TEST_F(HandOffTest, ThreeSelectedRowsGiveThreeMessagesInDisplayOrder) {
         EXPECT_EQ(expected[i].address, g_received[i].address);
         EXPECT_EQ(expected[i].deviceWord, g_received[i].deviceWord);
     }
-}
-
-TEST_F(HandOffTest, NoSelectionPostsNothing) {
-    ClientWindow client(app::kDefaultClientTitle);
-    WithFourRows(nullptr, [&](TestSearchWindow& w) {
-        ClickButton(w, IDC_ADD);
-        SettlePending(w.m_hWnd);
-    });
-    EXPECT_EQ(0u, g_received.size());
-}
-
-TEST_F(HandOffTest, TheDefaultTitleKeepsItsLeadingBlank) {
-    ClientWindow withoutBlank(L"Vorlu");
-    WithFourRows(nullptr, [&](TestSearchWindow& w) {
-        SelectRows(w.m_list, {0});
-        ClickButton(w, IDC_ADD);
-        SettlePending(w.m_hWnd);
-        EXPECT_TRUE(::IsWindowVisible(w.m_hWnd));
-    });
-    EXPECT_EQ(0u, g_received.size()) << "a window titled without the blank got messages";
 }
 
 TEST_F(HandOffTest, ConfigIniNamesTheClientWindow) {

@@ -27,9 +27,10 @@ std::vector<std::vector<std::byte>> FiveRepliesThreeDevices() {
     };
 }
 
-TEST_F(MainWindowTest, RepliesBecomeRowsOnePerMessage) {
+// Search, the rows the replies make, Escape, Enter and the Search button, then the close.
+TEST_F(MainWindowTest, SearchesFillTheListAndClosingStopsDiscovery) {
     TestSearchWindow window(m_network);
-    window.Run([&](TestSearchWindow& w) {
+    const INT_PTR result = window.Run([&](TestSearchWindow& w) {
         ASSERT_TRUE(SearchAndReceive(w, m_network, FiveRepliesThreeDevices(), 3))
             << "rows: " << w.RowCount();
         const std::array<std::array<std::wstring, 7>, 3> expected = {{
@@ -48,13 +49,7 @@ TEST_F(MainWindowTest, RepliesBecomeRowsOnePerMessage) {
         // A reminder with nothing queued makes no row; the window answers 1 all the same.
         EXPECT_EQ(1, ::SendMessageW(w.m_hWnd, WM_DEVICE_REPLY, 0, 0));
         EXPECT_EQ(3, w.RowCount());
-    });
-}
 
-TEST_F(MainWindowTest, SearchButtonSendsFromEverySocketAndClearsTheRows) {
-    TestSearchWindow window(m_network);
-    window.Run([&](TestSearchWindow& w) {
-        ASSERT_TRUE(SearchAndReceive(w, m_network, FiveRepliesThreeDevices(), 3));
         const auto sent = m_network.Sent();
         ASSERT_EQ(4u, sent.size());
         const auto opened = m_network.OpenedSockets();
@@ -68,42 +63,27 @@ TEST_F(MainWindowTest, SearchButtonSendsFromEverySocketAndClearsTheRows) {
             EXPECT_EQ(6789, sent[i].port);
         }
 
-        ClickButton(w, IDC_SEARCH);
-        EXPECT_EQ(0, w.RowCount()) << "a new search starts with an empty list";
-        EXPECT_EQ(8u, m_network.Sent().size());
-        EXPECT_EQ(2u, m_network.OpenedSockets().size()) << "live sockets are reused";
-    });
-}
-
-TEST_F(MainWindowTest, EnterInTheListSearchesAndEscapeKeepsTheWindow) {
-    TestSearchWindow window(m_network);
-    const INT_PTR result = window.Run([&](TestSearchWindow& w) {
-        ASSERT_TRUE(SearchAndReceive(w, m_network, FiveRepliesThreeDevices(), 3));
-        const std::size_t sentBefore = m_network.Sent().size();
         ::SetFocus(w.m_list);
         ASSERT_EQ(static_cast<HWND>(w.m_list), ::GetFocus());
-
         ::PostMessageW(w.m_list, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
         ::PostMessageW(w.m_list, WM_KEYUP, VK_ESCAPE, 0xC0010001);
         SettlePending(w.m_hWnd);
         EXPECT_TRUE(::IsWindowVisible(w.m_hWnd)) << "Escape ended the window";
         EXPECT_EQ(3, w.RowCount());
-        EXPECT_EQ(sentBefore, m_network.Sent().size());
+        EXPECT_EQ(4u, m_network.Sent().size());
 
         ::PostMessageW(w.m_list, WM_KEYDOWN, VK_RETURN, 0x001C0001);
         ::PostMessageW(w.m_list, WM_KEYUP, VK_RETURN, 0xC01C0001);
         SettlePending(w.m_hWnd);
         EXPECT_TRUE(::IsWindowVisible(w.m_hWnd)) << "Enter ended the window";
         EXPECT_EQ(0, w.RowCount()) << "Enter did not clear the rows";
-        EXPECT_EQ(sentBefore + 4, m_network.Sent().size()) << "Enter did not search";
-    });
-    EXPECT_EQ(IDCANCEL, result);
-}
+        EXPECT_EQ(8u, m_network.Sent().size()) << "Enter did not search";
 
-TEST_F(MainWindowTest, CloseStopsDiscoveryBeforeTheDialogEnds) {
-    TestSearchWindow window(m_network);
-    const INT_PTR result = window.Run([&](TestSearchWindow& w) {
         ASSERT_TRUE(SearchAndReceive(w, m_network, FiveRepliesThreeDevices(), 3));
+        ClickButton(w, IDC_SEARCH);
+        EXPECT_EQ(0, w.RowCount()) << "a new search starts with an empty list";
+        EXPECT_EQ(16u, m_network.Sent().size());
+        EXPECT_EQ(2u, m_network.OpenedSockets().size()) << "live sockets are reused";
     });
     EXPECT_EQ(IDCANCEL, result);
     auto opened = m_network.OpenedSockets();
@@ -191,14 +171,22 @@ TEST_F(MainWindowTest, OnlyATabClickSwitchesThePages) {
     });
 }
 
-TEST_F(MainWindowTest, DoubleClickOpensTheRowsWebPage) {
+// The button is never visible, so no mouse can press it: its command arrives as the button
+// would send it.
+void PressOpenWeb(TestSearchWindow& w) {
+    ::SendMessageW(w.m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_OPEN_WEB, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(w.Item(IDC_OPEN_WEB)));
+}
+
+TEST_F(MainWindowTest, DoubleClickAndOpenWebOpenTheRowsWebPages) {
     TestSearchWindow window(m_network);
     window.Run([&](TestSearchWindow& w) {
         ASSERT_TRUE(SearchAndReceive(w, m_network, FiveRepliesThreeDevices(), 3));
         auto& opened = TestSearchWindow::OpenedUrls();
 
         ClickAt(w.m_hWnd, w.m_list, BelowTheLastRow(w.m_list), true);
-        EXPECT_TRUE(opened.empty()) << "a double click on no row opened " << opened.size();
+        PressOpenWeb(w);
+        EXPECT_TRUE(opened.empty()) << "no row, no selection, yet " << opened.size() << " opened";
 
         // The row under the pointer when the window handles the double click counts.
         ClickAt(w.m_hWnd, w.m_list, RowPoint(w.m_list, 2), true, RowPoint(w.m_list, 0));
@@ -209,25 +197,8 @@ TEST_F(MainWindowTest, DoubleClickOpensTheRowsWebPage) {
         EXPECT_FALSE(opened[0].hasParameters);
         EXPECT_FALSE(opened[0].hasDirectory);
         EXPECT_EQ(SW_SHOWNORMAL, opened[0].show);
-    });
-}
 
-// The button is never visible, so no mouse can press it: its command arrives as the button
-// would send it.
-void PressOpenWeb(TestSearchWindow& w) {
-    ::SendMessageW(w.m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_OPEN_WEB, BN_CLICKED),
-                   reinterpret_cast<LPARAM>(w.Item(IDC_OPEN_WEB)));
-}
-
-TEST_F(MainWindowTest, OpenWebOpensEverySelectedRowInListOrder) {
-    TestSearchWindow window(m_network);
-    window.Run([&](TestSearchWindow& w) {
-        ASSERT_TRUE(SearchAndReceive(w, m_network, FiveRepliesThreeDevices(), 3));
-        auto& opened = TestSearchWindow::OpenedUrls();
-
-        PressOpenWeb(w);
-        EXPECT_TRUE(opened.empty()) << "nothing selected, yet " << opened.size() << " opened";
-
+        opened.clear();
         SelectRows(w.m_list, {2, 0});
         PressOpenWeb(w);
         ASSERT_EQ(2u, opened.size());

@@ -88,68 +88,6 @@ TEST(Resources, MainWindowTemplate) {
         });
 }
 
-TEST(Resources, IpPageTemplate) {
-    const auto dialog = LoadDialogTemplate(IDD_IP_CONFIG);
-    ASSERT_TRUE(dialog.has_value());
-    EXPECT_EQ(500, dialog->cx);
-    EXPECT_EQ(268, dialog->cy);
-    EXPECT_EQ(L"MS Shell Dlg", dialog->typeface);
-    EXPECT_EQ(8, dialog->pointSize);
-    EXPECT_EQ(DWORD(DS_CONTROL | WS_CHILD), dialog->style & (DS_CONTROL | WS_CHILD));
-    EXPECT_EQ(0u, dialog->style & (WS_CAPTION | WS_POPUP | WS_VISIBLE));
-    const DWORD field = WS_VISIBLE | WS_TABSTOP;
-    ExpectItems(
-        *dialog,
-        {
-            {IDC_ORIGINAL_IP, WC_IPADDRESSW, L"", 209, 30, 100, 13, field, 0},
-            {IDC_NEW_IP, WC_IPADDRESSW, L"", 209, 66, 100, 13, field, 0},
-            {IDC_SUBNET_MASK, WC_IPADDRESSW, L"", 209, 87, 100, 13, field, 0},
-            {IDC_GATEWAY, WC_IPADDRESSW, L"", 209, 108, 100, 13, field, 0},
-            {IDC_MODIFY_IP, L"Button", L"Modify IP", 235, 140, 50, 12, kPush, kNotPush},
-            {IDC_NEW_IP_LABEL, L"Static", L"New IP", 153, 70, 25, 9, kText, WS_TABSTOP},
-            {IDC_SUBNET_MASK_LABEL, L"Static", L"Sub net mask", 153, 91, 49, 9, kText, WS_TABSTOP},
-            {IDC_GATEWAY_LABEL, L"Static", L"Gate way", 153, 112, 43, 9, kText, WS_TABSTOP},
-            {IDC_ORIGINAL_IP_LABEL, L"Static", L"Original IP", 153, 34, 45, 8, kText, WS_TABSTOP},
-            {IDC_USE_DHCP, L"Button", L"Use DHCP", 153, 50, 61, 9, kAutoCheck, kNotAutoCheck},
-            {IDC_PING, L"Button", L"Ping", 315, 65, 30, 14, kPush, kNotPush},
-        });
-}
-
-TEST(Resources, WifiPageTemplate) {
-    const auto dialog = LoadDialogTemplate(IDD_WIFI_CONFIG);
-    ASSERT_TRUE(dialog.has_value());
-    EXPECT_EQ(514, dialog->cx);
-    EXPECT_EQ(304, dialog->cy);
-    EXPECT_EQ(L"MS Shell Dlg", dialog->typeface);
-    EXPECT_EQ(8, dialog->pointSize);
-    EXPECT_EQ(DWORD(DS_CONTROL | WS_CHILD), dialog->style & (DS_CONTROL | WS_CHILD));
-    EXPECT_EQ(0u, dialog->style & (WS_CAPTION | WS_POPUP | WS_VISIBLE));
-    const DWORD edit = WS_VISIBLE | WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL;
-    // CBS_DROPDOWNLIST sets both of the combo box's type bits.
-    const DWORD list = WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST;
-    ExpectItems(*dialog,
-                {
-                    {IDC_SCAN, L"Button", L"Scan", 156, 104, 37, 14, kPush, kNotPush},
-                    {IDC_SELECT, L"Button", L"Select", 242, 104, 37, 14, kPush, kNotPush},
-                    {IDC_DELETE, L"Button", L"Delete", 322, 104, 37, 14, kPush, kNotPush},
-                    {IDC_NETWORK_LIST, WC_LISTVIEWW, L"", 118, 19, 277, 74,
-                     WS_VISIBLE | LVS_REPORT | WS_BORDER, LVS_SINGLESEL | kNotReport},
-                    {IDC_ENABLE_WIFI, L"Button", L"Enable Wifi", 174, 128, 63, 9, kAutoCheck,
-                     kNotAutoCheck},
-                    {IDC_SSID_LABEL, L"Static", L"SSID", 174, 149, 31, 8, kText, WS_TABSTOP},
-                    {IDC_SSID, L"Edit", L"", 254, 145, 87, 12, edit, ES_PASSWORD},
-                    {IDC_SECURITY_MODE_LABEL, L"Static", L"Security Mode:", 174, 192, 68, 8, kText,
-                     WS_TABSTOP},
-                    {IDC_SECURITY_MODE, L"ComboBox", L"", 254, 190, 87, 30, list, CBS_SORT},
-                    {IDC_WEP_KEY_INDEX_LABEL, L"Static", L"WEP Default Key:", 174, 211, 68, 8,
-                     kText, WS_TABSTOP},
-                    {IDC_WEP_KEY_INDEX, L"ComboBox", L"", 254, 206, 87, 30, list, CBS_SORT},
-                    {IDC_KEY_LABEL, L"Static", L"Key:", 174, 173, 68, 8, kText, WS_TABSTOP},
-                    {IDC_KEY, L"Edit", L"", 254, 169, 87, 12, edit | ES_PASSWORD, 0},
-                    {IDC_SAVE, L"Button", L"Save", 238, 227, 37, 14, kPush, kNotPush},
-                });
-}
-
 std::wstring LoadBuiltInString(UINT id) {
     wchar_t text[1024] = {};
     const int length = ::LoadStringW(::GetModuleHandleW(nullptr), id, text, 1024);

@@ -1,9 +1,7 @@
-// Start-up decisions, the start-up sequence run in-process, and the main window's close
-// rules driven through its real modal loop.
+// The start-up sequence run in-process, and the main window's close rules driven through its
+// real modal loop.
 #include "app/application.h"
 #include "app/main_window.h"
-#include "app/startup_rules.h"
-#include "framework/command_line.h"
 #include "resources/resource.h"
 
 #include "message_pump.h"
@@ -17,46 +15,6 @@
 #include <vector>
 
 namespace {
-
-TEST(StartupRules, OnlyWinsockTwoPointTwoIsUsable) {
-    const struct {
-        std::uint16_t granted;
-        bool usable;
-    } cases[] = {
-        {0x0202, true},  {0x0102, false}, {0x0002, false}, {0x0302, false}, {0x0101, false},
-        {0x0200, false}, {0x0000, false}, {0x0203, false}, {0x0303, false}, {0xFF02, false},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << "granted 0x" << std::hex << c.granted);
-        EXPECT_EQ(c.usable, app::IsWinsockVersionUsable(c.granted));
-    }
-}
-
-TEST(StartupRules, SoftModeNeedsExactlyTheDashSoftArgument) {
-    const struct {
-        const wchar_t* commandLine;
-        bool soft;
-    } cases[] = {
-        {L"Search.exe -Soft", true},
-        {L"\"C:\\Program Files\\Search\\Search.exe\" -Soft", true},
-        {L"Search.exe   -Soft", true},
-        {L"Search.exe -soft", false},
-        {L"Search.exe -SOFT", false},
-        {L"Search.exe -Soft ", false},
-        {L"Search.exe /Soft", false},
-        {L"Search.exe -Soft x", false},
-        {L"Search.exe x -Soft", false},
-        {L"Search.exe -Softer", false},
-        {L"Search.exe", false},
-        {L"Search.exe ", false},
-        {L"", false},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << "command line [" << std::wstring(c.commandLine) << "]");
-        EXPECT_EQ(c.soft,
-                  app::IsSoftModeArgument(framework::ArgumentsAfterProgramName(c.commandLine)));
-    }
-}
 
 constexpr UINT WM_TEST_STEP = WM_APP + 1;
 constexpr UINT WM_TEST_STILL_OPEN = WM_APP + 2;

@@ -190,32 +190,6 @@ TEST(DialogProcedure, NotificationResultGoesOutThroughMsgResult) {
     EXPECT_EQ(nullptr, dialog.m_hWnd);
 }
 
-TEST(DialogProcedure, EachWindowKeepsItsOwnObjectAndCanBeBoundAgain) {
-    NotifyDialog first;
-    NotifyDialog second;
-    ASSERT_TRUE(first.Create());
-    ASSERT_TRUE(second.Create());
-    ASSERT_NE(first.m_hWnd, second.m_hWnd);
-
-    first.answer = 1;
-    second.answer = 2;
-    EXPECT_EQ(1, SendNotify(first, kAnswer));
-    EXPECT_EQ(2, SendNotify(second, kAnswer));
-
-    HWND gone = first.m_hWnd;
-    EXPECT_TRUE(::DestroyWindow(first));
-    EXPECT_EQ(nullptr, first.m_hWnd);
-    EXPECT_FALSE(::IsWindow(gone));
-    EXPECT_EQ(2, SendNotify(second, kAnswer));
-
-    ASSERT_TRUE(first.Create());
-    EXPECT_EQ(1, SendNotify(first, kAnswer));
-    EXPECT_EQ(2, first.handled);
-    EXPECT_EQ(2, second.handled);
-    ::DestroyWindow(first);
-    ::DestroyWindow(second);
-}
-
 // Throws from the handler named by `where`, with a std exception or anything else.
 class ThrowingDialog : public ScriptedDialog {
 public:
@@ -341,20 +315,6 @@ TEST(DataExchange, MovesTextsAndChecksBothWays) {
         EXPECT_EQ(c.typedText, dialog.m_strText) << "controls not read back on OK";
         EXPECT_EQ(c.clickedCheck, dialog.m_nCheck);
     }
-}
-
-TEST(DataExchange, CancelLeavesTheMembersAsTheyWere) {
-    ExchangeDialog dialog;
-    dialog.m_strText = L"before";
-    dialog.m_nCheck = BST_CHECKED;
-    dialog.step = [](ScriptedDialog& d) {
-        ::SetWindowTextW(d.GetDlgItem(IDC_TEST_EDIT), L"typed");
-        ::SendMessageW(d.GetDlgItem(IDC_TEST_CHECK), BM_SETCHECK, BST_UNCHECKED, 0);
-        ::PostMessageW(d, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-    };
-    EXPECT_EQ(IDCANCEL, dialog.DoModal());
-    EXPECT_EQ(L"before", dialog.m_strText);
-    EXPECT_EQ(BST_CHECKED, dialog.m_nCheck);
 }
 
 TEST(DataExchange, ControlIsBoundOnceAndStaysBound) {

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 
 namespace {
@@ -51,75 +52,45 @@ protected:
     }
 };
 
-TEST_F(UiTextTest, WithoutLanguageFileTheStringTableAnswers) {
-    EXPECT_EQ(Shown(LoadUiString(139)), kIpTab);
-    EXPECT_EQ(Shown(LoadUiString(140)), kWifiTab);
-    EXPECT_EQ(Shown(LoadUiString(136)), kAddressTaken);
-    EXPECT_EQ(LoadUiString(9999), nullptr);
+TEST_F(UiTextTest, LanguageFileTextWinsUnlessEmptyOrMissing) {
+    const std::wstring digits = Digits(1500);
+    const struct Case {
+        const char* name;
+        std::optional<std::string> file; // the language file's sections; none: no file at all
+        unsigned id;
+        std::optional<std::wstring> text;
+    } cases[] = {
+        {"no language file", std::nullopt, 139, kIpTab},
+        {"no language file, unknown id", std::nullopt, 9999, std::nullopt},
+        {"the file's text", "[STRING]\r\n139=IP\r\n", 139, L"IP"},
+        {"a text the file lacks", "[String]\r\n139=IP\r\n", 140, kWifiTab},
+        {"an empty value", "[String]\r\n139=\r\n", 139, kIpTab},
+        {"another section", "[102]\r\n136=falsch\r\n", 136, kAddressTaken},
+        {"an id only in the file", "[String]\r\n5000=Nur hier\r\n", 5000, L"Nur hier"},
+        {"an id nowhere", "[String]\r\n5000=Nur hier\r\n", 5001, std::nullopt},
+        {"ids are unsigned", "[String]\r\n4294967295=Letzte\r\n", 0xFFFFFFFFu, L"Letzte"},
+        {"a long value", "[String]\r\n139=" + std::string(digits.begin(), digits.end()) + "\r\n",
+         139, Digits(i18n::LANGUAGE_TEXT_MAX - 1)},
+        {"a long built-in text", std::nullopt, kLongStringId, Digits(i18n::LANGUAGE_TEXT_MAX - 2)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        i18n::ResetLanguage();
+        if (c.file)
+            UseLanguageFile(*c.file);
+        const wchar_t* text = LoadUiString(c.id);
+        EXPECT_EQ(c.text, text != nullptr ? std::optional<std::wstring>(text) : std::nullopt);
+    }
 }
 
-TEST_F(UiTextTest, LanguageFileTextWins) {
-    UseLanguageFile("[String]\r\n139=IP\r\n");
-    EXPECT_EQ(Shown(LoadUiString(139)), L"IP");
-    EXPECT_EQ(Shown(LoadUiString(140)), kWifiTab);
-}
-
-TEST_F(UiTextTest, EmptyValueFallsBackToTheBuiltInText) {
-    UseLanguageFile("[String]\r\n139=\r\n140=WLAN\r\n");
-    EXPECT_EQ(Shown(LoadUiString(139)), kIpTab);
-    EXPECT_EQ(Shown(LoadUiString(140)), L"WLAN");
-}
-
-TEST_F(UiTextTest, FileWithOneTextChangesOnlyThatOne) {
-    // 139 and 140 stand in another section only, which LoadUiString does not read.
-    UseLanguageFile("[String]\r\n136=Adresse belegt!\r\n[102]\r\n139=falsch\r\n140=falsch\r\n");
-    EXPECT_EQ(Shown(LoadUiString(136)), L"Adresse belegt!");
-    EXPECT_EQ(Shown(LoadUiString(139)), kIpTab);
-    EXPECT_EQ(Shown(LoadUiString(140)), kWifiTab);
-}
-
-TEST_F(UiTextTest, SectionNameIsCaseInsensitive) {
-    UseLanguageFile("[STRING]\r\n139=IP\r\n");
-    EXPECT_EQ(Shown(LoadUiString(139)), L"IP");
-}
-
-TEST_F(UiTextTest, IdOnlyInTheFileAndIdNowhere) {
-    UseLanguageFile("[String]\r\n5000=Nur hier\r\n");
-    EXPECT_EQ(Shown(LoadUiString(5000)), L"Nur hier");
-    EXPECT_EQ(LoadUiString(5001), nullptr);
-}
-
-TEST_F(UiTextTest, IdsAreUnsignedDecimalKeys) {
-    UseLanguageFile("[String]\r\n4294967295=Letzte\r\n-1=falsch\r\n");
-    EXPECT_EQ(Shown(LoadUiString(0xFFFFFFFFu)), L"Letzte");
-}
-
-TEST_F(UiTextTest, MissingLanguageFileFallsBackToTheStringTable) {
+TEST_F(UiTextTest, MissingLanguageFileFallsBackToTheStringTableInOneBuffer) {
     dir_.Write(L"Search.ini", "[Selected Language]\r\nLanguage ID=2\r\n"
                               "[Language ID to File]\r\n2=missing.ini\r\n");
     ASSERT_EQ(i18n::InitLanguageFor(dir_.programFile()), 2);
-    ASSERT_FALSE(i18n::languageFilePath().empty());
-    EXPECT_EQ(Shown(LoadUiString(139)), kIpTab);
-    EXPECT_EQ(LoadUiString(5000), nullptr);
-}
-
-TEST_F(UiTextTest, TwoCallsShareOneBuffer) {
-    UseLanguageFile("[String]\r\n139=IP\r\n");
     const wchar_t* first = LoadUiString(139);
-    ASSERT_NE(first, nullptr);
-    const wchar_t* second = LoadUiString(140);
-    EXPECT_EQ(first, second);
-    EXPECT_EQ(Shown(first), kWifiTab) << "the first text is gone after the second call";
-}
-
-TEST_F(UiTextTest, LanguageFileValueIsCutTo1023Characters) {
-    const std::wstring digits = Digits(1500);
-    UseLanguageFile("[String]\r\n139=" + std::string(digits.begin(), digits.end()) + "\r\n");
-    EXPECT_EQ(Shown(LoadUiString(139)), Digits(i18n::LANGUAGE_TEXT_MAX - 1));
-}
-
-TEST_F(UiTextTest, StringTableTextIsCutTo1022Characters) {
-    EXPECT_EQ(Shown(LoadUiString(kLongStringId)), Digits(i18n::LANGUAGE_TEXT_MAX - 2));
+    EXPECT_EQ(Shown(first), kIpTab);
+    EXPECT_EQ(LoadUiString(5000), nullptr);
+    EXPECT_EQ(first, LoadUiString(140)) << "two calls share one buffer";
 }
 
 // A hidden top-level window standing for the main dialog, with buttons as its controls and a
@@ -213,38 +184,21 @@ TEST_F(TranslateTest, ControlsNamedInTheSectionTakeItsTexts) {
 }
 
 TEST_F(TranslateTest, LanguageFontGoesToEveryWindowWithOrWithoutAText) {
-    UseLanguageFile(kSection102, "[Language Info]\r\nLanguage ID=1031\r\nFont Name=Tahoma\r\n"
-                                 "Font Size=9\r\n");
+    UseLanguageFile(std::string(kSection102) + "[103]\r\n1001=" + std::string(1500, '7') + "\r\n",
+                    "[Language Info]\r\nLanguage ID=1031\r\nFont Name=Tahoma\r\nFont Size=9\r\n");
     ASSERT_NE(i18n::languageFont(), nullptr);
     TranslateAll(L"102");
-
     EXPECT_EQ(TextOf(1001), L"Suchen");
     ExpectFontEverywhere(i18n::languageFont());
-}
-
-TEST_F(TranslateTest, LongValueIsCutTo1023Characters) {
-    const std::wstring digits = Digits(1500);
-    UseLanguageFile("[102]\r\n1001=" + std::string(digits.begin(), digits.end()) + "\r\n");
-    TranslateAll(L"102");
-    EXPECT_EQ(TextOf(1001), Digits(i18n::LANGUAGE_TEXT_MAX - 1));
-}
-
-TEST_F(TranslateTest, AlwaysAnswersTrueSoThatEnumerationGoesOn) {
-    UseLanguageFile(kSection102);
-    EXPECT_TRUE(
-        i18n::TranslateControl(GetDlgItem(parent_, 1001), reinterpret_cast<LPARAM>(L"102")));
-    EXPECT_TRUE(
-        i18n::TranslateControl(GetDlgItem(parent_, 1003), reinterpret_cast<LPARAM>(L"102")));
-    EXPECT_TRUE(i18n::TranslateControl(GetDlgItem(parent_, 1003),
-                                       reinterpret_cast<LPARAM>(L"no such section")));
-    EXPECT_EQ(TextOf(1001), L"Suchen");
-    EXPECT_EQ(TextOf(1003), L"Open Web");
+    EXPECT_TRUE(i18n::TranslateControl(GetDlgItem(parent_, 1001),
+                                       reinterpret_cast<LPARAM>(L"no such section")))
+        << "enumeration must go on";
+    TranslateAll(L"103");
+    EXPECT_EQ(TextOf(1001), std::wstring(i18n::LANGUAGE_TEXT_MAX - 1, L'7'));
 }
 
 TEST_F(TranslateTest, WithoutLanguageFileTextsStay) {
     ASSERT_TRUE(i18n::languageFilePath().empty());
-    EXPECT_TRUE(
-        i18n::TranslateControl(GetDlgItem(parent_, 1001), reinterpret_cast<LPARAM>(L"102")));
     TranslateAll(L"102");
     EXPECT_EQ(TextOf(1001), L"Search");
     ExpectFontEverywhere(initialFont_);

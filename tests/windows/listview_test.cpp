@@ -87,14 +87,10 @@ discovery::ReplyRecord ReplyOf(const Device& device) {
     return discovery::EncodeSearchReply(reply);
 }
 
-std::wstring Wide(const std::string& text) {
-    return std::wstring(text.begin(), text.end());
-}
-
 std::vector<std::wstring> Wide(const std::vector<std::string>& texts) {
     std::vector<std::wstring> wide;
     for (const std::string& text : texts) {
-        wide.push_back(Wide(text));
+        wide.emplace_back(text.begin(), text.end());
     }
     return wide;
 }
@@ -173,42 +169,21 @@ protected:
         return texts;
     }
 
-    // The sort flags of every heading, read from the header itself.
-    std::vector<int> ArrowFlags() const {
-        std::vector<int> flags;
+    // One field of every heading, read from the header itself (HDI_FORMAT: the sort flags).
+    std::vector<int> Headings(UINT mask) const {
+        std::vector<int> values;
         HWND header = m_dialog->m_list.GetHeaderCtrl();
         const int count = static_cast<int>(::SendMessageW(header, HDM_GETITEMCOUNT, 0, 0));
         for (int i = 0; i < count; ++i) {
             HDITEMW item{};
-            item.mask = HDI_FORMAT;
+            item.mask = mask;
             ::SendMessageW(header, HDM_GETITEMW, static_cast<WPARAM>(i),
                            reinterpret_cast<LPARAM>(&item));
-            flags.push_back(item.fmt & (HDF_SORTUP | HDF_SORTDOWN));
+            values.push_back(mask == HDI_WIDTH ? item.cxy : item.fmt & (HDF_SORTUP | HDF_SORTDOWN));
         }
-        return flags;
+        return values;
     }
-
-    std::vector<int> HeaderWidths() const {
-        std::vector<int> widths;
-        HWND header = m_dialog->m_list.GetHeaderCtrl();
-        const int count = static_cast<int>(::SendMessageW(header, HDM_GETITEMCOUNT, 0, 0));
-        for (int i = 0; i < count; ++i) {
-            HDITEMW item{};
-            item.mask = HDI_WIDTH;
-            ::SendMessageW(header, HDM_GETITEMW, static_cast<WPARAM>(i),
-                           reinterpret_cast<LPARAM>(&item));
-            widths.push_back(item.cxy);
-        }
-        return widths;
-    }
-
-    std::vector<int> ListColumnWidths() const {
-        std::vector<int> widths;
-        for (int i = 0; i < static_cast<int>(std::size(kColumns)); ++i) {
-            widths.push_back(m_dialog->m_list.GetColumnWidth(i));
-        }
-        return widths;
-    }
+    std::vector<int> ArrowFlags() const { return Headings(HDI_FORMAT); }
 
     // Every row's record still holds exactly what its row shows, Index included.
     void ExpectRecordsMatchRows() const {
@@ -246,7 +221,7 @@ std::vector<std::wstring> Numbers(int count) {
     return numbers;
 }
 
-TEST_F(SortListTest, ListRunsOnVersionSixOfTheCommonControls) {
+TEST_F(SortListTest, HeadingClicksSortRenumberAndMoveTheArrow) {
     // The sort arrows are drawn by version 6, which the manifest selects: the process's
     // activation context then sends the list view's class name to that version.
     ACTCTX_SECTION_KEYED_DATA data{};
@@ -254,165 +229,63 @@ TEST_F(SortListTest, ListRunsOnVersionSixOfTheCommonControls) {
     EXPECT_TRUE(::FindActCtxSectionStringW(
         0, nullptr, ACTIVATION_CONTEXT_SECTION_WINDOW_CLASS_REDIRECTION, WC_LISTVIEWW, &data))
         << "no common controls 6 in effect, error " << ::GetLastError();
-}
 
-TEST_F(SortListTest, ClicksOnTheAddressHeadingSortByValueAndRenumber) {
     OpenDialog();
-    AddDevices({{"192.168.1.100"}, {"192.168.1.20"}, {"10.0.0.5"}, {"9.0.0.1"}});
+    AddDevices({{"192.168.1.100", 80, "M20"},
+                {"192.168.1.20", 8080, "M30"},
+                {"10.0.0.5", 81, "M10"},
+                {"9.0.0.1", 9, "M40"}});
     EXPECT_EQ(Numbers(4), ColumnTexts(kIndex));
     EXPECT_EQ(kNoArrow, ArrowFlags());
 
     const struct Step {
         const char* name;
-        std::vector<std::string> addresses;
+        int column;
+        std::vector<std::string> texts; // of the clicked column, top to bottom
         bool ascending;
     } steps[] = {
-        {"first click: ascending", {"9.0.0.1", "10.0.0.5", "192.168.1.20", "192.168.1.100"}, true},
-        {"second click: descending",
+        {"address: ascending by value",
+         kAddress,
+         {"9.0.0.1", "10.0.0.5", "192.168.1.20", "192.168.1.100"},
+         true},
+        {"address again: descending",
+         kAddress,
          {"192.168.1.100", "192.168.1.20", "10.0.0.5", "9.0.0.1"},
          false},
-        {"third click: ascending again",
+        {"ports sort as text", kHttpPort, {"80", "8080", "81", "9"}, true},
+        {"and the other way", kHttpPort, {"9", "81", "8080", "80"}, false},
+        {"another column starts ascending",
+         kModel,
+         {"IPCAMERA M10", "IPCAMERA M20", "IPCAMERA M30", "IPCAMERA M40"},
+         true},
+        {"the address column too, whatever its last sort",
+         kAddress,
          {"9.0.0.1", "10.0.0.5", "192.168.1.20", "192.168.1.100"},
          true},
     };
     for (const Step& step : steps) {
         SCOPED_TRACE(step.name);
-        ClickHeading(kAddress);
-        EXPECT_EQ(Wide(step.addresses), ColumnTexts(kAddress));
-        EXPECT_EQ(ArrowOn(kAddress, step.ascending), ArrowFlags());
+        ClickHeading(step.column);
+        EXPECT_EQ(Wide(step.texts), ColumnTexts(step.column));
+        EXPECT_EQ(ArrowOn(step.column, step.ascending), ArrowFlags());
         EXPECT_EQ(Numbers(4), ColumnTexts(kIndex)) << "Index not renumbered top to bottom";
         ExpectRecordsMatchRows();
-        EXPECT_EQ(kAddress, m_dialog->m_list.m_nSortColumn);
-        EXPECT_EQ(step.ascending ? TRUE : FALSE, m_dialog->m_list.m_bSortAscending);
-        EXPECT_EQ(kAddress, m_dialog->m_list.m_ctlHeader.m_nSortColumn);
+        EXPECT_EQ(step.column, m_dialog->m_list.m_ctlHeader.m_nSortColumn);
         EXPECT_EQ(step.ascending ? TRUE : FALSE, m_dialog->m_list.m_ctlHeader.m_bSortAscending);
     }
+
+    // The Index heading changes nothing: scrambled Index texts stay as they are.
+    const std::vector<std::wstring> addresses = ColumnTexts(kAddress);
+    for (int row = 0; row < m_dialog->m_list.GetItemCount(); ++row) {
+        m_dialog->m_list.SetItemText(row, kIndex, L"x");
+    }
+    ClickHeading(kIndex);
+    EXPECT_EQ(addresses, ColumnTexts(kAddress));
+    EXPECT_EQ(ArrowOn(kAddress, true), ArrowFlags());
+    EXPECT_EQ(std::vector<std::wstring>(4, L"x"), ColumnTexts(kIndex)) << "renumbered";
+    EXPECT_EQ(kAddress, m_dialog->m_list.m_nSortColumn);
     EXPECT_TRUE(m_dialog->parentColumnClicks.empty())
         << "the parent saw " << m_dialog->parentColumnClicks.size() << " column clicks";
-}
-
-TEST_F(SortListTest, PortsSortAsText) {
-    OpenDialog();
-    AddDevices({{"10.0.0.1", 80},
-                {"10.0.0.2", 8080},
-                {"10.0.0.3", 81},
-                {"10.0.0.4", 9},
-                {"10.0.0.5", 10}});
-
-    ClickHeading(kHttpPort);
-    EXPECT_EQ(Wide({"10", "80", "8080", "81", "9"}), ColumnTexts(kHttpPort));
-    ClickHeading(kHttpPort);
-    EXPECT_EQ(Wide({"9", "81", "8080", "80", "10"}), ColumnTexts(kHttpPort));
-    EXPECT_EQ(Numbers(5), ColumnTexts(kIndex));
-    ExpectRecordsMatchRows();
-}
-
-TEST_F(SortListTest, AnotherColumnStartsAscending) {
-    OpenDialog();
-    AddDevices({{"10.0.0.1", 80, "M20"}, {"10.0.0.3", 80, "M30"}, {"10.0.0.2", 80, "M10"}});
-
-    ClickHeading(kAddress);
-    ClickHeading(kAddress);
-    ASSERT_EQ(ArrowOn(kAddress, false), ArrowFlags());
-
-    ClickHeading(kModel);
-    EXPECT_EQ(Wide({"IPCAMERA M10", "IPCAMERA M20", "IPCAMERA M30"}), ColumnTexts(kModel));
-    EXPECT_EQ(ArrowOn(kModel, true), ArrowFlags()) << "the address arrow must go";
-    EXPECT_EQ(Numbers(3), ColumnTexts(kIndex));
-    ExpectRecordsMatchRows();
-
-    // And back to the address column: ascending again, not the opposite of its last sort.
-    ClickHeading(kAddress);
-    EXPECT_EQ(Wide({"10.0.0.1", "10.0.0.2", "10.0.0.3"}), ColumnTexts(kAddress));
-    EXPECT_EQ(ArrowOn(kAddress, true), ArrowFlags());
-}
-
-TEST_F(SortListTest, IndexHeadingChangesNothing) {
-    OpenDialog();
-    AddDevices({{"10.0.0.3"}, {"10.0.0.1"}, {"10.0.0.2"}});
-
-    // The address clicks add up from case to case: none, then ascending, then descending.
-    const struct Case {
-        const char* name;
-        int clicksOnAddressBefore;
-    } cases[] = {
-        {"never sorted", 0}, {"after an ascending sort", 1}, {"after a descending sort", 1}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        for (int i = 0; i < c.clicksOnAddressBefore; ++i) {
-            ClickHeading(kAddress);
-        }
-        const std::vector<std::wstring> addresses = ColumnTexts(kAddress);
-        const std::vector<int> arrows = ArrowFlags();
-        const int sortColumn = m_dialog->m_list.m_nSortColumn;
-        const BOOL ascending = m_dialog->m_list.m_bSortAscending;
-        // Scramble the Index texts: a click that renumbered would put them back.
-        for (int row = 0; row < m_dialog->m_list.GetItemCount(); ++row) {
-            m_dialog->m_list.SetItemText(row, kIndex, L"x");
-        }
-
-        ClickHeading(kIndex);
-        EXPECT_EQ(addresses, ColumnTexts(kAddress));
-        EXPECT_EQ(arrows, ArrowFlags());
-        EXPECT_EQ(std::vector<std::wstring>(3, L"x"), ColumnTexts(kIndex)) << "renumbered";
-        EXPECT_EQ(sortColumn, m_dialog->m_list.m_nSortColumn);
-        EXPECT_EQ(ascending, m_dialog->m_list.m_bSortAscending);
-        EXPECT_EQ(sortColumn, m_dialog->m_list.m_ctlHeader.m_nSortColumn);
-    }
-    EXPECT_TRUE(m_dialog->parentColumnClicks.empty());
-}
-
-TEST_F(SortListTest, ClickOnAnEmptyListSetsTheArrowOnly) {
-    OpenDialog();
-    ClickHeading(kModel);
-    EXPECT_EQ(ArrowOn(kModel, true), ArrowFlags());
-    EXPECT_EQ(0, m_dialog->m_list.GetItemCount());
-    EXPECT_EQ(kModel, m_dialog->m_list.m_nSortColumn);
-}
-
-TEST_F(SortListTest, NewSearchKeepsTheArrowAndTheNextClickFlips) {
-    OpenDialog();
-    AddDevices({{"10.0.0.2"}, {"10.0.0.1"}});
-    ClickHeading(kAddress);
-    ASSERT_EQ(ArrowOn(kAddress, true), ArrowFlags());
-
-    discovery::ClearDeviceRows(m_dialog->m_list);
-    EXPECT_EQ(0, m_dialog->m_list.GetItemCount());
-    EXPECT_EQ(std::vector<LPARAM>(2, 0), m_dialog->deletedItemData)
-        << "rows must give up their records before they are deleted";
-
-    AddDevices({{"10.0.0.7"}, {"10.0.0.9"}, {"10.0.0.8"}});
-    EXPECT_EQ(Wide({"10.0.0.7", "10.0.0.9", "10.0.0.8"}), ColumnTexts(kAddress))
-        << "new rows stand in arrival order";
-    EXPECT_EQ(Numbers(3), ColumnTexts(kIndex));
-    EXPECT_EQ(ArrowOn(kAddress, true), ArrowFlags());
-
-    ClickHeading(kAddress);
-    EXPECT_EQ(Wide({"10.0.0.9", "10.0.0.8", "10.0.0.7"}), ColumnTexts(kAddress));
-    EXPECT_EQ(ArrowOn(kAddress, false), ArrowFlags());
-    ExpectRecordsMatchRows();
-}
-
-TEST_F(SortListTest, ListedAddressesStayListedAfterASortAndNotAfterANewSearch) {
-    OpenDialog();
-    AddDevices({{"10.0.0.2"}, {"10.0.0.10"}, {"10.0.0.1"}});
-    AddDevices({{"10.0.0.10", 8080, "M2"}});
-    EXPECT_EQ(Wide({"10.0.0.2", "10.0.0.10", "10.0.0.1"}), ColumnTexts(kAddress));
-
-    ClickHeading(kAddress);
-    ASSERT_EQ(Wide({"10.0.0.1", "10.0.0.2", "10.0.0.10"}), ColumnTexts(kAddress));
-    AddDevices({{"10.0.0.1", 81, "M2"}, {"10.0.0.2", 81, "M2"}, {"10.0.0.10", 81, "M2"}});
-    AddDevices({{"10.0.0.010", 81, "M2"}});
-    EXPECT_EQ(Wide({"10.0.0.1", "10.0.0.2", "10.0.0.10", "10.0.0.010"}), ColumnTexts(kAddress))
-        << "only a new address text may make a row";
-    EXPECT_EQ(Wide({"80", "80", "80", "81"}), ColumnTexts(kHttpPort))
-        << "a listed device's row must stay as its first reply made it";
-
-    discovery::ClearDeviceRows(m_dialog->m_list);
-    AddDevices({{"10.0.0.2", 82}, {"10.0.0.2", 83}});
-    EXPECT_EQ(std::vector<std::wstring>{L"10.0.0.2"}, ColumnTexts(kAddress))
-        << "the last search's rows must not count, this search's must";
-    EXPECT_EQ(std::vector<std::wstring>{L"82"}, ColumnTexts(kHttpPort));
 }
 
 // Counts the LVM_GETITEMTEXTW messages that reach the list view (refData: the int counter).
@@ -424,54 +297,56 @@ LRESULT CALLBACK CountTextReads(HWND window, UINT message, WPARAM wParam, LPARAM
     return ::DefSubclassProc(window, message, wParam, lParam);
 }
 
-TEST_F(SortListTest, AReplyAddressIsLookedUpWithoutReadingTheRows) {
+TEST_F(SortListTest, ListedAddressesAcrossSortsAndSearches) {
     OpenDialog();
-    std::vector<Device> devices;
-    for (int i = 1; i <= 50; ++i) {
-        devices.push_back({"10.0.1." + std::to_string(i)});
-    }
-    AddDevices(devices);
+    // The list view's own texts, read row by row, are the oracle of the address index.
+    auto expectAgreement = [&](const char* when) {
+        SCOPED_TRACE(when);
+        for (const wchar_t* address : {L"10.0.0.1", L"10.0.0.2", L"10.0.0.9", L"10.0.0.01", L""}) {
+            EXPECT_EQ(m_dialog->m_list.discovery::DeviceRowList::HasRowWithAddress(address),
+                      m_dialog->m_list.HasRowWithAddress(address))
+                << "address \"" << address << "\"";
+        }
+    };
+    AddDevices({{"10.0.0.2"}, {"10.0.0.10"}, {"10.0.0.1"}});
     ClickHeading(kAddress);
+    ASSERT_EQ(Wide({"10.0.0.1", "10.0.0.2", "10.0.0.10"}), ColumnTexts(kAddress));
+    expectAgreement("sorted");
 
     int reads = 0;
     const HWND list = m_dialog->m_list.m_hWnd;
     ASSERT_TRUE(::SetWindowSubclass(list, &CountTextReads, 1, reinterpret_cast<DWORD_PTR>(&reads)));
-    AddDevices({{"10.0.1.50"}, {"10.0.1.1"}, {"10.0.1.25"}});
+    AddDevices({{"10.0.0.1", 81, "M2"}, {"10.0.0.10", 81, "M2"}});
     ::RemoveWindowSubclass(list, &CountTextReads, 1);
-    EXPECT_EQ(50, m_dialog->m_list.GetItemCount());
-    EXPECT_EQ(0, reads) << "row texts read to find three listed addresses among 50";
-}
+    EXPECT_EQ(0, reads) << "row texts read to find listed addresses";
+    AddDevices({{"10.0.0.010", 81, "M2"}});
+    EXPECT_EQ(Wide({"10.0.0.1", "10.0.0.2", "10.0.0.10", "10.0.0.010"}), ColumnTexts(kAddress))
+        << "only a new address text may make a row";
+    EXPECT_EQ(Wide({"80", "80", "80", "81"}), ColumnTexts(kHttpPort))
+        << "a listed device's row must stay as its first reply made it";
 
-TEST_F(SortListTest, TheAddressIndexAnswersAsTheRowsTextsDo) {
-    OpenDialog();
-    const std::vector<std::wstring> probes = {L"10.0.0.1",  L"10.0.0.2",  L"10.0.0.3", L"10.0.0.9",
-                                              L"10.0.0.01", L"10.0.0.1 ", L""};
-    // The list view's own texts, read row by row, are the oracle.
-    auto expectAgreement = [&](const char* when) {
-        SCOPED_TRACE(when);
-        CSortListCtrl& list = m_dialog->m_list;
-        for (const std::wstring& address : probes) {
-            EXPECT_EQ(list.discovery::DeviceRowList::HasRowWithAddress(address),
-                      list.HasRowWithAddress(address))
-                << "address \"" << address << "\"";
-        }
-    };
-    expectAgreement("empty list");
-    AddDevices({{"10.0.0.2"}, {"10.0.0.1"}});
-    expectAgreement("two rows");
-    ClickHeading(kAddress);
-    expectAgreement("sorted");
     ASSERT_TRUE(m_dialog->m_list.SetRowText(0, kAddress, L"10.0.0.9"));
     expectAgreement("an address text replaced");
-    EXPECT_FALSE(m_dialog->m_list.HasRowWithAddress(L"10.0.0.1"));
-    discovery::ClearDeviceRows(m_dialog->m_list);
-    expectAgreement("cleared");
-    AddDevices({{"10.0.0.3"}});
-    expectAgreement("a new search");
+    // Texts longer than the first read buffer come back whole.
+    const std::wstring longName(100, L'n');
+    ASSERT_TRUE(m_dialog->m_list.SetRowText(0, 2, longName));
+    EXPECT_EQ(longName, m_dialog->m_list.RowText(0, 2));
 
-    ::DestroyWindow(m_dialog->m_hWnd);
-    test_pump::PumpPending();
-    EXPECT_FALSE(m_dialog->m_list.HasRowWithAddress(L"10.0.0.3")) << "rows gone with the window";
+    // A new search: every row gives up its record before it is deleted; the arrow stays and the
+    // next click flips it; the last search's addresses no longer count.
+    m_dialog->deletedItemData.clear();
+    discovery::ClearDeviceRows(m_dialog->m_list);
+    EXPECT_EQ(std::vector<LPARAM>(4, 0), m_dialog->deletedItemData);
+    expectAgreement("cleared");
+    AddDevices({{"10.0.0.2", 82}, {"10.0.0.2", 83}, {"10.0.0.1", 84}});
+    EXPECT_EQ(Wide({"10.0.0.2", "10.0.0.1"}), ColumnTexts(kAddress))
+        << "new rows stand in arrival order, once per address";
+    EXPECT_EQ(Wide({"82", "84"}), ColumnTexts(kHttpPort));
+    EXPECT_EQ(ArrowOn(kAddress, true), ArrowFlags());
+    ClickHeading(kAddress);
+    EXPECT_EQ(Wide({"10.0.0.2", "10.0.0.1"}), ColumnTexts(kAddress));
+    EXPECT_EQ(ArrowOn(kAddress, false), ArrowFlags());
+    expectAgreement("a new search, sorted");
 }
 
 TEST_F(SortListTest, SavedWidthsApplyOnlyWhenWholeAndMatching) {
@@ -514,6 +389,10 @@ TEST_F(SortListTest, SavedWidthsApplyOnlyWhenWholeAndMatching) {
         {"negative count", L"1000", value(-1, saved), kInsertedWidths},
         {"shorter than a count", L"1000", L"070000", kInsertedWidths},
         {"not hexadecimal", L"1000", L"07000000 3C000000", kInsertedWidths},
+        {"a long tail read whole", L"1000", value(7, saved) + std::wstring(40000, L'0'),
+         savedWidths},
+        {"longer than a value may be", L"1000", value(7, saved) + std::wstring(70000, L'0'),
+         kInsertedWidths},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -524,8 +403,7 @@ TEST_F(SortListTest, SavedWidthsApplyOnlyWhenWholeAndMatching) {
             WriteSavedWidths(c.entry, c.hexValue.c_str());
         }
         OpenDialog();
-        EXPECT_EQ(c.expected, HeaderWidths());
-        EXPECT_EQ(c.expected, ListColumnWidths());
+        EXPECT_EQ(c.expected, Headings(HDI_WIDTH));
         EXPECT_EQ(7, m_dialog->m_list.ColumnCount());
     }
 }

@@ -57,15 +57,6 @@ TEST(DeviceFile, KeepsEmptyNameAndModelAndEscapedBytes) {
     EXPECT_EQ("M ", result.devices[1].model) << "an escaped space survives trimming";
 }
 
-TEST(DeviceFile, TakesTextsOfExactlyTheLongestLength) {
-    const std::string line = "DECODER-4|02:4b:00:00:00:15|10.77.0.21|" + std::string(63, 'n') +
-                             "|80|554|0|" + std::string(31, 'm') + "\n";
-    const DeviceFileResult result = ParseDeviceFile(line);
-    ASSERT_FALSE(result.error.has_value()) << result.error->message;
-    EXPECT_EQ(63u, result.devices[0].name.size());
-    EXPECT_EQ(31u, result.devices[0].model.size());
-}
-
 // Every malformed field is reported with its line number; the good line before it is line 2.
 TEST(DeviceFile, ReportsTheLineAndTheFaultOfEachBadField) {
     const struct {
@@ -125,44 +116,6 @@ TEST(DeviceFile, ReportsTheLineAndTheFaultOfEachBadField) {
         EXPECT_EQ(3u, result.error->line);
         EXPECT_EQ(c.message, result.error->message);
     }
-}
-
-TEST(DeviceFile, AFileWithoutDevicesIsAnError) {
-    for (const char* content : {"", "\n\n", "# only a comment\r\n"}) {
-        SCOPED_TRACE(content);
-        const DeviceFileResult result = ParseDeviceFile(content);
-        ASSERT_TRUE(result.error.has_value());
-        EXPECT_EQ(0u, result.error->line);
-        EXPECT_EQ("no devices", result.error->message);
-    }
-}
-
-TEST(DeviceFile, RefusesMoreThanTheMaximumNumberOfDevices) {
-    std::string content;
-    for (std::size_t i = 0; i <= kMaxDevices; ++i)
-        content += "IPCAMERA|02:4b:00:00:00:15|10.77." + std::to_string(i / 250) + "." +
-                   std::to_string(i % 250) + "|n|80|554|0|m\n";
-    const DeviceFileResult result = ParseDeviceFile(content);
-    ASSERT_TRUE(result.error.has_value());
-    EXPECT_EQ(kMaxDevices + 1, result.error->line);
-    EXPECT_EQ("more than 10000 devices", result.error->message);
-}
-
-TEST(DeviceFile, ErrorTextsNameTheFileAndLine) {
-    EXPECT_EQ("devs.txt:7: name is empty", FormatDeviceFileError("devs.txt", {7, "name is empty"}));
-    EXPECT_EQ("devs.txt: no devices", FormatDeviceFileError("devs.txt", {0, "no devices"}));
-}
-
-TEST(DeviceFile, LoadReportsUnreadableFiles) {
-    const test::TempDir dir;
-    const DeviceFileResult missing = LoadDeviceFile((dir.Path() / "missing.txt").string());
-    ASSERT_TRUE(missing.error.has_value());
-    EXPECT_EQ(0u, missing.error->line);
-    EXPECT_EQ("cannot open: No such file or directory", missing.error->message);
-
-    const DeviceFileResult directory = LoadDeviceFile(dir.Path().string());
-    ASSERT_TRUE(directory.error.has_value());
-    EXPECT_EQ("not a regular file", directory.error->message);
 }
 
 TEST(DeviceFile, TheSampleFileLoadsWithTheVarietyItPromises) {

@@ -328,27 +328,6 @@ TEST_F(DevsimNetns, InjectedDatagramsFollowEveryBurst) {
     EXPECT_EQ("duplicate of Lobby camera", duplicate.deviceName);
 }
 
-TEST_F(DevsimNetns, TenThousandDevicesAnswerEveryRequest) {
-    StartWith({"--count", "10000"});
-    tool.SendSearch(discovery::kMulticastGroup);
-    const auto replies = tool.Receive(10000, kReplyTimeout);
-    ASSERT_TRUE(sim.WaitForLines("tx", 1));
-    const Fields tx = sim.Lines("tx")[0];
-    EXPECT_EQ("10000", tx.at("replies"));
-    EXPECT_EQ("0", tx.at("dropped"));
-    EXPECT_EQ(10000u, replies.size());
-    EXPECT_EQ(10000u, Addresses(replies).size());
-}
-
-TEST_F(DevsimNetns, SpreadRepliesStillAllArrive) {
-    StartWith({"--count", "500", "--subnet", "10.77.8.0", "--spread-ms", "300", "--seed", "5"});
-    tool.SendSearch(discovery::kBroadcastAddress);
-    const auto replies = tool.Receive(500, kReplyTimeout);
-    ASSERT_TRUE(sim.WaitForLines("tx", 1));
-    EXPECT_EQ(500u, Addresses(replies).size());
-    EXPECT_EQ(1u, Addresses(replies).count("10.77.8.1"));
-}
-
 TEST_F(DevsimNetns, StopsCleanlyOnSigtermWithASummary) {
     StartWith({"--devices", sim.DeviceFile(kThreeDevices), "--interface", "10.77.0.1"});
     ASSERT_EQ("10.77.0.1", sim.Lines("ready").at(0).at("interface"));
@@ -368,18 +347,6 @@ TEST_F(DevsimNetns, StopsCleanlyOnSigtermWithASummary) {
     EXPECT_EQ("3", summary[0].at("replies"));
     EXPECT_EQ("0", summary[0].at("pending"));
     EXPECT_NE(std::string::npos, sim.Stderr().find("devsim: summary ")) << sim.Stderr();
-}
-
-TEST_F(DevsimNetns, ExitsAfterTheGivenNumberOfRequests) {
-    StartWith({"--devices", sim.DeviceFile(kThreeDevices), "--exit-after-requests", "2"});
-    tool.SendSearch(discovery::kMulticastGroup);
-    tool.SendSearch(discovery::kBroadcastAddress);
-    EXPECT_EQ(6u, tool.Receive(6, kReplyTimeout).size());
-    const ExitStatus status = sim.Wait();
-    ASSERT_TRUE(status.exited) << "signal " << status.signal;
-    EXPECT_EQ(0, status.code);
-    ASSERT_EQ(1u, sim.Lines("summary").size());
-    EXPECT_EQ("2", sim.Lines("summary")[0].at("bursts"));
 }
 
 } // namespace

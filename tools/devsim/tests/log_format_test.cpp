@@ -138,18 +138,6 @@ TEST(FormatAddressLine, AppliedStaticDhcpAndIgnored) {
               FormatAddressLine(1ms, kSource, ignored, table));
 }
 
-TEST(IgnoreReasonName, EveryReasonHasItsOwnName) {
-    const IgnoreReason reasons[] = {IgnoreReason::ShortRequest,    IgnoreReason::UnknownTarget,
-                                    IgnoreReason::BadStaticFields, IgnoreReason::BadDhcpFlag,
-                                    IgnoreReason::AddressInUse,    IgnoreReason::DhcpExhausted};
-    std::set<std::string_view> names;
-    for (IgnoreReason r : reasons) {
-        EXPECT_EQ(std::string_view::npos, IgnoreReasonName(r).find(' '));
-        names.insert(IgnoreReasonName(r));
-    }
-    EXPECT_EQ(std::size(reasons), names.size());
-}
-
 TEST(FormatOtherLines, ReadySummaryAndError) {
     EXPECT_EQ("ready t=0.250 devices=3 port=6789 group=224.111.111.1 interface=default "
               "spread_ms=0 inject=none",
