@@ -41,6 +41,7 @@ TEST(WebReplies, ScanBodies) {
          {"3|My|-|0|Net(40) WEP|complete"}},
         {"')' before '('", "n=4\ns=Odd)x(5 WPAPSK/TKIP\n", {"4|Odd)x|()|0|WPAPSK/TKIP|complete"}},
         {"no parentheses: no signal", "n=5\ns=Plain NONE\n", {"5|Plain|-|0|NONE|complete"}},
+        {"the first '(' and ')' count", "n=10\ns=A(1)(2) NONE\n", {"10|A|(1)|1|NONE|complete"}},
         {"no space at all", "n=6\ns=Lonely(9)\n", {"6||-|0|Lonely(9)|complete"}},
         {"first line cut off by the end",
          "n=1\ns=A(1) NONE\nn=7\ns=B(2) NONE",
