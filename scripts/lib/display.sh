@@ -2,18 +2,18 @@
 # usage: display_start [WIDTHxHEIGHT]  -> exports DISPLAY, records pids (screen 1280x1024
 #        unless given);  display_stop
 display_start() {
-    local size=${1:-1280x1024} n
-    for n in $(seq 91 140); do
-        [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || break
-    done
-    Xvfb ":$n" -screen 0 "${size}x24" -nolisten tcp >/dev/null 2>&1 &
+    local size=${1:-1280x1024} number_file i
+    # Xvfb picks a free display itself and writes its number once it listens, so runs started
+    # at the same moment never share one.
+    number_file=$(mktemp /tmp/search-display.XXXXXX)
+    Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp 3>"$number_file" >/dev/null 2>&1 &
     DISPLAY_XVFB_PID=$!
-    export DISPLAY=":$n"
-    local i
-    for i in $(seq 1 100); do
-        [ -e "/tmp/.X11-unix/X$n" ] && break
+    for i in $(seq 1 200); do
+        [ -s "$number_file" ] && break
         sleep 0.05
     done
+    export DISPLAY=":$(tr -d '[:space:]' <"$number_file")"
+    rm -f "$number_file"
     # Without these, twm asks the user to place each new window and grabs the server meanwhile.
     DISPLAY_TWMRC=$(mktemp /tmp/search-twmrc.XXXXXX)
     printf 'RandomPlacement\nUsePPosition "on"\nNoGrabServer\n' >"$DISPLAY_TWMRC"
