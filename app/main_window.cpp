@@ -19,12 +19,13 @@ CKQ_ScanfDlg::CKQ_ScanfDlg(MainWindowServices services)
       m_services(std::move(services)),
       m_ownNetwork(m_services.network != nullptr ? nullptr
                                                  : std::make_unique<discovery::WinsockNetwork>()),
-      m_discovery(m_services.network != nullptr ? *m_services.network : *m_ownNetwork, [this] {
-          // Runs on the receiver thread. PostMessageW fails when the thread's
-          // posted-message queue is full or the window is gone; the engine then
-          // tries again.
-          return ::PostMessageW(m_replyWindow.load(), WM_DEVICE_REPLY, 0, 0) != FALSE;
-      }),
+      m_discovery(m_services.network != nullptr ? *m_services.network : *m_ownNetwork,
+                  [this] {
+                      // Runs on the receiver thread. PostMessageW fails when the thread's
+                      // posted-message queue is full or the window is gone; the engine then
+                      // tries again.
+                      return ::PostMessageW(m_replyWindow.load(), WM_DEVICE_REPLY, 0, 0) != FALSE;
+                  }),
       m_wifiPage([this] { return SelectedDevice(); }, m_services.webConnector,
                  m_services.messageBox),
       m_ipPage({.sendAddressChange =
@@ -33,8 +34,9 @@ CKQ_ScanfDlg::CKQ_ScanfDlg(MainWindowServices services)
                     },
                 .messageBox = m_services.messageBox}) {}
 
-INT_PTR CKQ_ScanfDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_DEVICE_REPLY) {
+INT_PTR CKQ_ScanfDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_DEVICE_REPLY:
         // Every queued record, whatever the parameters say; but input, a close request or a
         // message sent by another thread does not wait behind a long batch.
         discovery::AddDevicesFromReplies(m_discovery, m_list, [] {
@@ -42,19 +44,14 @@ INT_PTR CKQ_ScanfDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         });
         ::SetWindowLongPtrW(m_hWnd, DWLP_MSGRESULT, 1);
         return TRUE;
-    }
-    if (message == WM_CLOSE_SEARCH) {
+    case WM_CLOSE_SEARCH: {
         const CKQ_ScanfApp* app = GetSearchApp();
         if (app != nullptr && app->m_bSoftMode == 1) {
             RunCloseSequence();
         }
         // Obeyed or not, the message still gets the default handling.
+        return CDialog::OnMessage(message, wParam, lParam);
     }
-    return CDialog::WindowProc(message, wParam, lParam);
-}
-
-INT_PTR CKQ_ScanfDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
     case WM_PAINT:
         return OnPaint() ? TRUE : CDialog::OnMessage(message, wParam, lParam);
     case WM_QUERYDRAGICON:

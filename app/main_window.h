@@ -51,7 +51,6 @@ public:
     explicit CKQ_ScanfDlg(MainWindowServices services = {});
 
 protected:
-    INT_PTR WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;

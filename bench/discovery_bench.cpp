@@ -85,7 +85,7 @@ public:
     LONGLONG CloseRequested() const { return m_closeRequested.load(); }
 
 protected:
-    INT_PTR WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+    INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
         switch (message) {
         case WM_SHOWWINDOW:
             // As an operator would: the click comes once the window is on the screen.
@@ -103,7 +103,7 @@ protected:
             if (m_closeRequested.load() != 0) {
                 const LONGLONG start = Now();
                 m_figures.closeToHandledMs = TicksToMs(start - m_closeRequested.load());
-                const INT_PTR result = CKQ_ScanfDlg::WindowProc(message, wParam, lParam);
+                const INT_PTR result = CKQ_ScanfDlg::OnMessage(message, wParam, lParam);
                 m_figures.closeSequenceMs = TicksToMs(Now() - start);
                 return result;
             }
@@ -124,7 +124,7 @@ protected:
         default:
             break;
         }
-        return CKQ_ScanfDlg::WindowProc(message, wParam, lParam);
+        return CKQ_ScanfDlg::OnMessage(message, wParam, lParam);
     }
 
 private:
@@ -150,7 +150,7 @@ private:
         m_figures.peakQueued = std::max(m_figures.peakQueued, m_discovery.QueuedReplies());
         const std::size_t takenBefore = m_discovery.TakenReplies();
         const LONGLONG start = Now();
-        const INT_PTR result = CKQ_ScanfDlg::WindowProc(message, wParam, lParam);
+        const INT_PTR result = CKQ_ScanfDlg::OnMessage(message, wParam, lParam);
         const LONGLONG end = Now();
         m_figures.handled.push_back({end - start, m_discovery.TakenReplies() - takenBefore});
         const int rows = m_list.RowCount();

@@ -62,7 +62,7 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND dialog, UINT message, WPARAM wParam, L
 
 INT_PTR CDialog::RouteMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept {
     try {
-        return WindowProc(message, wParam, lParam);
+        return OnMessage(message, wParam, lParam);
     } catch (...) {
         // An exception must not unwind through the system's dispatch code. A handler that
         // failed half-way leaves the dialog in an unknown state, so a modal dialog ends with
@@ -73,10 +73,6 @@ INT_PTR CDialog::RouteMessage(UINT message, WPARAM wParam, LPARAM lParam) noexce
         }
         return FALSE;
     }
-}
-
-INT_PTR CDialog::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    return OnMessage(message, wParam, lParam);
 }
 
 INT_PTR CDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {

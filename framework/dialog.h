@@ -1,6 +1,6 @@
 // CDialog: a dialog from a template in the program's own module, run modal (DoModal) or
 // created as a modeless child (Create). One static dialog procedure routes every message to
-// the object: WindowProc first, then OnMessage's switch, then the typed handlers.
+// the object's OnMessage, whose switch calls the typed handlers.
 #pragma once
 
 #include "framework/wnd.h"
@@ -25,12 +25,11 @@ public:
     void UpdateData(bool saveAndValidate);
 
 protected:
-    // Sees every message from WM_INITDIALOG to WM_NCDESTROY before anything else; the
-    // default passes it to OnMessage. The return value is the dialog procedure's: TRUE when
-    // handled (results other than the few the dialog manager returns directly go through
-    // DWLP_MSGRESULT), FALSE to leave the message to the dialog manager.
-    virtual INT_PTR WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
-    // The dialog's own dispatch: a switch that calls the typed handlers below.
+    // Sees every message from WM_INITDIALOG to WM_NCDESTROY. The default is a switch that
+    // calls the typed handlers below; a dialog that handles a message of its own overrides it
+    // and passes everything else on to its base. The return value is the dialog procedure's:
+    // TRUE when handled (results other than the few the dialog manager returns directly go
+    // through DWLP_MSGRESULT), FALSE to leave the message to the dialog manager.
     virtual INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
     // Runs the data exchange towards the controls. TRUE lets the dialog manager give the

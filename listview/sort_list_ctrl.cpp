@@ -50,7 +50,7 @@ int CALLBACK CSortListCtrl::CompareRows(LPARAM left, LPARAM right, LPARAM list) 
 }
 
 void CSortListCtrl::RenumberRows() {
-    const discovery::ListViewRows rows = Rows();
+    const listview::ListViewRows rows = Rows();
     const int count = GetItemCount();
     for (int row = 0; row < count; ++row) {
         const std::wstring index = std::to_wstring(row + 1);
@@ -86,8 +86,8 @@ bool CSortListCtrl::OnReflectedNotify(NMHDR* header, LRESULT& result) {
     return true;
 }
 
-discovery::ListViewRows CSortListCtrl::Rows() const {
-    discovery::ListViewRows rows(m_hWnd);
+listview::ListViewRows CSortListCtrl::Rows() const {
+    listview::ListViewRows rows(m_hWnd);
     rows.SetColumnCount(m_nColumnCount);
     return rows;
 }
@@ -109,7 +109,7 @@ int CSortListCtrl::InsertRow(int position, const std::wstring& firstText) {
 }
 
 bool CSortListCtrl::SetRowText(int row, int column, const std::wstring& text) {
-    discovery::ListViewRows rows = Rows();
+    listview::ListViewRows rows = Rows();
     if (column != discovery::kAddressColumn) {
         return rows.SetRowText(row, column, text);
     }

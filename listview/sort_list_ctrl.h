@@ -4,7 +4,7 @@
 #pragma once
 
 #include "discovery/device_rows.h"
-#include "discovery/list_view_rows.h"
+#include "listview/list_view_rows.h"
 #include "framework/list_ctrl.h"
 #include "listview/sort_header_ctrl.h"
 
@@ -56,7 +56,7 @@ private:
     // Column 0 shows 1..n top to bottom, and each record keeps the text its row shows.
     void RenumberRows();
     // The row operations on this list's window.
-    discovery::ListViewRows Rows() const;
+    listview::ListViewRows Rows() const;
 
     // Every row's column 3 text, once per row (empty from the row's insertion until it is
     // set). Right as long as rows change only through InsertRow, SetRowText and DeleteAllRows:

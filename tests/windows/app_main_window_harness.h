@@ -92,7 +92,7 @@ public:
     using CKQ_ScanfDlg::m_wifiPage;
 
 protected:
-    INT_PTR WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+    INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
         // The modal loop shows the window once its queue is first empty; the body starts
         // after that, as a user would.
         if (message == WM_SHOWWINDOW && wParam != FALSE && !m_bodyPosted) {
@@ -106,7 +106,7 @@ protected:
             ::PostMessageW(m_hWnd, WM_CLOSE, 0, 0);
             return TRUE;
         }
-        return CKQ_ScanfDlg::WindowProc(message, wParam, lParam);
+        return CKQ_ScanfDlg::OnMessage(message, wParam, lParam);
     }
 
 private:

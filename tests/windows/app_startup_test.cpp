@@ -42,7 +42,7 @@ protected:
         ::PostMessageW(m_hWnd, WM_TEST_STEP, 0, 0);
         return result;
     }
-    INT_PTR WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+    INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
         if (message == WM_TEST_STEP) {
             for (const ScriptMessage& m : script) {
                 HWND target = m.control == 0 ? m_hWnd : GetDlgItem(m.control);
@@ -58,7 +58,7 @@ protected:
             EndDialog(kStayedOpen);
             return TRUE;
         }
-        return CKQ_ScanfDlg::WindowProc(message, wParam, lParam);
+        return CKQ_ScanfDlg::OnMessage(message, wParam, lParam);
     }
 };
 

@@ -6,13 +6,11 @@
 
 #include <windows.h>
 
-namespace discovery {
+namespace listview {
 
-class ListViewRows : public DeviceRowList {
+class ListViewRows : public discovery::DeviceRowList {
 public:
-    ListViewRows() = default;
     explicit ListViewRows(HWND list) : m_list(list) {}
-    void SetWindow(HWND list) { m_list = list; }
     void SetColumnCount(int columns) { m_columnCount = columns; }
 
     int RowCount() const override;
@@ -20,8 +18,8 @@ public:
     std::wstring RowText(int row, int column) const override;
     int InsertRow(int position, const std::wstring& firstText) override;
     bool SetRowText(int row, int column, const std::wstring& text) override;
-    void AttachRecord(int row, std::unique_ptr<DeviceRecord> record) override;
-    DeviceRecord* RecordOf(int row) const override;
+    void AttachRecord(int row, std::unique_ptr<discovery::DeviceRecord> record) override;
+    discovery::DeviceRecord* RecordOf(int row) const override;
     void DeleteAllRows() override;
     void SetRedraw(bool redraw) override;
 
@@ -30,8 +28,8 @@ public:
     void FreeRecords();
 
 private:
-    HWND m_list = nullptr;
+    HWND m_list;
     int m_columnCount = 0;
 };
 
-} // namespace discovery
+} // namespace listview

@@ -1,8 +1,9 @@
-#include "discovery/list_view_rows.h"
+// ListViewRows: the device rows' operations as list-view messages.
+#include "listview/list_view_rows.h"
 
 #include <commctrl.h>
 
-namespace discovery {
+namespace listview {
 
 int ListViewRows::RowCount() const {
     return static_cast<int>(SendMessageW(m_list, LVM_GETITEMCOUNT, 0, 0));
@@ -44,7 +45,7 @@ bool ListViewRows::SetRowText(int row, int column, const std::wstring& text) {
                         reinterpret_cast<LPARAM>(&item)) != FALSE;
 }
 
-void ListViewRows::AttachRecord(int row, std::unique_ptr<DeviceRecord> record) {
+void ListViewRows::AttachRecord(int row, std::unique_ptr<discovery::DeviceRecord> record) {
     LVITEMW item{};
     item.mask = LVIF_PARAM;
     item.iItem = row;
@@ -53,19 +54,19 @@ void ListViewRows::AttachRecord(int row, std::unique_ptr<DeviceRecord> record) {
         record.release(); // the row owns it now; FreeRecords and DeleteAllRows give it back
 }
 
-DeviceRecord* ListViewRows::RecordOf(int row) const {
+discovery::DeviceRecord* ListViewRows::RecordOf(int row) const {
     LVITEMW item{};
     item.mask = LVIF_PARAM;
     item.iItem = row;
     if (SendMessageW(m_list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)) == FALSE)
         return nullptr;
-    return reinterpret_cast<DeviceRecord*>(item.lParam);
+    return reinterpret_cast<discovery::DeviceRecord*>(item.lParam);
 }
 
 void ListViewRows::FreeRecords() {
     const int rows = RowCount();
     for (int row = 0; row < rows; ++row) {
-        std::unique_ptr<DeviceRecord> owned(RecordOf(row));
+        std::unique_ptr<discovery::DeviceRecord> owned(RecordOf(row));
         if (!owned)
             continue;
         LVITEMW item{};
@@ -85,4 +86,4 @@ void ListViewRows::SetRedraw(bool redraw) {
     SendMessageW(m_list, WM_SETREDRAW, redraw ? TRUE : FALSE, 0);
 }
 
-} // namespace discovery
+} // namespace listview
