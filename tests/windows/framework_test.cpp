@@ -27,7 +27,6 @@ public:
     LRESULT answer = 0;
     std::wstring m_strText;
     int m_nCheck = 0;
-    CWnd m_label;
 
 protected:
     BOOL OnInitDialog() override {
@@ -57,7 +56,6 @@ protected:
     void DoDataExchange(CDataExchange* pDX) override {
         DDX_Text(pDX, IDC_TEST_EDIT, m_strText);
         DDX_Check(pDX, IDC_TEST_CHECK, m_nCheck);
-        DDX_Control(pDX, IDC_TEST_LABEL, m_label);
     }
 };
 
@@ -107,9 +105,8 @@ TEST(DataExchange, MovesTextsAndChecksBothWays) {
     } cases[] = {
         {"empty to text", L"", BST_UNCHECKED, L"plain", BST_CHECKED},
         {"text to empty", L"plain", BST_CHECKED, L"", BST_UNCHECKED},
-        {"beyond the basic plane", L"\u00fcn\u00efc\u00f6d\u00e9 \u20ac", BST_INDETERMINATE,
-         L"\U0001F600 face", BST_CHECKED},
-        {"long text", longText, BST_UNCHECKED, longText + L"y", BST_INDETERMINATE},
+        {"long text beyond the basic plane", longText, BST_INDETERMINATE, longText + L"\U0001F600",
+         BST_CHECKED},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -121,7 +118,6 @@ TEST(DataExchange, MovesTextsAndChecksBothWays) {
             ::GetDlgItemTextW(d, IDC_TEST_EDIT, shown, 6000);
             EXPECT_EQ(c.initialText, shown) << "members not written to the controls at start";
             EXPECT_EQ(c.initialCheck, static_cast<int>(::IsDlgButtonChecked(d, IDC_TEST_CHECK)));
-            EXPECT_EQ(d.GetDlgItem(IDC_TEST_LABEL), d.m_label.m_hWnd) << "DDX_Control";
             ::SetDlgItemTextW(d, IDC_TEST_EDIT, c.typedText.c_str());
             ::CheckDlgButton(d, IDC_TEST_CHECK, c.clickedCheck);
             ::PostMessageW(d, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);

@@ -1,5 +1,4 @@
-// A throw-away program directory for the tests that read settings and language files: they are
-// written into it as real files, and the program's path points inside it.
+// A throw-away program directory for the tests that read settings and language files.
 #pragma once
 
 #include <windows.h>

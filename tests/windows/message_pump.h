@@ -3,7 +3,6 @@
 
 #include <windows.h>
 
-#include <algorithm>
 #include <chrono>
 
 namespace test_pump {
@@ -30,12 +29,9 @@ bool PumpUntil(Condition done, std::chrono::milliseconds timeout = std::chrono::
         PumpPending(dialog);
         if (done())
             return true;
-        const ULONGLONG now = ::GetTickCount64();
-        if (now >= deadline)
+        if (::GetTickCount64() >= deadline)
             return false;
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE,
-                                    static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, 10)),
-                                    QS_ALLINPUT);
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
     }
 }
 

@@ -1,10 +1,8 @@
 #!/usr/bin/env bash
-# Runs a Windows test program under Wine while the device simulator answers from the device
-# namespace of this run, so that no discovery datagram reaches the machine's own interfaces.
-# usage: with_devsim.sh DEVSIM DEVICE_FILE TEST_EXE [TEST ARGS...]
-# Runs inside ${SEARCH_NETNS_PREFIX}tool with WINEPREFIX booted there; the test finds the
-# simulator's log at the Windows path in SEARCH_DEVSIM_LOG. Exit status: the test's; 77
-# (skipped) outside the run's namespaces; 2 for a usage fault.
+# Runs a Windows test program under Wine, inside ${SEARCH_NETNS_PREFIX}tool with WINEPREFIX
+# booted there, while the device simulator answers from the run's device namespace; the test
+# finds the simulator's log at the Windows path in SEARCH_DEVSIM_LOG. Exit status: the test's;
+# 77 (skipped) outside the run's namespaces; 2 for a usage fault.
 set -u
 [ -n "${SEARCH_NETNS_PREFIX:-}" ] || { echo "skipped: needs the run's namespaces"; exit 77; }
 # Wine's sockets live where its server was started: elsewhere the test would search on
@@ -24,9 +22,7 @@ export SEARCH_DEVSIM_LOG="Z:${work//\//\\}\\devsim.log"
 "$(dirname "$0")/../../scripts/lib/wine-run" "$@"
 status=$?
 devsim_stop
-if [ "$status" -eq 0 ] && [ "$DEVSIM_STATUS" -ne 0 ]; then
-    echo "with_devsim.sh: the device simulator ended with status $DEVSIM_STATUS" >&2
-    status=1
-fi
+# A simulator that failed fails the test too.
+[ "$status" -eq 0 ] && [ "$DEVSIM_STATUS" -ne 0 ] && status=1
 [ "$status" -eq 0 ] || devsim_show_output
 exit "$status"
