@@ -3,15 +3,9 @@
 
 #include <gtest/gtest.h>
 
-namespace {
+#include <utility>
 
-TEST(WindowLayout, HeightIsTheFullScreenHeightUpTo780) {
-    const int cases[][2] = {{1000, 780}, {781, 780}, {780, 780}, {779, 779}, {0, 0}};
-    for (const auto& [fullScreen, height] : cases) {
-        SCOPED_TRACE(testing::Message() << "full-screen height " << fullScreen);
-        EXPECT_EQ(height, app::WindowHeight(fullScreen));
-    }
-}
+namespace {
 
 TEST(WindowLayout, CentringKeepsTheWindowInsideTheWorkArea) {
     const app::LayoutRect laptop{0, 0, 1280, 610};
@@ -41,9 +35,12 @@ TEST(WindowLayout, CentringKeepsTheWindowInsideTheWorkArea) {
     }
 }
 
-// The tab strip and the pages below the Add button (bottom 189) in a client area 754 wide and
-// 747 high, as the window lays them out.
-TEST(WindowLayout, TabStripPagesLabelsAndWebAddress) {
+// The height up to its limit; the tab strip and the pages below the Add button (bottom 189) in
+// a client area 754 wide and 747 high; a tab's label; a device's web address.
+TEST(WindowLayout, SizesLabelsAndWebAddress) {
+    for (const auto& [fullScreen, height] :
+         {std::pair{1000, 780}, {781, 780}, {780, 780}, {779, 779}})
+        EXPECT_EQ(height, app::WindowHeight(fullScreen)) << "full-screen height " << fullScreen;
     EXPECT_TRUE((app::LayoutRect{10, 199, 734, 20}) == app::TabStripRect(189, 754));
     EXPECT_TRUE((app::LayoutSize{367, 20}) == app::TabItemSize(755)) << "odd widths round down";
     EXPECT_TRUE((app::LayoutRect{0, 219, 754, 528}) == app::PageRect(app::PageTop(189), 754, 747));

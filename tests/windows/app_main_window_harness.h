@@ -22,8 +22,6 @@ namespace main_window_test {
 
 using namespace std::chrono_literals;
 
-inline constexpr UINT WM_TEST_BODY = WM_APP + 10;
-
 // URLs opened are recorded (marked unless opened with no owner, verb, parameters or directory,
 // shown normally); message boxes are answered with OK and their texts kept.
 class TestSearchWindow : public CKQ_ScanfDlg {
@@ -39,7 +37,6 @@ public:
         return DoModal();
     }
 
-    HWND Item(int id) const { return GetDlgItem(id); }
     void Pump() { test_pump::PumpPending(m_hWnd); }
 
     std::vector<std::wstring> messages;
@@ -57,9 +54,9 @@ protected:
         // after that, as a user would.
         if (message == WM_SHOWWINDOW && wParam != FALSE && !m_bodyPosted) {
             m_bodyPosted = true;
-            ::PostMessageW(m_hWnd, WM_TEST_BODY, 0, 0);
+            ::PostMessageW(m_hWnd, WM_APP, 0, 0); // the body's message
         }
-        if (message != WM_TEST_BODY)
+        if (message != WM_APP)
             return CKQ_ScanfDlg::OnMessage(message, wParam, lParam);
         m_body(*this);
         ::PostMessageW(m_hWnd, WM_CLOSE, 0, 0);
@@ -90,7 +87,15 @@ private:
 
 // BM_CLICK presses and releases the button, as the mouse does.
 inline void ClickButton(TestSearchWindow& window, int id) {
-    ::SendMessageW(window.Item(id), BM_CLICK, 0, 0);
+    ::SendMessageW(::GetDlgItem(window.m_hWnd, id), BM_CLICK, 0, 0);
+    window.Pump();
+}
+
+// A key pressed and released in `control`, through the modal loop's dialog keys.
+inline void PressKey(TestSearchWindow& window, HWND control, WPARAM key) {
+    ::SetFocus(control);
+    ::PostMessageW(control, WM_KEYDOWN, key, 1);
+    ::PostMessageW(control, WM_KEYUP, key, 0xC0000001);
     window.Pump();
 }
 
@@ -153,13 +158,12 @@ inline void SelectRows(HWND list, const std::vector<int>& rows) {
         ListView_SetItemState(list, row, LVIS_SELECTED, LVIS_SELECTED);
 }
 
-// A throw-away current directory holding the given config.ini (none for null), from which the
-// window reads ".\config.ini".
+// A throw-away current directory holding the given config.ini, from which the window reads
+// ".\config.ini".
 class ConfigDirectory : public i18n_test::ProgramDirectory {
 public:
     explicit ConfigDirectory(const char* configIni) {
-        if (configIni != nullptr)
-            Write(L"config.ini", configIni);
+        Write(L"config.ini", configIni);
         ::GetCurrentDirectoryW(MAX_PATH, m_previous);
         EXPECT_TRUE(::SetCurrentDirectoryW(path().c_str()));
     }

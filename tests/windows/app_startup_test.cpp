@@ -19,18 +19,19 @@ bool WinsockIsUp() {
 }
 
 // What the main window found once it was up; the hook then closes it.
-HWND g_window = nullptr;
-bool g_isMainWindow = false;
-bool g_winsockUp = false;
+struct {
+    HWND window;
+    bool isMainWindow, winsockUp;
+} g_seen;
 
 LRESULT CALLBACK CloseMainWindowOnceUp(int code, WPARAM wParam, LPARAM lParam) {
     const auto* done = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
-    if (code == HC_ACTION && done->message == WM_INITDIALOG && g_window == nullptr &&
+    if (code == HC_ACTION && done->message == WM_INITDIALOG && g_seen.window == nullptr &&
         ::GetParent(done->hwnd) == nullptr) {
-        g_window = done->hwnd;
-        g_isMainWindow =
-            GetApp()->m_pMainWnd != nullptr && GetApp()->m_pMainWnd->m_hWnd == g_window;
-        g_winsockUp = WinsockIsUp();
+        g_seen.window = done->hwnd;
+        g_seen.isMainWindow =
+            GetApp()->m_pMainWnd != nullptr && GetApp()->m_pMainWnd->m_hWnd == g_seen.window;
+        g_seen.winsockUp = WinsockIsUp();
         ::PostMessageW(done->hwnd, WM_CLOSE, 0, 0);
     }
     return ::CallNextHookEx(nullptr, code, wParam, lParam);
@@ -48,11 +49,11 @@ TEST(Startup, RunsTheMainWindowBetweenWinsockStartAndCleanup) {
     test_pump::PumpPending();
 
     EXPECT_EQ(1, app.m_bSoftMode);
-    ASSERT_NE(nullptr, g_window) << "the main window never came up";
-    EXPECT_FALSE(::IsWindow(g_window));
-    EXPECT_TRUE(g_isMainWindow) << "m_pMainWnd was not the running window";
+    ASSERT_NE(nullptr, g_seen.window) << "the main window never came up";
+    EXPECT_FALSE(::IsWindow(g_seen.window));
+    EXPECT_TRUE(g_seen.isMainWindow) << "m_pMainWnd was not the running window";
     EXPECT_EQ(nullptr, app.m_pMainWnd);
-    EXPECT_TRUE(g_winsockUp) << "Winsock was not started while the window ran";
+    EXPECT_TRUE(g_seen.winsockUp) << "Winsock was not started while the window ran";
     EXPECT_FALSE(WinsockIsUp()) << "Winsock was not cleaned up after the window";
 }
 
