@@ -3,11 +3,13 @@
 
 #include "app/main_window.h"
 #include "app/startup_rules.h"
+#include "discovery/winsock_startup.h"
 #include "i18n/language.h"
 #include "i18n/ui_text.h"
 
-#include <winsock2.h>
 #include <commctrl.h>
+
+#include <optional>
 
 BOOL CKQ_ScanfApp::InitInstance() {
     INITCOMMONCONTROLSEX controls{};
@@ -28,14 +30,8 @@ BOOL CKQ_ScanfApp::InitInstance() {
 }
 
 void CKQ_ScanfApp::RunWithWinsock() {
-    WSADATA winsock{};
-    // WSAStartup returns 0 on success, else the error code itself (WSAGetLastError is not
-    // usable before a successful start-up).
-    if (::WSAStartup(app::kWinsockVersion, &winsock) != 0) {
-        return;
-    }
-    if (!app::IsWinsockVersionUsable(winsock.wVersion)) {
-        ::WSACleanup();
+    std::optional<discovery::WinsockStartup> winsock(std::in_place);
+    if (!winsock->Started() || !app::IsWinsockVersionUsable(winsock->Version())) {
         return;
     }
     m_bSoftMode = app::IsSoftModeArgument(m_lpCmdLine) ? 1 : 0;
@@ -45,7 +41,7 @@ void CKQ_ScanfApp::RunWithWinsock() {
     CKQ_ScanfDlg mainWindow;
     m_pMainWnd = &mainWindow;
     mainWindow.DoModal();
-    ::WSACleanup();
+    winsock.reset();
     m_pMainWnd = nullptr;
 }
 

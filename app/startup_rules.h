@@ -7,9 +7,6 @@
 
 namespace app {
 
-// The version WSAStartup is asked for: 2.2 (low byte major, high byte minor).
-inline constexpr std::uint16_t kWinsockVersion = 0x0202;
-
 // True when the granted version (WSADATA::wVersion) is exactly 2.2: low byte 2 and high
 // byte equal to the low byte.
 [[nodiscard]] bool IsWinsockVersionUsable(std::uint16_t grantedVersion);

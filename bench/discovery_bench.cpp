@@ -3,6 +3,7 @@
 // set, and (with --close-after-ms) how long a close request made during the replies takes to
 // end the window. bench/discovery.sh runs it under Wine.
 #include "app/main_window.h"
+#include "discovery/winsock_startup.h"
 #include "i18n/ui_text.h"
 #include "resources/resource.h"
 
@@ -17,6 +18,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -264,8 +266,8 @@ int main(int argc, char** argv) {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
     ::InitCommonControlsEx(&controls);
     i18n::SetUiModule(::GetModuleHandleW(nullptr));
-    WSADATA winsock{};
-    if (::WSAStartup(MAKEWORD(2, 2), &winsock) != 0) {
+    std::optional<discovery::WinsockStartup> winsock(std::in_place);
+    if (!winsock->Started()) {
         std::fprintf(stderr, "discovery_bench: Winsock 2.2 did not start\n");
         return 1;
     }
@@ -275,7 +277,7 @@ int main(int argc, char** argv) {
     {
         BenchSearchWindow window(settings);
         const INT_PTR ended = window.DoModal();
-        ::WSACleanup();
+        winsock.reset();
         if (ended == -1) {
             std::fprintf(stderr, "discovery_bench: the main window could not be created\n");
             return 1;

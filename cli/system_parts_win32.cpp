@@ -3,6 +3,7 @@
 #include "cli/system_parts.h"
 
 #include "discovery/winsock_network.h"
+#include "discovery/winsock_startup.h"
 #include "rowexport/row_export.h"
 
 #include <winsock2.h>
@@ -11,11 +12,10 @@
 #include <io.h>
 
 #include <cstdio>
+#include <memory>
 
 namespace cli {
 namespace {
-
-constexpr WORD kWinsockVersion = MAKEWORD(2, 2);
 
 int CompareLikeTheWindow(const wchar_t* left, const wchar_t* right) {
     return ::lstrcmpW(left, right);
@@ -51,11 +51,11 @@ std::string OpenSystemParts(const CliOptions& options, SystemParts& parts) {
     if (options.codepageGiven)
         return "--codepage: on Windows the devices' texts are read in the system's ANSI code "
                "page, as the window reads them";
-    WSADATA data{};
-    if (::WSAStartup(kWinsockVersion, &data) != 0)
+    auto winsock = std::make_shared<discovery::WinsockStartup>();
+    if (!winsock->Started())
         return "Windows sockets 2.2 could not be started";
-    parts.keepAlive = std::shared_ptr<void>(nullptr, [](void*) { ::WSACleanup(); });
-    if (data.wVersion != kWinsockVersion)
+    parts.keepAlive = winsock;
+    if (winsock->Version() != discovery::kWinsockVersion)
         return "Windows sockets 2.2 are not available";
     parts.network = std::make_unique<discovery::WinsockNetwork>();
     parts.toUtf8 = [](const std::wstring& text) { return rowexport::WideToUtf8(text); };

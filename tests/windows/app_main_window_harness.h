@@ -4,7 +4,9 @@
 
 #include "app/main_window.h"
 #include "discovery/datagram.h"
+#include "resources/resource.h"
 #include "tests/native/fake_network.h"
+#include "tests/windows/i18n_test_support.h"
 #include "tests/windows/message_pump.h"
 
 #include <windows.h>
@@ -12,10 +14,7 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <cstdint>
 #include <functional>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,71 +22,29 @@ namespace main_window_test {
 
 using namespace std::chrono_literals;
 
-inline constexpr UINT WM_TEST_BODY = WM_APP + 10;
-inline constexpr std::uint32_t kFirstLocalAddress = 0x0A4D0001;  // 10.77.0.1
-inline constexpr std::uint32_t kSecondLocalAddress = 0x0A4D0002; // 10.77.0.2
-
-// Dispatches what is queued the way the modal loop does (dialog keys first), then waits for
-// more input, until `done` holds or `timeout` passes. Returns done().
-template <class Condition>
-bool Settle(HWND dialog, Condition done, std::chrono::milliseconds timeout = 5s) {
-    return test_pump::PumpUntil(done, timeout, dialog);
-}
-
-// Dispatches everything queued now, and what that queues in turn.
-inline void SettlePending(HWND dialog) {
-    test_pump::PumpPending(dialog);
-}
-
-// One call of the window's URL opener.
-struct OpenedUrl {
-    HWND owner;
-    bool hasVerb;
-    std::wstring file;
-    bool hasParameters;
-    bool hasDirectory;
-    int show;
-};
-
-// The Wi-Fi page reaches no device from these tests: every connection is refused, and the
-// message that follows is kept rather than shown.
-class RefusingConnector : public wifi::StreamConnector {
-public:
-    std::unique_ptr<wifi::DeviceStream> Connect(std::uint32_t, std::uint16_t) override {
-        return nullptr;
-    }
-};
-
+// URLs opened are recorded (marked unless opened with no owner, verb, parameters or directory,
+// shown normally); message boxes are answered with OK and their texts kept.
 class TestSearchWindow : public CKQ_ScanfDlg {
 public:
-    explicit TestSearchWindow(discovery_test::FakeNetwork& network)
-        : TestSearchWindow(MainWindowServices{.network = &network}) {}
-    // Other services (null network: the window's own Windows sockets). URLs are recorded,
-    // message boxes answered with OK and Wi-Fi connections refused.
-    explicit TestSearchWindow(MainWindowServices services)
-        : CKQ_ScanfDlg(ForTests(std::move(services))) {
-        OpenedUrls().clear();
-    }
+    // A null network: the window's own Windows sockets.
+    explicit TestSearchWindow(discovery_test::FakeNetwork* network)
+        : CKQ_ScanfDlg(ForTests(this, network)) {}
 
-    // Runs the window modally; `body` runs inside the modal loop once the window is shown,
-    // after which the window is asked to close (WM_CLOSE). Returns DoModal's result.
+    // Runs `body` inside the modal loop, then asks the window to close (WM_CLOSE). Returns
+    // DoModal's result.
     INT_PTR Run(std::function<void(TestSearchWindow&)> body) {
         m_body = std::move(body);
         return DoModal();
     }
 
-    HWND Item(int id) const { return GetDlgItem(id); }
-    int RowCount() const { return m_list.RowCount(); }
+    void Pump() { test_pump::PumpPending(m_hWnd); }
 
-    static std::vector<OpenedUrl>& OpenedUrls() {
-        static std::vector<OpenedUrl> urls;
-        return urls;
-    }
-
+    std::vector<std::wstring> messages;
+    inline static std::vector<std::wstring> openedUrls;
     using CKQ_ScanfDlg::m_discovery;
     using CKQ_ScanfDlg::m_ipPage;
     using CKQ_ScanfDlg::m_list;
-    using CKQ_ScanfDlg::m_nPageTop;
+    using CKQ_ScanfDlg::m_services;
     using CKQ_ScanfDlg::m_tabs;
     using CKQ_ScanfDlg::m_wifiPage;
 
@@ -97,165 +54,131 @@ protected:
         // after that, as a user would.
         if (message == WM_SHOWWINDOW && wParam != FALSE && !m_bodyPosted) {
             m_bodyPosted = true;
-            ::PostMessageW(m_hWnd, WM_TEST_BODY, 0, 0);
+            ::PostMessageW(m_hWnd, WM_APP, 0, 0); // the body's message
         }
-        if (message == WM_TEST_BODY) {
-            if (m_body) {
-                m_body(*this);
-            }
-            ::PostMessageW(m_hWnd, WM_CLOSE, 0, 0);
-            return TRUE;
-        }
-        return CKQ_ScanfDlg::OnMessage(message, wParam, lParam);
+        if (message != WM_APP)
+            return CKQ_ScanfDlg::OnMessage(message, wParam, lParam);
+        m_body(*this);
+        ::PostMessageW(m_hWnd, WM_CLOSE, 0, 0);
+        return TRUE;
     }
 
 private:
-    static MainWindowServices ForTests(MainWindowServices services) {
-        services.openUrl = &RecordUrl;
-        services.messageBox = [](HWND, const std::wstring&, UINT) { return IDOK; };
-        services.webConnector = &Refusing();
-        return services;
-    }
-    static RefusingConnector& Refusing() {
-        static RefusingConnector connector;
-        return connector;
+    static MainWindowServices ForTests(TestSearchWindow* window,
+                                       discovery_test::FakeNetwork* network) {
+        return {.network = network,
+                .openUrl = &RecordUrl,
+                .messageBox = [window](HWND, const std::wstring& text, UINT) {
+                    window->messages.push_back(text);
+                    return IDOK;
+                }};
     }
     static HINSTANCE WINAPI RecordUrl(HWND owner, LPCWSTR verb, LPCWSTR file, LPCWSTR parameters,
                                       LPCWSTR directory, INT show) {
-        OpenedUrls().push_back({owner, verb != nullptr, file != nullptr ? file : L"",
-                                parameters != nullptr, directory != nullptr, show});
-        // Above 32 is the shell's success.
-        return reinterpret_cast<HINSTANCE>(static_cast<INT_PTR>(42));
+        const bool plain = owner == nullptr && verb == nullptr && parameters == nullptr &&
+                           directory == nullptr && show == SW_SHOWNORMAL;
+        openedUrls.push_back(plain ? file : L"not as the shell's default: " + std::wstring(file));
+        return reinterpret_cast<HINSTANCE>(INT_PTR{42}); // above 32: the shell's success
     }
 
     std::function<void(TestSearchWindow&)> m_body;
     bool m_bodyPosted = false;
 };
 
-// A device's reply as it leaves the device.
-inline std::vector<std::byte> ReplyBytes(const std::string& classText, const std::string& address,
-                                         const std::string& name, std::int32_t httpPort,
-                                         std::int32_t rtspPort, std::uint8_t dvsByte,
-                                         const std::string& model, std::uint8_t macTail) {
-    discovery::SearchReply reply;
-    reply.classText = classText;
-    reply.mac = {0x02, 0x4B, 0x00, 0x00, 0x00, macTail};
-    reply.deviceAddress = address;
-    reply.deviceName = name;
-    reply.httpPort = httpPort;
-    reply.rtspPort = rtspPort;
-    reply.dvsByte = dvsByte;
-    reply.modelText = model;
-    const discovery::ReplyRecord record = discovery::EncodeSearchReply(reply);
-    return {record.begin(), record.end()};
-}
-
-// Clicks a button of the window the way the mouse does (BM_CLICK presses and releases it).
+// BM_CLICK presses and releases the button, as the mouse does.
 inline void ClickButton(TestSearchWindow& window, int id) {
-    ::SendMessageW(window.Item(id), BM_CLICK, 0, 0);
-    SettlePending(window.m_hWnd);
+    ::SendMessageW(::GetDlgItem(window.m_hWnd, id), BM_CLICK, 0, 0);
+    window.Pump();
 }
 
-// Searches (which opens the fake's sockets), then lets the first socket receive `replies`;
-// waits until the list holds `expectedRows` rows.
+// A key pressed and released in `control`, through the modal loop's dialog keys.
+inline void PressKey(TestSearchWindow& window, HWND control, WPARAM key) {
+    ::SetFocus(control);
+    ::PostMessageW(control, WM_KEYDOWN, key, 1);
+    ::PostMessageW(control, WM_KEYUP, key, 0xC0000001);
+    window.Pump();
+}
+
+// Searches, lets the socket opened last (a live one) receive the devices' replies and waits
+// until the list holds `rows` rows and nothing is left to hand over.
 inline bool SearchAndReceive(TestSearchWindow& window, discovery_test::FakeNetwork& network,
-                             const std::vector<std::vector<std::byte>>& replies, int expectedRows) {
-    ClickButton(window, 1001);
-    const std::vector<discovery::SocketHandle> opened = network.OpenedSockets();
-    if (opened.empty()) {
-        ADD_FAILURE() << "the search opened no socket";
+                             const std::vector<discovery::SearchReply>& replies, int rows) {
+    ClickButton(window, IDC_SEARCH);
+    if (network.OpenedSockets().empty())
         return false;
-    }
+    const discovery::SocketHandle socket = network.OpenedSockets().back();
     for (const auto& reply : replies) {
-        network.QueueDatagram(opened.front(), reply);
+        const discovery::ReplyRecord record = discovery::EncodeSearchReply(reply);
+        network.QueueDatagram(socket, {record.begin(), record.end()});
     }
-    return Settle(window.m_hWnd, [&] {
-        return window.RowCount() == expectedRows && network.PendingDatagrams(opened.front()) == 0 &&
-               window.m_discovery.QueuedReplies() == 0;
-    });
+    return test_pump::PumpUntil(
+        [&] {
+            return window.m_list.RowCount() == rows && network.PendingDatagrams(socket) == 0 &&
+                   window.m_discovery.QueuedReplies() == 0;
+        },
+        5s, window.m_hWnd);
+}
+
+// Puts the pointer on `point` of `control` and presses and releases the left button there
+// (twice for a double click). The pointer then moves on to `pointerAfter`, if given, before
+// the window handles the click.
+inline void ClickAt(TestSearchWindow& window, HWND control, POINT point, bool doubleClick = false,
+                    const POINT* pointerAfter = nullptr) {
+    const auto pointTo = [control](POINT p) {
+        ::ClientToScreen(control, &p);
+        ::SetCursorPos(p.x, p.y);
+    };
+    pointTo(point);
+    const LPARAM at = MAKELPARAM(point.x, point.y);
+    for (int click = 0; click < (doubleClick ? 2 : 1); ++click) {
+        ::PostMessageW(control, click == 0 ? WM_LBUTTONDOWN : WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+        ::PostMessageW(control, WM_LBUTTONUP, 0, at);
+    }
+    if (pointerAfter != nullptr)
+        pointTo(*pointerAfter);
+    window.Pump();
 }
 
 // The centre of a row's first cell, in the list's client coordinates.
 inline POINT RowPoint(HWND list, int row) {
     RECT cell{};
-    cell.left = LVIR_LABEL;
-    ::SendMessageW(list, LVM_GETITEMRECT, static_cast<WPARAM>(row),
-                   reinterpret_cast<LPARAM>(&cell));
+    ListView_GetItemRect(list, row, &cell, LVIR_LABEL);
     return {(cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2};
 }
 
-// Puts the mouse pointer on `point` of `control`, then presses and releases the left button
-// there (twice for a double click), as the system delivers a click to the window under it.
-// With `pointerAfter` the pointer has moved on to that point before the window handles the
-// click.
-inline void ClickAt(HWND dialog, HWND control, POINT point, bool doubleClick = false,
-                    std::optional<POINT> pointerAfter = std::nullopt) {
-    POINT screen = point;
-    ::ClientToScreen(control, &screen);
-    ::SetCursorPos(screen.x, screen.y);
-    const LPARAM at = MAKELPARAM(point.x, point.y);
-    ::PostMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, at);
-    ::PostMessageW(control, WM_LBUTTONUP, 0, at);
-    if (doubleClick) {
-        ::PostMessageW(control, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
-        ::PostMessageW(control, WM_LBUTTONUP, 0, at);
-    }
-    if (pointerAfter) {
-        POINT moved = *pointerAfter;
-        ::ClientToScreen(control, &moved);
-        ::SetCursorPos(moved.x, moved.y);
-    }
-    SettlePending(dialog);
+inline void ClickTab(TestSearchWindow& window, int tab) {
+    RECT item{};
+    TabCtrl_GetItemRect(window.m_tabs, tab, &item);
+    ClickAt(window, window.m_tabs, {item.left + 5, (item.top + item.bottom) / 2});
 }
 
-// The text of a row's column, read from the list view itself.
-inline std::wstring CellText(HWND list, int row, int column) {
-    wchar_t text[256] = {};
-    LVITEMW item{};
-    item.iSubItem = column;
-    item.pszText = text;
-    item.cchTextMax = 256;
-    ::SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row),
-                   reinterpret_cast<LPARAM>(&item));
-    return text;
+inline void SelectRows(HWND list, const std::vector<int>& rows) {
+    ListView_SetItemState(list, -1, 0, LVIS_SELECTED);
+    for (const int row : rows)
+        ListView_SetItemState(list, row, LVIS_SELECTED, LVIS_SELECTED);
 }
 
-inline void SelectRows(HWND list, std::initializer_list<int> rows) {
-    LVITEMW state{};
-    state.stateMask = LVIS_SELECTED;
-    state.state = 0;
-    ::SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1),
-                   reinterpret_cast<LPARAM>(&state));
-    for (const int row : rows) {
-        state.state = LVIS_SELECTED;
-        ::SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row),
-                       reinterpret_cast<LPARAM>(&state));
-    }
-}
-
-// A current directory of the test's own for the duration of a scope; ".\config.ini" is read
-// from there.
-class CurrentDirectory {
+// A throw-away current directory holding the given config.ini, from which the window reads
+// ".\config.ini".
+class ConfigDirectory : public i18n_test::ProgramDirectory {
 public:
-    explicit CurrentDirectory(const std::wstring& directory) {
-        wchar_t previous[MAX_PATH] = {};
-        ::GetCurrentDirectoryW(MAX_PATH, previous);
-        m_previous = previous;
-        EXPECT_TRUE(::SetCurrentDirectoryW(directory.c_str()));
+    explicit ConfigDirectory(const char* configIni) {
+        Write(L"config.ini", configIni);
+        ::GetCurrentDirectoryW(MAX_PATH, m_previous);
+        EXPECT_TRUE(::SetCurrentDirectoryW(path().c_str()));
     }
-    ~CurrentDirectory() { ::SetCurrentDirectoryW(m_previous.c_str()); }
-    CurrentDirectory(const CurrentDirectory&) = delete;
-    CurrentDirectory& operator=(const CurrentDirectory&) = delete;
+    ~ConfigDirectory() { ::SetCurrentDirectoryW(m_previous); }
 
 private:
-    std::wstring m_previous;
+    wchar_t m_previous[MAX_PATH] = {};
 };
 
-// Every test gets a network with two local addresses and a receiver that waits briefly.
+// A network with two local addresses (10.77.0.1 and 10.77.0.2) and a receiver that waits
+// briefly.
 class MainWindowTest : public ::testing::Test {
 protected:
     MainWindowTest() {
-        m_network.SetLocalAddresses({kFirstLocalAddress, kSecondLocalAddress});
+        m_network.SetLocalAddresses({0x0A4D0001, 0x0A4D0002});
         m_network.SetIdleWaitCap(20ms);
     }
 
