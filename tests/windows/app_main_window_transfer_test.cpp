@@ -71,7 +71,7 @@ TEST_F(MainWindowTest, CopyExportAndAddHandTheListOn) {
     const ClientWindow withoutBlank = MakeClient(L"Vorlu"); // the default keeps its leading blank
     const ClientWindow configured = MakeClient(L"Other client");
     ConfigDirectory directory("[string]\r\nsearch=Finder\r\n");
-    const std::wstring blocked = directory.file(L"blocked.csv");
+    const std::wstring blocked = directory.path() + L"blocked.csv";
     ASSERT_TRUE(::CreateDirectoryW(blocked.c_str(), nullptr));
     g_received.clear();
     TestSearchWindow window(&m_network);
@@ -101,7 +101,7 @@ TEST_F(MainWindowTest, CopyExportAndAddHandTheListOn) {
             << "a tab inside a name would split the row";
 
         SelectRows(w.m_list, {1});
-        const std::wstring csv = directory.file(L"devices.csv");
+        const std::wstring csv = directory.path() + L"devices.csv";
         Export(w, csv);
         std::ostringstream written;
         written << std::ifstream(std::filesystem::path(csv), std::ios::binary).rdbuf();
