@@ -114,11 +114,12 @@ windows_tests() {
     while read -r program; do
         case $program in
         Search | win_probe) patterns+=("^e2e_") ;;
-        windows_discovery_tests) patterns+=("^windows_discovery_") ;;
+        windows_soak_tests) patterns+=("^windows_soak\$") ;;
+        search-cli) patterns+=("^cli_wine_") ;;
         *) patterns+=("^$program\$") ;;
         esac
     done < <(sed -n 's|.*Linking CXX executable .*/\([^/]*\)\.exe$|\1|p' "$log")
-    [[ $file == tools/devsim/* ]] && patterns+=("^windows_discovery_" "^e2e_search\$")
+    [[ $file == tools/devsim/* ]] && patterns+=("^e2e_search\$")
     local IFS='|'
     echo "${patterns[*]}"
 }
