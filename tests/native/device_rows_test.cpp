@@ -137,8 +137,7 @@ TEST(DeviceRows, ABatchYieldsToWaitingMessagesAndGoesOnWhereItStopped) {
     engine.SendSearch();
     const auto queue = [&](const SearchReply& reply) {
         const ReplyRecord record = EncodeSearchReply(reply);
-        network.QueueDatagram(network.OpenedSockets().at(0),
-                              {record.begin(), record.end()});
+        network.QueueDatagram(network.OpenedSockets().at(0), {record.begin(), record.end()});
         engine.PollOnce(std::chrono::milliseconds(0));
     };
     for (int i = 0; i < kReplies; ++i)
