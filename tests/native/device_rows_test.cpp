@@ -4,7 +4,6 @@
 #include "discovery/discovery_engine.h"
 #include "tests/native/fake_network.h"
 #include "tests/native/fake_row_list.h"
-#include "text/ansi_text.h"
 
 #include <gtest/gtest.h>
 
@@ -50,26 +49,6 @@ TEST(FindDeviceClass, FirstWordInSearchOrderDecidesWithinNineBytes) {
     }
 }
 
-TEST(DeviceWord, PacksPortClassAndDvsByte) {
-    const struct {
-        std::int32_t rtspPort;
-        DeviceClass deviceClass;
-        std::uint8_t dvsByte;
-        std::uint32_t word;
-    } cases[] = {
-        {554, DeviceClass::IpCamera, 4, 0x00022A30}, // the DVS byte only counts for DVS
-        {554, DeviceClass::Dvs, 4, 0x00022A14},
-        {554, DeviceClass::Decoder, 0xFF, 0x00022A40},
-        {554, DeviceClass::Dvs, 0xA0, 0x00022AB0}, // over the class bits
-        {0x12345678, DeviceClass::IpCamera, 0, 0x34567830},
-        {-1, DeviceClass::Dvs, 0, 0xFFFFFF10},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << std::hex << c.word);
-        EXPECT_EQ(c.word, deviceWord(c.rtspPort, c.deviceClass, c.dvsByte));
-    }
-}
-
 TEST(DeviceRowTexts, EachColumnAsShown) {
     const struct {
         const char* name;
@@ -94,7 +73,6 @@ TEST(DeviceRowTexts, EachColumnAsShown) {
         c.change(reply);
         EXPECT_EQ(c.text, DeviceRowTexts(reply, 1)[static_cast<std::size_t>(c.column)]);
     }
-    EXPECT_EQ(std::nullopt, text::WideToAnsi(L"price \u20AC")); // no 8-bit form
 }
 
 TEST(DeviceRows, RepliesBecomeNumberedRowsOncePerAddressTextOfAKnownClass) {

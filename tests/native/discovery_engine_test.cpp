@@ -107,32 +107,21 @@ TEST_F(DiscoveryEngineTest, OnlyTheFirst64LiveSocketsAreWatchedAndAFailedOneIsRe
 TEST_F(DiscoveryEngineTest, AcceptedRepliesAreQueuedAsRecordsAndTheSocketReadsOnAfterAnyOther) {
     const SocketHandle socket = Search(1).at(0);
     const Datagram good = Reply("10.77.0.20");
-    Datagram echoed = good;
+    Datagram echoed = good, longer = good;
     echoed[12] = std::byte{3}; // [12] command: an echoed address change
-    Datagram longer = good;
     longer.resize(65507, std::byte{0xA5});
-    const struct {
-        const char* name;
-        Datagram datagram;
-        bool queued; // as its first 208 bytes
-    } cases[] = {
-        {"a whole reply", good, true},
-        {"an empty datagram", {}, false},
-        {"an echoed request", echoed, false},
-        {"65507 bytes", longer, true},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        network.QueueDatagram(socket, c.datagram);
+    const std::pair<Datagram, bool> cases[] = {
+        {good, true}, {{}, false}, {echoed, false}, {longer, true}}; // queued as `good`?
+    for (const auto& [datagram, queued] : cases) {
+        SCOPED_TRACE(testing::Message() << datagram.size() << " bytes, queued " << queued);
+        network.QueueDatagram(socket, datagram);
         Poll(1);
-        EXPECT_EQ(network.PendingDatagrams(socket), 0u);
         const auto record = engine.TakeOldestReply();
-        ASSERT_EQ(record != nullptr, c.queued);
-        if (record) {
-            EXPECT_EQ(Datagram(record->begin(), record->end()), good);
-        }
+        EXPECT_EQ(record ? Datagram(record->begin(), record->end()) : Datagram(),
+                  queued ? good : Datagram());
     }
     EXPECT_TRUE(network.ClosedSockets().empty());
+    EXPECT_EQ(network.Snapshot().reads.size(), 4u);
 }
 
 TEST_F(DiscoveryEngineTest, OneWakeUpPerEmptiedQueueAndARefusedOneIsRetriedEachCycle) {
@@ -176,10 +165,7 @@ TEST_F(DiscoveryEngineTest, TheReceiverWaitsForTheFirstSearchAndStopsWhileReplie
     engine.Start();
     while (network.Snapshot().waitSets.size() < 3)
         std::this_thread::sleep_for(1ms);
-    FakeNetwork::State state = network.Snapshot();
-    EXPECT_EQ(state.localAddressQueries, 0u) << "no socket before the first search";
-    EXPECT_TRUE(state.waitSets[0].empty());
-    EXPECT_EQ(state.waitTimeouts[0], 1000ms);
+    EXPECT_TRUE(network.Snapshot().waitSets[0].empty()) << "no socket before the first search";
 
     const auto opened = Search(2);
     std::atomic<bool> producing{true};

@@ -11,7 +11,6 @@
 #include <map>
 #include <mutex>
 #include <optional>
-#include <set>
 #include <string>
 
 namespace discovery_test {
@@ -30,17 +29,13 @@ public:
     // What the test scripts and what the engine did, in call order.
     struct State {
         std::vector<std::uint32_t> localAddresses;
-        std::set<std::uint32_t> failOpen;     // OpenBroadcastSocket fails for these addresses
-        std::set<SocketHandle> failBound;     // BoundAddress fails for these sockets
         std::chrono::milliseconds idleWait{}; // how long an idle wait really blocks
         std::map<SocketHandle, std::uint32_t> boundTo;
         std::map<SocketHandle, std::deque<std::optional<Datagram>>> inbound; // nullopt: failure
         std::vector<SocketHandle> opened, closed, reads;
         std::vector<std::vector<SocketHandle>> waitSets;
-        std::vector<std::chrono::milliseconds> waitTimeouts;
         std::vector<SentDatagram> sent;
         std::vector<std::string> log; // "send S to A" lines and the tests' notes
-        std::size_t localAddressQueries = 0;
     };
 
     // Changes the script under the lock and wakes a waiting receiver.
@@ -51,7 +46,6 @@ public:
         }
         m_arrived.notify_all();
     }
-    // A datagram waiting on the socket; a failure read in its turn.
     void QueueDatagram(SocketHandle socket, Datagram datagram) {
         Script([&](State& s) { s.inbound[socket].push_back(std::move(datagram)); });
     }
@@ -72,20 +66,12 @@ public:
     std::vector<SocketHandle> ClosedSockets() const { return Snapshot().closed; }
     std::vector<SentDatagram> Sent() const { return Snapshot().sent; }
     std::size_t PendingDatagrams(SocketHandle socket) const {
-        std::lock_guard lock(m_mutex);
-        const auto found = m_state.inbound.find(socket);
-        return found == m_state.inbound.end() ? 0 : found->second.size();
+        return Snapshot().inbound[socket].size();
     }
 
-    std::vector<std::uint32_t> LocalAddresses() override {
-        std::lock_guard lock(m_mutex);
-        ++m_state.localAddressQueries;
-        return m_state.localAddresses;
-    }
+    std::vector<std::uint32_t> LocalAddresses() override { return Snapshot().localAddresses; }
     SocketHandle OpenBroadcastSocket(std::uint32_t address) override {
         std::lock_guard lock(m_mutex);
-        if (m_state.failOpen.contains(address))
-            return discovery::kInvalidSocket;
         const SocketHandle socket = 100 + static_cast<SocketHandle>(m_state.opened.size());
         m_state.opened.push_back(socket);
         m_state.boundTo[socket] = address;
@@ -93,10 +79,8 @@ public:
     }
     bool BoundAddress(SocketHandle socket, std::uint32_t& address) override {
         std::lock_guard lock(m_mutex);
-        if (IsClosed(socket) || m_state.failBound.contains(socket))
-            return false;
         address = m_state.boundTo.at(socket);
-        return true;
+        return !IsClosed(socket);
     }
     void SendTo(SocketHandle socket, std::span<const std::byte> datagram, std::uint32_t address,
                 std::uint16_t port) override {
@@ -108,15 +92,14 @@ public:
                      std::vector<bool>& readable) override {
         std::unique_lock lock(m_mutex);
         m_state.waitSets.emplace_back(set.begin(), set.end());
-        m_state.waitTimeouts.push_back(timeout);
-        if (set.empty())
-            return -1; // as select() with an empty set
         const auto mark = [&] {
             readable.assign(set.size(), false);
             for (std::size_t i = 0; i < set.size(); ++i)
                 readable[i] = !IsClosed(set[i]) && !m_state.inbound[set[i]].empty();
             return static_cast<int>(std::count(readable.begin(), readable.end(), true));
         };
+        if (set.empty())
+            return -1; // as select() with an empty set
         if (mark() == 0 && m_state.idleWait.count() > 0)
             m_arrived.wait_for(lock, std::min(m_state.idleWait, timeout));
         return mark();
@@ -125,16 +108,15 @@ public:
         std::lock_guard lock(m_mutex);
         m_state.reads.push_back(socket);
         auto& inbound = m_state.inbound[socket];
-        if (IsClosed(socket) || inbound.empty() || !inbound.front()) {
-            if (!inbound.empty())
-                inbound.pop_front();
+        if (IsClosed(socket) || inbound.empty())
             return -1;
-        }
-        // A datagram longer than the buffer gives its first bytes, as the real networks do.
-        const Datagram next = std::move(*inbound.front());
+        const std::optional<Datagram> next = std::move(inbound.front());
         inbound.pop_front();
-        const std::size_t length = std::min(next.size(), buffer.size());
-        std::copy_n(next.begin(), length, buffer.begin());
+        if (!next)
+            return -1;
+        // A datagram longer than the buffer gives its first bytes, as the real networks do.
+        const std::size_t length = std::min(next->size(), buffer.size());
+        std::copy_n(next->begin(), length, buffer.begin());
         return static_cast<int>(length);
     }
     void Close(SocketHandle socket) override {
@@ -145,8 +127,7 @@ public:
 
 private:
     bool IsClosed(SocketHandle socket) const {
-        return std::find(m_state.closed.begin(), m_state.closed.end(), socket) !=
-               m_state.closed.end();
+        return std::count(m_state.closed.begin(), m_state.closed.end(), socket) != 0;
     }
 
     mutable std::mutex m_mutex;

@@ -8,74 +8,51 @@
 namespace ippage {
 namespace {
 
-constexpr std::uint32_t kOriginal = 0xC0A80164; // 192.168.1.100
-constexpr std::uint32_t kNew = 0xC0A80114;      // 192.168.1.20
-constexpr std::uint32_t kMask = 0xFFFFFF00;     // 255.255.255.0
-constexpr std::uint32_t kGateway = 0xC0A80101;  // 192.168.1.1
+constexpr std::uint32_t kOld = 0xC0A80164;  // 192.168.1.100
+constexpr std::uint32_t kNew = 0xC0A80114;  // 192.168.1.20
+constexpr std::uint32_t kMask = 0xFFFFFF00; // 255.255.255.0
+constexpr std::uint32_t kGw = 0xC0A80101;   // 192.168.1.1
+constexpr std::uint32_t kGw2 = 0xC0A80201;  // 192.168.2.1
 
 TEST(PlanModifyIP, VerdictFillInAndRequest) {
     using enum ModifyIpVerdict;
     const struct {
-        const char* what;
-        ModifyIpEntries entries;
+        ModifyIpEntries entries; // original, new, mask, gateway, Use DHCP, new address enabled
         ModifyIpVerdict verdict;
-        bool filled;                      // the gateway shown is filled in
+        bool filled;                      // the gateway shown is filled in (the new /24's .1)
         discovery::AddressChange request; // checked unless refused
     } cases[] = {
-        {"static, gateway .254",
-         {kOriginal, kNew, kMask, 0xC0A801FE, false, true},
-         kSend,
-         false,
-         {kOriginal, kNew, kMask, 0xC0A801FE, false}},
-        {"new address .0",
-         {kOriginal, 0xC0A80100, kMask, kGateway, false, true},
-         kRefuseAddress,
-         false},
-        {"new address .255",
-         {kOriginal, 0xC0A801FF, kMask, kGateway, false, true},
-         kRefuseAddress,
-         false},
-        {"empty gateway: the new address's .1",
-         {kOriginal, kNew, kMask, 0, false, true},
-         kSend,
-         true,
-         {kOriginal, kNew, kMask, kGateway, false}},
-        {"gateway in another /24, whatever the mask",
-         {kOriginal, kNew, 0xFFFF0000, 0xC0A80201, false, true},
+        {{kOld, kNew, kMask, kGw2 - 3, false, true}, kSend, false, {kOld, kNew, kMask, kGw2 - 3}},
+        {{kOld, 0xC0A80100, kMask, kGw, false, true}, kRefuseAddress, false, {}}, // .0
+        {{kOld, 0xC0A801FF, kMask, kGw, false, true}, kRefuseAddress, false, {}}, // .255
+        {{kOld, kNew, kMask, 0, false, true}, kSend, true, {kOld, kNew, kMask, kGw}},
+        // The segment is the /24, whatever the mask.
+        {{kOld, kNew, 0xFFFF0000, kGw2, false, true},
          kAskGatewaySegment,
          false,
-         {kOriginal, kNew, 0xFFFF0000, 0xC0A80201, false}},
-        {"DHCP skips every check and sends no static fields",
-         {kOriginal, 0xC0A80100, kMask, 0, true, false},
-         kSend,
-         false,
-         {kOriginal, 0, 0, 0, true}},
-        {"DHCP ticked without its click: enabled fields travel",
-         {kOriginal, kNew, kMask, 0, true, true},
-         kSend,
-         false,
-         {kOriginal, kNew, kMask, 0, true}},
-        {"fields disabled without DHCP: nothing static sent",
-         {kOriginal, kNew, kMask, 0, false, false},
-         kSend,
-         true,
-         {kOriginal, 0, 0, 0, false}},
+         {kOld, kNew, 0xFFFF0000, kGw2}},
+        // DHCP skips every check and sends no static fields...
+        {{kOld, 0xC0A80100, kMask, 0, true, false}, kSend, false, {kOld, 0, 0, 0, true}},
+        // ...unless ticked without its click, which leaves the fields enabled.
+        {{kOld, kNew, kMask, 0, true, true}, kSend, false, {kOld, kNew, kMask, 0, true}},
+        {{kOld, kNew, kMask, 0, false, false}, kSend, true, {kOld, 0, 0, 0, false}},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
+        SCOPED_TRACE(testing::Message() << "case " << &c - cases);
         const ModifyIpPlan plan = PlanModifyIP(c.entries);
         EXPECT_EQ(plan.verdict, c.verdict);
         EXPECT_EQ(plan.gatewayFilled, c.filled);
-        if (plan.gatewayFilled)
-            EXPECT_EQ(plan.gateway, kGateway);
+        if (plan.gatewayFilled) {
+            EXPECT_EQ(plan.gateway, kGw);
+        }
         if (c.verdict == kRefuseAddress)
             continue;
         const discovery::AddressChange& r = plan.request;
-        EXPECT_EQ(
-            testing::PrintToString(std::vector{r.target, r.newAddress, r.subnetMask, r.gateway}),
-            testing::PrintToString(std::vector{c.request.target, c.request.newAddress,
-                                               c.request.subnetMask, c.request.gateway}));
-        EXPECT_EQ(r.useDhcp, c.request.useDhcp);
+        const discovery::AddressChange& e = c.request;
+        EXPECT_EQ((std::vector<std::uint32_t>{r.target, r.newAddress, r.subnetMask, r.gateway,
+                                              r.useDhcp}),
+                  (std::vector<std::uint32_t>{e.target, e.newAddress, e.subnetMask, e.gateway,
+                                              e.useDhcp}));
     }
 }
 

@@ -25,60 +25,44 @@ std::string Describe(const ScannedNetwork& n) {
     return std::string(text.begin(), text.end()); // the table is ASCII
 }
 
-TEST(WebReplies, ScanBodies) {
+// Each body delivered twice: in the first receive with the head, and as the second receive.
+TEST(WebReplies, ScanAndReadBodies) {
     const struct {
-        const char* name;
         std::string body;
         std::vector<std::string> networks;
-    } cases[] = {
-        {"two networks",
-         "n=1\ns=Home(62) WPA2PSK/AES\nn=2\ns=Cafe(-70) NONE\n",
+    } scans[] = {
+        {"n=1\ns=Home(62) WPA2PSK/AES\nn=2\ns=Cafe(-70) NONE\n",
          {"1|Home|(62)|62|WPA2PSK/AES", "2|Cafe|(-70)|-70|NONE"}},
-        {"empty body", "", {}},
-        {"an SSID ends at a space", "n=3\ns=My Net(40) WEP\n", {"3|My|-|0|Net(40) WEP"}},
-        {"')' before '('", "n=4\ns=Odd)x(5 WPAPSK/TKIP\n", {"4|Odd)x|()|0|WPAPSK/TKIP"}},
-        {"the first '(' and ')' count", "n=10\ns=A(1)(2) NONE\n", {"10|A|(1)|1|NONE"}},
-        {"no space at all", "n=6\ns=Lonely(9)\n", {"6||-|0|Lonely(9)"}},
-        {"cut off by the end",
-         "n=1\ns=A(1) NONE\nn=7\ns=B(2) NONE",
-         {"1|A|(1)|1|NONE", "7||-|0||cut"}},
-        {"value after a line's last '=', junk lines passed over",
-         "junk\na=b=8\ns=x=Y(3) NONE\n",
-         {"8|Y|(3)|3|NONE"}},
+        {"", {}},
+        {"n=3\ns=My Net(40) WEP\n", {"3|My|-|0|Net(40) WEP"}}, // an SSID ends at a space
+        {"n=4\ns=Odd)x(5 WPAPSK/TKIP\n", {"4|Odd)x|()|0|WPAPSK/TKIP"}},
+        {"n=10\ns=A(1)(2) NONE\n", {"10|A|(1)|1|NONE"}}, // the first '(' and ')' count
+        {"n=6\ns=Lonely(9)\n", {"6||-|0|Lonely(9)"}},
+        {"n=1\ns=A(1) NONE\nn=7\ns=B(2) NONE", {"1|A|(1)|1|NONE", "7||-|0||cut"}},
+        {"junk\na=b=8\ns=x=Y(3) NONE\n", {"8|Y|(3)|3|NONE"}}, // after a line's last '='
     };
-    for (const auto& c : cases) {
+    for (const auto& c : scans) {
         for (const std::wstring& body : Deliveries(c.body)) {
-            SCOPED_TRACE(std::string(c.name) + (body.size() > c.body.size() ? " (one piece)" : ""));
+            SCOPED_TRACE(testing::PrintToString(body));
             std::vector<std::string> got;
             for (const ScannedNetwork& network : ParseScanBody(body))
                 got.push_back(Describe(network));
             EXPECT_EQ(c.networks, got);
         }
     }
-}
-
-TEST(WebReplies, ReadBodies) {
     const struct {
-        const char* name;
         std::string body;
         ReadSettings expected;
-    } cases[] = {
-        {"all five",
-         "enable=1\r\nssid=Home Net\r\nauthentication=6\r\nkeyindex=2\r\nkey=s3=t\r\n",
+    } reads[] = {
+        {"enable=1\r\nssid=Home Net\r\nauthentication=6\r\nkeyindex=2\r\nkey=s3=t\r\n",
          {1, L"Home Net", 6, 2, L"s3=t"}},
-        {"any order; the last value without CR LF reads empty",
-         "key=k\r\nkeyindex=0\r\nenable=1\r\nauthentication=3",
-         {1, std::nullopt, 0, 0, std::nullopt}},
-        {"no keyindex: key searched from position 1",
-         "ssid=x\r\nkey=abc\r\n",
-         {std::nullopt, L"x", std::nullopt, std::nullopt, L"abc"}},
-        {"keyindex is never taken for key",
-         "keyindex=3\r\n",
-         {std::nullopt, std::nullopt, std::nullopt, 3, std::nullopt}},
+        // Any order; the last value without CR LF reads empty; keyindex is never taken for key.
+        {"keyindex=0\r\nenable=1\r\nauthentication=3", {1, std::nullopt, 0, 0, std::nullopt}},
+        {"ssid=x\r\nkey=abc\r\n", {std::nullopt, L"x", std::nullopt, std::nullopt, L"abc"}},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : reads) {
         for (const std::wstring& body : Deliveries(c.body)) {
-            SCOPED_TRACE(c.name);
+            SCOPED_TRACE(testing::PrintToString(body));
             const ReadSettings got = ParseReadBody(body);
             EXPECT_EQ(c.expected.enable, got.enable);
             EXPECT_EQ(c.expected.ssid, got.ssid);
