@@ -50,29 +50,20 @@ TEST(FindDeviceClass, FirstWordInSearchOrderDecidesWithinNineBytes) {
 }
 
 TEST(DeviceRowTexts, EachColumnAsShown) {
-    const struct {
-        const char* name;
-        std::function<void(SearchReply&)> change;
-        int column;
-        const wchar_t* text;
-    } cases[] = {
-        {"empty model keeps the blank", [](SearchReply& r) { r.modelText.clear(); }, 1, L"DVS "},
-        {"code page", [](SearchReply& r) { r.modelText = "M\xFC"; }, 1, L"DVS M\u00FC"},
-        {"name", [](SearchReply& r) { r.deviceName = "Caf\xE9 \x01\xFF"; }, 2,
-         L"Caf\u00E9 \x01\u00FF"},
-        {"address as sent", [](SearchReply& r) { r.deviceAddress = "192.168.001.020"; }, 3,
-         L"192.168.001.020"},
-        {"lowest HTTP port", [](SearchReply& r) { r.httpPort = INT32_MIN; }, 4, L"-2147483648"},
-        {"RTSP port -1", [](SearchReply& r) { r.rtspPort = -1; }, 5, L"-1"},
-        {"MAC", [](SearchReply& r) { r.mac = {0x0A, 0xB0, 0x0C, 0xD0, 0x0E, 0xFF}; }, 6,
-         L"0A:B0:0C:D0:0E:FF"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        SearchReply reply = Reply("DVS", "10.0.0.1");
-        c.change(reply);
-        EXPECT_EQ(c.text, DeviceRowTexts(reply, 1)[static_cast<std::size_t>(c.column)]);
-    }
+    const SearchReply reply{"DVS",
+                            {0x0A, 0xB0, 0x0C, 0xD0, 0x0E, 0xFF},
+                            "192.168.001.020",
+                            "Caf\xE9 \x01\xFF",
+                            INT32_MIN,
+                            -1,
+                            4,
+                            ""};
+    const RowTexts expected = {L"7",           L"DVS ", L"Caf\u00E9 \x01\u00FF", L"192.168.001.020",
+                               L"-2147483648", L"-1",   L"0A:B0:0C:D0:0E:FF"};
+    EXPECT_EQ(expected, DeviceRowTexts(reply, 7)); // the empty model keeps its blank
+    SearchReply withModel = reply;
+    withModel.modelText = "M\xFC"; // in the code page
+    EXPECT_EQ(L"DVS M\u00FC", DeviceRowTexts(withModel, 1)[kModelColumn]);
 }
 
 TEST(DeviceRows, RepliesBecomeNumberedRowsOncePerAddressTextOfAKnownClass) {

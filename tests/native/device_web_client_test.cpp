@@ -70,40 +70,22 @@ protected:
 };
 
 TEST_F(WebClientTest, EachCommandTellsTheOutcomeOfEachStep) {
-    const std::wstring notRunning = L"Client is not running!";
+    const std::wstring off = L"Client is not running!", send = kSendTimeout, wait = kReceiveTimeout;
     const struct {
-        const char* name;
-        Script script;
+        Script script; // for each of scan, read and save, and the reboot after the save's OK
         std::vector<std::wstring> scan, read, save;
     } cases[] = {
-        {"connect fails", kRefused, {notRunning}, {notRunning}, {notRunning}},
-        {"send fails", {true, false, {}}, {kSendTimeout}, {kSendTimeout}, {kSendTimeout}},
-        {"first receive times out",
-         {true, true, {std::nullopt}},
-         {kReceiveTimeout},
-         {kReceiveTimeout},
-         {kReceiveTimeout}},
-        {"401",
-         {true, true, {"HTTP/1.1 401 Unauthorized\r\n\r\n"}},
-         {kScanFailed},
-         {},
-         {kSaveFailed}},
-        {"second receive times out",
-         {true, true, {kOk + "n=1\n", std::nullopt}},
-         {kReceiveTimeout},
-         {kReceiveTimeout},
-         {kReceiveTimeout}},
-        {"save without the phrase", {true, true, {kOk + "Saved"}}, {}, {}, {}},
-        // The fourth connection, the reboot after OK, is refused.
-        {"save accepted",
-         {true, true, {kOk + "Successful Need Reboot"}},
-         {},
-         {},
-         {kRebootQuestion, notRunning}},
+        {kRefused, {off}, {off}, {off}},
+        {{true, false, {}}, {send}, {send}, {send}},
+        {{true, true, {std::nullopt}}, {wait}, {wait}, {wait}},
+        {{true, true, {"HTTP/1.1 401 Unauthorized\r\n\r\n"}}, {kScanFailed}, {}, {kSaveFailed}},
+        {{true, true, {kOk + "n=1\n", std::nullopt}}, {wait}, {wait}, {wait}},
+        {{true, true, {kOk + "Saved"}}, {}, {}, {}},
+        {{true, true, {kOk + "Successful Need Reboot"}}, {}, {}, {kRebootQuestion, kRebootDone}},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        connector.scripts = {c.script, c.script, c.script};
+        SCOPED_TRACE(testing::Message() << "case " << &c - cases);
+        connector.scripts = {c.script, c.script, c.script, c.script};
         const bool scanned = client.ScanNetworks(device).has_value();
         EXPECT_EQ(c.scan, Told());
         const bool read = client.ReadWifiSettings(device).has_value();
