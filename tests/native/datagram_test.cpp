@@ -47,38 +47,27 @@ const Bytes kStaticChange = Layout(256, 0,
                                        {157, Text("192.168.1.1")},   // [157..204] gateway
                                    });                               // [253] DHCP flag: 0
 
-const Bytes kLobbyReply = Layout(208, 0,
-                                 {
-                                     {0, kMarker},                               // [0..11]
-                                     {12, {0x01}},                               // [12] reply
-                                     {13, Text("DVS")},                          // [13..22] class
-                                     {23, {0x00, 0x1A, 0xBC, 0xDE, 0xF0, 0x09}}, // [23..28] MAC
-                                     {60, Text("192.168.1.20")},      // [60..89] IP address
-                                     {90, Text("Lobby camera")},      // [90..153] device name
-                                     {156, {0x00, 0x00, 0x00, 0x50}}, // [156..159] HTTP 80
-                                     {160, {0x00, 0x00, 0x02, 0x2A}}, // [160..163] RTSP 554
-                                     {164, {0x04}},                   // [164] DVS byte
-                                     {174, Text("DV-4100")},          // [174..205] model
-                                 });
-
-// A device that fills every text field to its last byte and every unread byte with 0xEE.
+// A device's reply: every text field filled to its last byte, every unread byte `fill`.
 const std::string kFullTexts[] = {
     "IPCAMERA-X", "192.168.100.200ABCDEFGHIJKLMNO",
     "0123456789abcdef0123456789abcdef0123456789abcdef0123456789abcdef",
     "MODEL-0123456789ABCDEFGHIJKLMNOP"};
-const Bytes kFilledReply = Layout(208, 0xEE,
-                                  {
-                                      {0, kMarker},                               // [0..11]
-                                      {12, {0x01}},                               // [12]
-                                      {13, Text(kFullTexts[0])},                  // [13..22]
-                                      {23, {0xFF, 0xFE, 0x80, 0x7F, 0x01, 0x00}}, // [23..28]
-                                      {60, Text(kFullTexts[1])},                  // [60..89]
-                                      {90, Text(kFullTexts[2])},                  // [90..153]
-                                      {156, {0x80, 0x00, 0x00, 0x00}}, // [156..159] HTTP port
-                                      {160, {0xFF, 0xFF, 0xFF, 0xFE}}, // [160..163] RTSP port -2
-                                      {164, {0xFF}},                   // [164] DVS byte
-                                      {174, Text(kFullTexts[3])},      // [174..205]
-                                  });
+Bytes FilledReply(std::uint8_t fill) {
+    return Layout(208, fill,
+                  {
+                      {0, kMarker},                               // [0..11]
+                      {12, {0x01}},                               // [12] reply
+                      {13, Text(kFullTexts[0])},                  // [13..22] class
+                      {23, {0xFF, 0xFE, 0x80, 0x7F, 0x01, 0x00}}, // [23..28] MAC
+                      {60, Text(kFullTexts[1])},                  // [60..89] IP address
+                      {90, Text(kFullTexts[2])},                  // [90..153] device name
+                      {156, {0x80, 0x00, 0x00, 0x00}},            // [156..159] HTTP port
+                      {160, {0xFF, 0xFF, 0xFF, 0xFE}},            // [160..163] RTSP port -2
+                      {164, {0xFF}},                              // [164] DVS byte
+                      {174, Text(kFullTexts[3])},                 // [174..205] model
+                  });
+}
+const Bytes kFilledReply = FilledReply(0xEE);
 
 // A heap block of exactly `length` bytes, so that AddressSanitizer reports any read past it.
 std::vector<std::byte> Datagram(const Bytes& bytes, std::size_t length) {
@@ -129,35 +118,25 @@ TEST(Requests, BytesAsSentAndEveryFieldAsADeviceReadsItAtEveryLength) {
 }
 
 TEST(SearchReply, HandWrittenBytesBothWaysAndEveryTextFieldEndsInAZeroByte) {
-    const SearchReply lobby{"DVS",
-                            {0x00, 0x1A, 0xBC, 0xDE, 0xF0, 0x09},
-                            "192.168.1.20",
-                            "Lobby camera",
-                            80,
-                            554,
-                            0x04,
-                            "DV-4100"};
-    EXPECT_EQ(Describe(lobby),
-              Describe(DecodeSearchReply(MakeReplyRecord(Datagram(kLobbyReply, 208)))));
-    ExpectBytes(kLobbyReply, EncodeSearchReply(lobby));
-
     const auto& full = kFullTexts;
-    const SearchReply filled{full[0].substr(0, 9),
-                             {0xFF, 0xFE, 0x80, 0x7F, 0x01, 0x00},
-                             full[1].substr(0, 29),
-                             full[2].substr(0, 63),
-                             INT32_MIN,
-                             -2,
-                             0xFF,
-                             full[3].substr(0, 31)};
-    EXPECT_EQ(Describe(filled),
+    const SearchReply read{full[0].substr(0, 9),
+                           {0xFF, 0xFE, 0x80, 0x7F, 0x01, 0x00},
+                           full[1].substr(0, 29),
+                           full[2].substr(0, 63),
+                           INT32_MIN,
+                           -2,
+                           0xFF,
+                           full[3].substr(0, 31)};
+    EXPECT_EQ(Describe(read),
               Describe(DecodeSearchReply(MakeReplyRecord(Datagram(kFilledReply, 208)))));
-    // Written whole, each text is cut to leave its field's last byte zero.
-    const ReplyRecord written = EncodeSearchReply(
-        {full[0] + "Z", filled.mac, full[1], full[2], INT32_MIN, -2, 0xFF, full[3]});
-    EXPECT_EQ(Describe(filled), Describe(DecodeSearchReply(written)));
+    // Written from the texts read or from whole ones: zero where nothing is written, and each
+    // text cut to leave its field's last byte zero.
+    Bytes written = FilledReply(0x00);
     for (const std::size_t last : {22, 89, 153, 205})
-        EXPECT_EQ(std::byte{0}, written[last]) << "at offset " << last;
+        written[last] = 0;
+    ExpectBytes(written, EncodeSearchReply(read));
+    ExpectBytes(written, EncodeSearchReply({full[0] + "Z", read.mac, full[1], full[2], INT32_MIN,
+                                            -2, 0xFF, full[3]}));
 }
 
 TEST(Acceptance, AWholeHeaderWithCommandOneAtAnyLengthKeepingTheFirst208Bytes) {
@@ -173,13 +152,13 @@ TEST(Acceptance, AWholeHeaderWithCommandOneAtAnyLengthKeepingTheFirst208Bytes) {
     }
     for (std::size_t i = 0; i < 12; ++i) {
         SCOPED_TRACE("marker byte " + std::to_string(i));
-        Bytes bytes = kLobbyReply;
+        Bytes bytes = kFilledReply;
         bytes[i] ^= 0x20; // a letter changes case, the zero byte becomes a blank
         EXPECT_FALSE(IsAcceptedReply(Datagram(bytes, 208)));
     }
     for (const std::uint8_t command : {0, 2, 3, 0x81}) {
         SCOPED_TRACE("command " + std::to_string(command));
-        Bytes bytes = kLobbyReply;
+        Bytes bytes = kFilledReply;
         bytes[12] = command; // [12] command
         EXPECT_FALSE(IsAcceptedReply(Datagram(bytes, 208)));
         EXPECT_EQ(command, CommandOf(Datagram(bytes, 208)));
