@@ -140,10 +140,13 @@ TEST(SearchReply, HandWrittenBytesBothWaysAndEveryTextFieldEndsInAZeroByte) {
 }
 
 TEST(Acceptance, AWholeHeaderWithCommandOneAtAnyLengthKeepingTheFirst208Bytes) {
+    const std::vector<std::byte> whole = Datagram(kFilledReply, 300);
     for (std::size_t length = 0; length <= 300; ++length) {
         SCOPED_TRACE("length " + std::to_string(length));
         const std::vector<std::byte> datagram = Datagram(kFilledReply, length);
         EXPECT_EQ(length >= 13, IsAcceptedReply(datagram));
+        // The head of a longer buffer: the byte after the end must not be read as the command.
+        EXPECT_EQ(length >= 13, IsAcceptedReply(std::span(whole).first(length)));
         Bytes expected = kFilledReply;
         std::fill(expected.begin() +
                       static_cast<std::ptrdiff_t>(std::min<std::size_t>(length, 208)),
