@@ -14,14 +14,16 @@ namespace discovery {
 namespace {
 
 SearchReply Reply(std::string classText, std::string address, std::string name = "cam") {
-    return {std::move(classText),
-            {0x00, 0x1a, 0x2b, 0x3c, 0x4d, 0xef},
-            std::move(address),
-            std::move(name),
-            80,
-            554,
-            4,
-            "M-100"};
+    SearchReply reply;
+    reply.classText = std::move(classText);
+    reply.mac = {0x00, 0x1a, 0x2b, 0x3c, 0x4d, 0xef};
+    reply.deviceAddress = std::move(address);
+    reply.deviceName = std::move(name);
+    reply.httpPort = 80;
+    reply.rtspPort = 554;
+    reply.dvsByte = 4;
+    reply.modelText = "M-100";
+    return reply;
 }
 
 TEST(FindDeviceClass, FirstWordInSearchOrderDecidesWithinNineBytes) {
@@ -50,14 +52,11 @@ TEST(FindDeviceClass, FirstWordInSearchOrderDecidesWithinNineBytes) {
 }
 
 TEST(DeviceRowTexts, EachColumnAsShown) {
-    const SearchReply reply{"DVS",
-                            {0x0A, 0xB0, 0x0C, 0xD0, 0x0E, 0xFF},
-                            "192.168.001.020",
-                            "Caf\xE9 \x01\xFF",
-                            INT32_MIN,
-                            -1,
-                            4,
-                            ""};
+    SearchReply reply = Reply("DVS", "192.168.001.020", "Caf\xE9 \x01\xFF");
+    reply.mac = {0x0A, 0xB0, 0x0C, 0xD0, 0x0E, 0xFF};
+    reply.httpPort = INT32_MIN;
+    reply.rtspPort = -1;
+    reply.modelText.clear();
     const RowTexts expected = {L"7",           L"DVS ", L"Caf\u00E9 \x01\u00FF", L"192.168.001.020",
                                L"-2147483648", L"-1",   L"0A:B0:0C:D0:0E:FF"};
     EXPECT_EQ(expected, DeviceRowTexts(reply, 7)); // the empty model keeps its blank

@@ -163,8 +163,9 @@ TEST_F(DiscoveryEngineTest, TheReceiverWaitsForTheFirstSearchAndStopsWhileReplie
     network.SetIdleWaitCap(2ms);
     realPauses = true;
     engine.Start();
-    while (network.Snapshot().waitSets.size() < 3)
+    for (int i = 0; i < 5000 && network.Snapshot().waitSets.size() < 3; ++i)
         std::this_thread::sleep_for(1ms);
+    ASSERT_GE(network.Snapshot().waitSets.size(), 3u);
     EXPECT_TRUE(network.Snapshot().waitSets[0].empty()) << "no socket before the first search";
 
     const auto opened = Search(2);
