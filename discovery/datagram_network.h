@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <utility>
 #include <vector>
 
 namespace discovery {
@@ -46,6 +47,39 @@ public:
     // time (a passing error), negative on an error after which the socket is of no more use.
     virtual int Receive(SocketHandle socket, std::span<std::byte> buffer) = 0;
     virtual void Close(SocketHandle socket) = 0;
+};
+
+// Owns one socket of a network: closes it when reset, replaced or destroyed. Moves only, so a
+// handle is closed exactly once.
+class OwnedSocket {
+public:
+    OwnedSocket() = default;
+    OwnedSocket(DatagramNetwork& network, SocketHandle socket)
+        : m_network(&network), m_socket(socket) {}
+    OwnedSocket(OwnedSocket&& other) noexcept
+        : m_network(other.m_network), m_socket(std::exchange(other.m_socket, kInvalidSocket)) {}
+    OwnedSocket& operator=(OwnedSocket&& other) noexcept {
+        if (this != &other) {
+            Reset();
+            m_network = other.m_network;
+            m_socket = std::exchange(other.m_socket, kInvalidSocket);
+        }
+        return *this;
+    }
+    ~OwnedSocket() { Reset(); }
+
+    [[nodiscard]] SocketHandle Get() const { return m_socket; }
+    [[nodiscard]] bool IsOpen() const { return m_socket != kInvalidSocket; }
+    // Gives the handle up without closing it.
+    [[nodiscard]] SocketHandle Release() { return std::exchange(m_socket, kInvalidSocket); }
+    void Reset() {
+        if (m_socket != kInvalidSocket)
+            m_network->Close(std::exchange(m_socket, kInvalidSocket));
+    }
+
+private:
+    DatagramNetwork* m_network = nullptr;
+    SocketHandle m_socket = kInvalidSocket;
 };
 
 } // namespace discovery

@@ -91,12 +91,8 @@ void DiscoveryEngine::StopDiscovery() {
     // the table and the queue are only ever touched under them.
     {
         std::lock_guard lock(m_socketLock);
-        for (SocketEntry& entry : m_sockets) {
-            if (entry.socket == kInvalidSocket)
-                continue;
-            m_network.Close(entry.socket);
-            entry.socket = kInvalidSocket;
-        }
+        for (OwnedEntry& entry : m_sockets)
+            entry.socket.Reset();
     }
     std::lock_guard lock(m_queueLock);
     while (!m_replyQueue.empty())
@@ -108,14 +104,14 @@ void DiscoveryEngine::PollOnce(std::chrono::milliseconds wait) {
     std::vector<SocketHandle> set;
     {
         std::lock_guard lock(m_socketLock);
-        for (const SocketEntry& entry : m_sockets) {
-            if (entry.socket == kInvalidSocket)
+        for (const OwnedEntry& entry : m_sockets) {
+            if (!entry.socket.IsOpen())
                 continue;
-            if (std::find(set.begin(), set.end(), entry.socket) != set.end())
+            if (std::find(set.begin(), set.end(), entry.socket.Get()) != set.end())
                 continue;
             if (set.size() == kMaxWatchedSockets)
                 break;
-            set.push_back(entry.socket);
+            set.push_back(entry.socket.Get());
         }
     }
 
@@ -140,10 +136,10 @@ void DiscoveryEngine::PollOnce(std::chrono::milliseconds wait) {
 
 void DiscoveryEngine::ReadReadySockets(std::span<const SocketHandle> set,
                                        std::vector<bool>& readable, int remaining) {
-    for (SocketEntry& entry : m_sockets) {
-        if (entry.socket == kInvalidSocket)
+    for (OwnedEntry& entry : m_sockets) {
+        if (!entry.socket.IsOpen())
             continue;
-        const auto slot = std::find(set.begin(), set.end(), entry.socket);
+        const auto slot = std::find(set.begin(), set.end(), entry.socket.Get());
         if (slot == set.end())
             continue;
         const auto index = static_cast<std::size_t>(slot - set.begin());
@@ -151,10 +147,9 @@ void DiscoveryEngine::ReadReadySockets(std::span<const SocketHandle> set,
             continue;
         readable[index] = false; // one datagram per readable socket and cycle
 
-        const int received = m_network.Receive(entry.socket, m_receiveBuffer);
+        const int received = m_network.Receive(entry.socket.Get(), m_receiveBuffer);
         if (received < 0) {
-            m_network.Close(entry.socket);
-            entry.socket = kInvalidSocket;
+            entry.socket.Reset();
         } else if (received > 0) {
             const std::span<const std::byte> datagram(
                 m_receiveBuffer.data(),
@@ -190,7 +185,11 @@ void DiscoveryEngine::WakeWindowIfNeeded() {
 
 std::vector<SocketEntry> DiscoveryEngine::SocketTable() const {
     std::lock_guard lock(m_socketLock);
-    return m_sockets;
+    std::vector<SocketEntry> table;
+    table.reserve(m_sockets.size());
+    for (const OwnedEntry& entry : m_sockets)
+        table.push_back(SocketEntry{entry.socket.Get(), entry.localAddress});
+    return table;
 }
 
 std::size_t DiscoveryEngine::TakenReplies() const {
@@ -209,22 +208,22 @@ void DiscoveryEngine::RefreshSockets() {
     for (const std::uint32_t address : m_network.LocalAddresses()) {
         if (HasSocketFor(address))
             continue;
-        const SocketHandle socket = m_network.OpenBroadcastSocket(address);
-        if (socket == kInvalidSocket)
+        OwnedSocket socket(m_network, m_network.OpenBroadcastSocket(address));
+        if (!socket.IsOpen())
             continue;
-        m_sockets.push_back(SocketEntry{socket, address});
+        m_sockets.push_back(OwnedEntry{std::move(socket), address});
     }
     // Sockets of addresses the host no longer has stay in the table.
 }
 
 bool DiscoveryEngine::HasSocketFor(std::uint32_t address) {
     for (auto entry = m_sockets.begin(); entry != m_sockets.end();) {
-        if (entry->socket == kInvalidSocket) {
+        if (!entry->socket.IsOpen()) {
             entry = m_sockets.erase(entry);
             continue;
         }
         std::uint32_t bound = 0;
-        if (m_network.BoundAddress(entry->socket, bound) && bound == address)
+        if (m_network.BoundAddress(entry->socket.Get(), bound) && bound == address)
             return true; // later entries are not visited
         ++entry;
     }
@@ -233,14 +232,14 @@ bool DiscoveryEngine::HasSocketFor(std::uint32_t address) {
 
 void DiscoveryEngine::SendBurst(Request& request, bool writeSender) {
     std::lock_guard lock(m_socketLock);
-    for (const SocketEntry& entry : m_sockets) {
-        if (entry.socket == kInvalidSocket)
+    for (const OwnedEntry& entry : m_sockets) {
+        if (!entry.socket.IsOpen())
             continue;
         if (writeSender)
             SetSenderAddress(request, entry.localAddress);
-        m_network.SendTo(entry.socket, request, kMulticastGroup, DISCOVERY_PORT);
+        m_network.SendTo(entry.socket.Get(), request, kMulticastGroup, DISCOVERY_PORT);
         m_sleep(kBurstPause);
-        m_network.SendTo(entry.socket, request, kBroadcastAddress, DISCOVERY_PORT);
+        m_network.SendTo(entry.socket.Get(), request, kBroadcastAddress, DISCOVERY_PORT);
     }
 }
 

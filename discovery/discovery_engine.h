@@ -17,6 +17,7 @@
 
 namespace discovery {
 
+// A row of the socket table as tests and the command line see it.
 struct SocketEntry {
     SocketHandle socket = kInvalidSocket; // kInvalidSocket marks a dead entry
     std::uint32_t localAddress = 0;
@@ -74,6 +75,12 @@ public:
     [[nodiscard]] std::size_t TakenReplies() const;
 
 private:
+    // The table's own row: the socket is closed when the entry dies or the engine stops.
+    struct OwnedEntry {
+        OwnedSocket socket; // closed marks a dead entry
+        std::uint32_t localAddress = 0;
+    };
+
     void RefreshSockets();
     bool HasSocketFor(std::uint32_t address); // socketLock held
     void SendBurst(Request& request, bool writeSender);
@@ -88,7 +95,7 @@ private:
     Notify m_notify;
     Sleep m_sleep;
 
-    std::vector<SocketEntry> m_sockets; // guarded by m_socketLock
+    std::vector<OwnedEntry> m_sockets; // guarded by m_socketLock
     mutable std::mutex m_socketLock;
     std::deque<std::unique_ptr<ReplyRecord>> m_replyQueue; // guarded by m_queueLock
     mutable std::mutex m_queueLock;

@@ -53,19 +53,19 @@ std::vector<std::uint32_t> PosixNetwork::LocalAddresses() {
 }
 
 SocketHandle PosixNetwork::OpenBroadcastSocket(std::uint32_t address) {
-    const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-    if (fd < 0)
+    // Closed on every early return; the caller gets it only when it is whole.
+    OwnedSocket socket(*this, ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0));
+    if (!socket.IsOpen())
         return kInvalidSocket;
+    const int fd = Descriptor(socket.Get());
     // Not checked: without it the socket still works, and only loses more of a large burst.
     (void)setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &kReceiveBufferBytes, sizeof kReceiveBufferBytes);
     const int enable = 1;
     const sockaddr_in local = MakeAddress(address, 0);
     if (setsockopt(fd, SOL_SOCKET, SO_BROADCAST, &enable, sizeof enable) != 0 ||
-        bind(fd, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0) {
-        ::close(fd);
+        bind(fd, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0)
         return kInvalidSocket;
-    }
-    return fd;
+    return socket.Release();
 }
 
 bool PosixNetwork::BoundAddress(SocketHandle socket, std::uint32_t& address) {

@@ -42,9 +42,12 @@ std::vector<std::uint32_t> WinsockNetwork::LocalAddresses() {
 }
 
 SocketHandle WinsockNetwork::OpenBroadcastSocket(std::uint32_t address) {
-    const SOCKET s = ::socket(AF_INET, SOCK_DGRAM, 0);
-    if (s == INVALID_SOCKET)
+    // Closed on every early return; the caller gets it only when it is whole. INVALID_SOCKET
+    // (~0) converts to kInvalidSocket.
+    OwnedSocket socket(*this, static_cast<SocketHandle>(::socket(AF_INET, SOCK_DGRAM, 0)));
+    if (!socket.IsOpen())
         return kInvalidSocket;
+    const SOCKET s = Native(socket.Get());
     // Not checked: without it the socket still works, and only loses more of a large burst.
     (void)setsockopt(s, SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&kReceiveBufferBytes),
                      sizeof kReceiveBufferBytes);
@@ -52,11 +55,9 @@ SocketHandle WinsockNetwork::OpenBroadcastSocket(std::uint32_t address) {
     const sockaddr_in local = MakeAddress(address, 0);
     if (setsockopt(s, SOL_SOCKET, SO_BROADCAST, reinterpret_cast<const char*>(&enable),
                    sizeof enable) != 0 ||
-        bind(s, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0) {
-        closesocket(s);
+        bind(s, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0)
         return kInvalidSocket;
-    }
-    return static_cast<SocketHandle>(s);
+    return socket.Release();
 }
 
 bool WinsockNetwork::BoundAddress(SocketHandle socket, std::uint32_t& address) {

@@ -4,24 +4,12 @@
 #include "tools/devsim/device_fields.h"
 #include "tools/devsim/device_file.h"
 #include "tools/devsim/replies.h"
+#include "tests/fuzz/fuzz_target.h"
 
 #include <algorithm>
-#include <cstddef>
-#include <cstdint>
-#include <cstdlib>
 #include <set>
-#include <string_view>
-
-namespace {
 
 using namespace devsim;
-
-void Require(bool condition) {
-    if (!condition)
-        std::abort();
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view content(reinterpret_cast<const char*>(data), size);

@@ -5,34 +5,20 @@
 #include "text/ansi_text.h"
 #include "discovery/device_rows.h"
 #include "tests/native/fake_row_list.h"
+#include "tests/fuzz/fuzz_target.h"
 
 #include <algorithm>
-#include <cstddef>
-#include <cstdint>
-#include <cstdlib>
 #include <set>
 #include <span>
-#include <string>
 
 namespace {
-
 using namespace discovery;
 
-void Require(bool condition) {
-    if (!condition)
-        std::abort();
-}
-
-// The longest text each column can show: the bounded fields of a record, the numbers' widths.
+// The longest text of each column: at most 5 index digits for the rows made here, class,
+// blank and model, name, address, the two ports as "-2147483648", the MAC.
 constexpr std::size_t kLongestText[kColumnCount] = {
-    5, // index: at most 5 digits for the rows made here
-    (kClassTextSize - 1) + 1 + (kModelTextSize - 1), // class, blank, model
-    kDeviceNameSize - 1,                             // name
-    kDeviceAddressSize - 1,                          // address
-    11,                                              // HTTP port, "-2147483648"
-    11,                                              // RTSP port
-    17,                                              // MAC, "XX:XX:XX:XX:XX:XX"
-};
+    5, kClassTextSize + kModelTextSize - 1, kDeviceNameSize - 1, kDeviceAddressSize - 1, 11, 11,
+    17};
 
 } // namespace
 

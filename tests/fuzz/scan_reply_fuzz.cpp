@@ -2,25 +2,9 @@
 // where the first receive ends). The sanitizers catch bad reads; the checks below catch a
 // parser that invents text the body never held.
 #include "wifi/web_replies.h"
+#include "tests/fuzz/fuzz_target.h"
 
-#include <cstddef>
-#include <cstdint>
-#include <cstdlib>
-#include <string>
-#include <string_view>
-
-namespace {
-
-void Require(bool condition) {
-    if (!condition)
-        std::abort();
-}
-
-bool Holds(std::wstring_view body, const std::wstring& part) {
-    return body.find(part) != std::wstring_view::npos;
-}
-
-} // namespace
+#include <algorithm>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size == 0)
@@ -30,10 +14,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::wstring body = wifi::BodyText(bytes.substr(0, split), bytes.substr(split));
     Require(body.size() <= bytes.size());
     const auto networks = wifi::ParseScanBody(body);
-    std::size_t lineFeeds = 0;
-    for (wchar_t c : body)
-        lineFeeds += c == L'\n' ? 1 : 0;
-    Require(networks.size() <= lineFeeds);
+    Require(networks.size() <=
+            static_cast<std::size_t>(std::count(body.begin(), body.end(), L'\n')));
     for (const wifi::ScannedNetwork& network : networks) {
         Require(Holds(body, network.indexText) && Holds(body, network.ssid) &&
                 Holds(body, network.security));

@@ -2,29 +2,16 @@
 // fits its buffer, keeps its fixed lines and carries the SSID and key unchanged.
 #include "text/ansi_text.h"
 #include "wifi/web_requests.h"
+#include "tests/fuzz/fuzz_target.h"
 
-#include <cstddef>
-#include <cstdint>
-#include <cstdlib>
 #include <cstring>
-#include <string>
-#include <string_view>
 
 namespace {
-
-void Require(bool condition) {
-    if (!condition)
-        std::abort();
-}
-
 constexpr std::string_view kEnd = "Authorization: Basic Qx7bLm2VtR9kWp4=\r\n\r\n";
 
 void CheckShape(const std::optional<std::string>& request, std::size_t buffer) {
-    if (!request)
-        return;
-    Require(request->size() < buffer);
-    Require(request->starts_with("GET /goform/"));
-    Require(request->ends_with(kEnd));
+    Require(!request || (request->size() < buffer && request->starts_with("GET /goform/") &&
+                         request->ends_with(kEnd)));
 }
 
 } // namespace
@@ -56,11 +43,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto save = wifi::ComposeSaveRequest(host, settings);
     CheckShape(save, wifi::kRequestBufferBytes);
     if (save) {
-        const auto ssid = text::WideToAnsi(settings.ssid);
-        const auto key = text::WideToAnsi(settings.key);
-        Require(ssid && key);
-        Require(save->find("&ssid=" + *ssid + "&authentication=") != std::string::npos);
-        Require(save->find("&key=" + *key + " HTTP/1.1\r\n") != std::string::npos);
+        const auto ssid = text::WideToAnsi(settings.ssid), key = text::WideToAnsi(settings.key);
+        Require(ssid && key && save->find("&ssid=" + *ssid + "&authentication=") != save->npos &&
+                save->find("&key=" + *key + " HTTP/1.1\r\n") != save->npos);
     }
     return 0;
 }

@@ -1,251 +1,138 @@
-// A scripted DatagramNetwork for the engine's tests: it hands out numbered socket handles,
-// records every call, and delivers datagrams (or read failures) that the test queues on a socket.
-// Every member is safe to call from several threads (test, receiver, producer).
+// A scripted DatagramNetwork for the engine's and the main window's tests: numbered socket
+// handles, a record of every call, and datagrams (or read failures) queued on a socket by the
+// test. Safe from any thread.
 #pragma once
 
 #include "discovery/datagram_network.h"
 
 #include <algorithm>
-#include <chrono>
 #include <condition_variable>
-#include <cstdint>
 #include <deque>
 #include <map>
 #include <mutex>
 #include <optional>
-#include <set>
 #include <string>
-#include <vector>
 
 namespace discovery_test {
 
-using discovery::DatagramNetwork;
-using discovery::kInvalidSocket;
 using discovery::SocketHandle;
+using Datagram = std::vector<std::byte>;
 
-class FakeNetwork final : public DatagramNetwork {
+class FakeNetwork final : public discovery::DatagramNetwork {
 public:
     struct SentDatagram {
-        SocketHandle socket = kInvalidSocket;
-        std::vector<std::byte> bytes;
-        std::uint32_t address = 0;
-        std::uint16_t port = 0;
+        SocketHandle socket;
+        Datagram bytes;
+        std::uint32_t address;
+        std::uint16_t port;
+    };
+    // What the test scripts and what the engine did, in call order.
+    struct State {
+        std::vector<std::uint32_t> localAddresses;
+        std::chrono::milliseconds idleWait{}; // how long an idle wait really blocks
+        std::map<SocketHandle, std::uint32_t> boundTo;
+        std::map<SocketHandle, std::deque<std::optional<Datagram>>> inbound; // nullopt: failure
+        std::vector<SocketHandle> opened, closed, reads;
+        std::vector<std::vector<SocketHandle>> waitSets;
+        std::vector<SentDatagram> sent;
+        std::vector<std::string> log; // "send S to A" lines and the tests' notes
     };
 
-    // --- Script ---------------------------------------------------------------------------
-
-    void SetLocalAddresses(std::vector<std::uint32_t> addresses) {
-        std::lock_guard lock(m_mutex);
-        m_localAddresses = std::move(addresses);
-    }
-    // OpenBroadcastSocket fails for this address (socket, option or bind).
-    void FailOpenFor(std::uint32_t address) {
-        std::lock_guard lock(m_mutex);
-        m_failOpen.insert(address);
-    }
-    void AllowOpenFor(std::uint32_t address) {
-        std::lock_guard lock(m_mutex);
-        m_failOpen.erase(address);
-    }
-    // BoundAddress fails for this socket.
-    void FailBoundAddressFor(SocketHandle socket) {
-        std::lock_guard lock(m_mutex);
-        m_failBound.insert(socket);
-    }
-    // A datagram waiting on the socket; it makes the socket readable.
-    void QueueDatagram(SocketHandle socket, std::vector<std::byte> bytes) {
+    // Changes the script under the lock and wakes a waiting receiver.
+    template <class Change> void Script(Change change) {
         {
             std::lock_guard lock(m_mutex);
-            m_sockets[socket].inbound.push_back(std::move(bytes));
+            change(m_state);
         }
         m_arrived.notify_all();
     }
-    // The next read on the socket fails; the socket is readable until then.
+    void QueueDatagram(SocketHandle socket, Datagram datagram) {
+        Script([&](State& s) { s.inbound[socket].push_back(std::move(datagram)); });
+    }
     void QueueReadFailure(SocketHandle socket) {
-        {
-            std::lock_guard lock(m_mutex);
-            m_sockets[socket].inbound.push_back(std::nullopt);
-        }
-        m_arrived.notify_all();
+        Script([&](State& s) { s.inbound[socket].push_back(std::nullopt); });
     }
-    // How long WaitReadable really blocks when nothing is readable (the requested time-out is
-    // recorded, not waited). Zero returns at once, which suits tests that call PollOnce.
+    void SetLocalAddresses(std::vector<std::uint32_t> addresses) {
+        Script([&](State& s) { s.localAddresses = std::move(addresses); });
+    }
     void SetIdleWaitCap(std::chrono::milliseconds cap) {
-        std::lock_guard lock(m_mutex);
-        m_idleWaitCap = cap;
+        Script([&](State& s) { s.idleWait = cap; });
     }
-
-    // --- Records --------------------------------------------------------------------------
-
-    std::vector<SocketHandle> OpenedSockets() const {
+    [[nodiscard]] State Snapshot() const {
         std::lock_guard lock(m_mutex);
-        return m_opened;
+        return m_state;
     }
-    std::vector<SocketHandle> ClosedSockets() const {
-        std::lock_guard lock(m_mutex);
-        return m_closed;
-    }
-    std::uint32_t AddressOf(SocketHandle socket) const {
-        std::lock_guard lock(m_mutex);
-        return m_sockets.at(socket).address;
-    }
-    std::vector<SentDatagram> Sent() const {
-        std::lock_guard lock(m_mutex);
-        return m_sent;
-    }
-    // The read sets of every wait, in call order.
-    std::vector<std::vector<SocketHandle>> WaitSets() const {
-        std::lock_guard lock(m_mutex);
-        return m_waitSets;
-    }
-    std::size_t WaitCount() const {
-        std::lock_guard lock(m_mutex);
-        return m_waitSets.size();
-    }
-    std::vector<std::chrono::milliseconds> WaitTimeouts() const {
-        std::lock_guard lock(m_mutex);
-        return m_waitTimeouts;
-    }
-    std::vector<SocketHandle> Reads() const {
-        std::lock_guard lock(m_mutex);
-        return m_reads;
-    }
-    std::size_t LocalAddressQueries() const {
-        std::lock_guard lock(m_mutex);
-        return m_localAddressQueries;
-    }
-    std::size_t BoundAddressQueries() const {
-        std::lock_guard lock(m_mutex);
-        return m_boundAddressQueries;
-    }
+    std::vector<SocketHandle> OpenedSockets() const { return Snapshot().opened; }
+    std::vector<SocketHandle> ClosedSockets() const { return Snapshot().closed; }
+    std::vector<SentDatagram> Sent() const { return Snapshot().sent; }
     std::size_t PendingDatagrams(SocketHandle socket) const {
-        std::lock_guard lock(m_mutex);
-        const auto found = m_sockets.find(socket);
-        return found == m_sockets.end() ? 0 : found->second.inbound.size();
-    }
-    // One line per send and per note (the tests' sleep adds "sleep N"), in call order.
-    std::vector<std::string> Log() const {
-        std::lock_guard lock(m_mutex);
-        return m_log;
-    }
-    void Note(std::string line) {
-        std::lock_guard lock(m_mutex);
-        m_log.push_back(std::move(line));
+        return Snapshot().inbound[socket].size();
     }
 
-    // --- DatagramNetwork ------------------------------------------------------------------
-
-    std::vector<std::uint32_t> LocalAddresses() override {
-        std::lock_guard lock(m_mutex);
-        ++m_localAddressQueries;
-        return m_localAddresses;
-    }
-
+    std::vector<std::uint32_t> LocalAddresses() override { return Snapshot().localAddresses; }
     SocketHandle OpenBroadcastSocket(std::uint32_t address) override {
         std::lock_guard lock(m_mutex);
-        if (m_failOpen.count(address) != 0)
-            return kInvalidSocket;
-        const SocketHandle socket = m_nextHandle++;
-        m_sockets[socket].address = address;
-        m_opened.push_back(socket);
+        const SocketHandle socket = 100 + static_cast<SocketHandle>(m_state.opened.size());
+        m_state.opened.push_back(socket);
+        m_state.boundTo[socket] = address;
         return socket;
     }
-
     bool BoundAddress(SocketHandle socket, std::uint32_t& address) override {
         std::lock_guard lock(m_mutex);
-        ++m_boundAddressQueries;
-        const auto found = m_sockets.find(socket);
-        if (found == m_sockets.end() || found->second.closed || m_failBound.count(socket) != 0)
-            return false;
-        address = found->second.address;
-        return true;
+        address = m_state.boundTo.at(socket);
+        return !IsClosed(socket);
     }
-
     void SendTo(SocketHandle socket, std::span<const std::byte> datagram, std::uint32_t address,
                 std::uint16_t port) override {
         std::lock_guard lock(m_mutex);
-        m_sent.push_back({socket, {datagram.begin(), datagram.end()}, address, port});
-        m_log.push_back("send " + std::to_string(socket) + " to " + std::to_string(address));
+        m_state.sent.push_back({socket, {datagram.begin(), datagram.end()}, address, port});
+        m_state.log.push_back("send " + std::to_string(socket) + " to " + std::to_string(address));
     }
-
     int WaitReadable(std::span<const SocketHandle> set, std::chrono::milliseconds timeout,
                      std::vector<bool>& readable) override {
         std::unique_lock lock(m_mutex);
-        m_waitSets.emplace_back(set.begin(), set.end());
-        m_waitTimeouts.push_back(timeout);
-        readable.assign(set.size(), false);
+        m_state.waitSets.emplace_back(set.begin(), set.end());
+        const auto mark = [&] {
+            readable.assign(set.size(), false);
+            for (std::size_t i = 0; i < set.size(); ++i)
+                readable[i] = !IsClosed(set[i]) && !m_state.inbound[set[i]].empty();
+            return static_cast<int>(std::count(readable.begin(), readable.end(), true));
+        };
         if (set.empty())
             return -1; // as select() with an empty set
-        int count = MarkReadable(set, readable);
-        if (count == 0 && m_idleWaitCap.count() > 0) {
-            m_arrived.wait_for(lock, std::min(m_idleWaitCap, timeout));
-            count = MarkReadable(set, readable);
-        }
-        return count;
+        if (mark() == 0 && m_state.idleWait.count() > 0)
+            m_arrived.wait_for(lock, std::min(m_state.idleWait, timeout));
+        return mark();
     }
-
     int Receive(SocketHandle socket, std::span<std::byte> buffer) override {
         std::lock_guard lock(m_mutex);
-        m_reads.push_back(socket);
-        auto& state = m_sockets[socket];
-        if (state.closed || state.inbound.empty())
+        m_state.reads.push_back(socket);
+        auto& inbound = m_state.inbound[socket];
+        if (IsClosed(socket) || inbound.empty())
             return -1;
-        const std::optional<std::vector<std::byte>> next = std::move(state.inbound.front());
-        state.inbound.pop_front();
+        const std::optional<Datagram> next = std::move(inbound.front());
+        inbound.pop_front();
         if (!next)
-            return -1; // a scripted failure
+            return -1;
         // A datagram longer than the buffer gives its first bytes, as the real networks do.
         const std::size_t length = std::min(next->size(), buffer.size());
         std::copy_n(next->begin(), length, buffer.begin());
         return static_cast<int>(length);
     }
-
     void Close(SocketHandle socket) override {
         std::lock_guard lock(m_mutex);
-        m_closed.push_back(socket);
-        auto& state = m_sockets[socket];
-        state.closed = true;
-        state.inbound.clear();
+        m_state.closed.push_back(socket);
+        m_state.inbound[socket].clear();
     }
 
 private:
-    struct SocketState {
-        std::uint32_t address = 0;
-        bool closed = false;
-        std::deque<std::optional<std::vector<std::byte>>> inbound; // nullopt: a read failure
-    };
-
-    int MarkReadable(std::span<const SocketHandle> set, std::vector<bool>& readable) {
-        int count = 0;
-        for (std::size_t i = 0; i < set.size(); ++i) {
-            const auto found = m_sockets.find(set[i]);
-            if (found != m_sockets.end() && !found->second.closed &&
-                !found->second.inbound.empty()) {
-                readable[i] = true;
-                ++count;
-            }
-        }
-        return count;
+    bool IsClosed(SocketHandle socket) const {
+        return std::count(m_state.closed.begin(), m_state.closed.end(), socket) != 0;
     }
 
     mutable std::mutex m_mutex;
     std::condition_variable m_arrived;
-    std::vector<std::uint32_t> m_localAddresses;
-    std::set<std::uint32_t> m_failOpen;
-    std::set<SocketHandle> m_failBound;
-    std::map<SocketHandle, SocketState> m_sockets;
-    SocketHandle m_nextHandle = 100;
-    std::chrono::milliseconds m_idleWaitCap{0};
-
-    std::vector<SocketHandle> m_opened;
-    std::vector<SocketHandle> m_closed;
-    std::vector<SentDatagram> m_sent;
-    std::vector<std::vector<SocketHandle>> m_waitSets;
-    std::vector<std::chrono::milliseconds> m_waitTimeouts;
-    std::vector<SocketHandle> m_reads;
-    std::vector<std::string> m_log;
-    std::size_t m_localAddressQueries = 0;
-    std::size_t m_boundAddressQueries = 0;
+    State m_state;
 };
 
 } // namespace discovery_test

@@ -1,12 +1,11 @@
-// The order of device rows under a heading click: numeric addresses, text for everything else.
+// The order of device rows under a heading click: numeric addresses, text for everything else,
+// and the direction each click chooses.
 #include "listview/row_order.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cwchar>
-#include <string>
-#include <vector>
 
 namespace {
 
@@ -16,82 +15,53 @@ int CompareText(const wchar_t* left, const wchar_t* right) {
     return std::wcscmp(left, right);
 }
 
-DeviceRecord Row(std::wstring model, std::wstring address, std::wstring httpPort) {
-    DeviceRecord record;
-    record.texts = {L"1", model, L"name", address, httpPort, L"554", L"00:11:22:33:44:55"};
-    return record;
-}
-
-// Sorts rows the way the list view does and returns the texts of one column, top to bottom.
-std::vector<std::wstring> Sorted(std::vector<DeviceRecord> rows, int column, bool ascending,
-                                 int shownColumn) {
-    std::stable_sort(rows.begin(), rows.end(), [&](const DeviceRecord& a, const DeviceRecord& b) {
-        return listview::CompareRows(a, b, column, ascending, CompareText) < 0;
-    });
-    std::vector<std::wstring> shown;
-    for (const DeviceRecord& row : rows)
-        shown.push_back(row.texts[static_cast<std::size_t>(shownColumn)]);
-    return shown;
-}
-
-TEST(RowOrder, AddressesSortByValueNotByText) {
-    const std::vector<DeviceRecord> rows = {Row(L"a", L"192.168.1.100", L"80"),
-                                            Row(L"b", L"192.168.1.20", L"80"),
-                                            Row(L"c", L"10.0.0.5", L"80")};
-    const std::vector<std::wstring> ascending = {L"10.0.0.5", L"192.168.1.20", L"192.168.1.100"};
-    EXPECT_EQ(ascending, Sorted(rows, 3, true, 3));
-    const std::vector<std::wstring> descending = {L"192.168.1.100", L"192.168.1.20", L"10.0.0.5"};
-    EXPECT_EQ(descending, Sorted(rows, 3, false, 3));
-}
-
-TEST(RowOrder, AddressesCompareUnsigned) {
-    // 200.x has the top bit set: a signed comparison would put it first.
-    const std::vector<DeviceRecord> rows = {
-        Row(L"a", L"200.1.1.1", L"80"), Row(L"b", L"100.1.1.1", L"80"),
-        Row(L"c", L"9.0.0.1", L"80"), Row(L"d", L"10.0.0.1", L"80")};
-    const std::vector<std::wstring> expected = {L"9.0.0.1", L"10.0.0.1", L"100.1.1.1",
-                                                L"200.1.1.1"};
-    EXPECT_EQ(expected, Sorted(rows, 3, true, 3));
-}
-
-TEST(RowOrder, PortsSortAsText) {
-    const std::vector<DeviceRecord> rows = {
-        Row(L"a", L"1.1.1.1", L"81"), Row(L"b", L"1.1.1.2", L"8080"), Row(L"c", L"1.1.1.3", L"80")};
-    const std::vector<std::wstring> expected = {L"80", L"8080", L"81"};
-    EXPECT_EQ(expected, Sorted(rows, 4, true, 4));
-    const std::vector<std::wstring> reversed = {L"81", L"8080", L"80"};
-    EXPECT_EQ(reversed, Sorted(rows, 4, false, 4));
-}
-
-TEST(RowOrder, DescendingTextComparesSecondRowAgainstFirst) {
-    const DeviceRecord low = Row(L"DVS A", L"1.1.1.1", L"80");
-    const DeviceRecord high = Row(L"IPCAMERA B", L"1.1.1.2", L"80");
-    EXPECT_LT(listview::CompareRows(low, high, 1, true, CompareText), 0);
-    EXPECT_GT(listview::CompareRows(low, high, 1, false, CompareText), 0);
-    EXPECT_EQ(0, listview::CompareRows(low, low, 1, false, CompareText));
-}
-
-TEST(RowOrder, RowWithoutTheColumnComparesAsEmptyText) {
-    DeviceRecord shortRow;
-    shortRow.texts = {L"1"};
-    const DeviceRecord full = Row(L"DVS", L"1.1.1.1", L"80");
-    EXPECT_LT(listview::CompareRows(shortRow, full, 1, true, CompareText), 0);
-    EXPECT_LT(listview::CompareRows(shortRow, full, 3, true, CompareText), 0);
+TEST(RowOrder, AddressesByUnsignedValueEverythingElseAsText) {
+    const struct {
+        int column;
+        bool ascending;
+        std::vector<std::wstring> shown; // the column, top to bottom
+    } cases[] = {
+        {3, true, {L"9.0.0.1", L"10.0.0.5", L"100.1.1.1", L"192.168.1.20", L"192.168.1.100"}},
+        {3, false, {L"192.168.1.100", L"192.168.1.20", L"100.1.1.1", L"10.0.0.5", L"9.0.0.1"}},
+        {4, true, {L"", L"80", L"8080", L"81", L"81"}},
+        {4, false, {L"81", L"81", L"8080", L"80", L""}},
+    };
+    const wchar_t* rows[][2] = {{L"192.168.1.100", L"81"},
+                                {L"192.168.1.20", L"8080"},
+                                {L"10.0.0.5", L"80"},
+                                {L"100.1.1.1", L"81"},
+                                {L"9.0.0.1", nullptr}}; // a row without the column: empty text
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message()
+                     << "column " << c.column << (c.ascending ? " up" : " down"));
+        std::vector<DeviceRecord> records;
+        for (const auto& row : rows) {
+            records.emplace_back().texts = {L"1", L"m", L"n", row[0]};
+            if (row[1])
+                records.back().texts.push_back(row[1]);
+        }
+        std::stable_sort(records.begin(), records.end(), [&](const auto& a, const auto& b) {
+            return listview::CompareRows(a, b, c.column, c.ascending, CompareText) < 0;
+        });
+        std::vector<std::wstring> shown;
+        for (const DeviceRecord& r : records)
+            shown.push_back(r.texts.size() > std::size_t(c.column) ? r.texts[c.column] : L"");
+        EXPECT_EQ(c.shown, shown);
+    }
 }
 
 TEST(SortDirection, HeadingClicks) {
-    struct Case {
+    const struct {
         int clicked, sortColumn;
         bool sortAscending, expected;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {3, -1, true, true}, // never sorted: ascending
         {3, 3, true, false}, // same column flips
         {3, 3, false, true}, // and flips back
         {1, 3, false, true}, // another column always starts ascending
         {1, 3, true, true},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "clicked " << c.clicked << " after " << c.sortColumn
                                         << (c.sortAscending ? " up" : " down"));
         EXPECT_EQ(c.expected,
