@@ -13,19 +13,16 @@ fail() {
     exit 1
 }
 
-# usage: e2e_begin NAME SEARCH_EXE PROBE_EXE [DEVSIM DEVICE_FILE]; exit status 77 (skipped) when
-# devices are asked for without the run's namespaces. Sets artifacts, work and program_dir.
+# usage: e2e_begin NAME "$@", a script's arguments being SEARCH_EXE PROBE_EXE DEVSIM DEVICE_FILE;
+# exit status 77 (skipped) without the run's namespaces. Sets artifacts, work and program_dir.
 e2e_begin() {
-    e2e_name=$1 search_exe=$2 probe_exe=$3 devsim=${4:-} device_file=${5:-}
-    [ $# -le 3 ] || [ -n "${SEARCH_NETNS_PREFIX:-}" ] || { echo "skipped: needs the run's namespaces"; exit 77; }
-    [ -n "${WINEPREFIX:-}" ] && [ -n "${DISPLAY:-}" ] || fail "WINEPREFIX and DISPLAY must be set"
-    [ -f "$search_exe" ] && [ -f "$probe_exe" ] || fail "no program or probe at $search_exe, $probe_exe"
-    [ $# -le 3 ] || { [ -x "$devsim" ] && [ -f "$device_file" ]; } || fail "no $devsim or $device_file"
+    e2e_name=$1 search_exe=$2 probe_exe=$3 devsim=$4 device_file=$5
+    [ -n "${SEARCH_NETNS_PREFIX:-}" ] || { echo "skipped: needs the run's namespaces"; exit 77; }
     # Wine's sockets live where its server was started; anywhere else a search would go out on
     # networks that are not this run's.
-    [ -z "${SEARCH_NETNS_PREFIX:-}" ] || [ "$(ip netns identify $$)" = "${SEARCH_NETNS_PREFIX}tool" ] ||
-        fail "not inside namespace ${SEARCH_NETNS_PREFIX}tool"
-    artifacts=${SEARCH_ARTIFACTS:-${SEARCH_BUILD_DIR:-$(dirname "$probe_exe")/../..}/artifacts}
+    [ -n "${WINEPREFIX:-}" ] && [ -n "${DISPLAY:-}" ] && [ "$(ip netns identify $$)" = "${SEARCH_NETNS_PREFIX}tool" ] ||
+        fail "needs WINEPREFIX and DISPLAY, inside namespace ${SEARCH_NETNS_PREFIX}tool"
+    artifacts=${SEARCH_ARTIFACTS:-$SEARCH_BUILD_DIR/artifacts}
     # A program directory of its own, so that nobody else's config.ini or Search.ini takes part.
     work=$(mktemp -d /tmp/search-e2e.XXXXXX) && program_dir=$work/program && mkdir -p "$artifacts" "$program_dir" &&
         cp "$search_exe" "$program_dir/Search.exe" || fail "cannot prepare $work"
@@ -37,7 +34,6 @@ e2e_begin() {
 e2e_cleanup() {
     [ -n "$search_pid" ] && kill "$search_pid" 2>/dev/null && wait "$search_pid" 2>/dev/null
     devsim_stop
-    local a
     for a in "${added_addresses[@]}"; do netns_del_device_address "$SEARCH_NETNS_PREFIX" "$a"; done
     rm -rf "$work"
 }
@@ -59,8 +55,8 @@ start_search() {
     search_pid=$!
 }
 
-# win_probe with the steps given; its output also in $work/probe.out. Output goes through a
-# file: Wine's helper processes would otherwise hold ctest's pipe open.
+# win_probe's steps; its output also in $work/probe.out (a file: Wine's helper processes would
+# otherwise hold ctest's pipe open).
 probe() {
     timeout 120 "$lib_dir/wine-run" "$probe_exe" --timeout-ms 30000 "$@" >"$work/probe.out"
     local status=$?
@@ -71,35 +67,32 @@ probe() {
 list_rows() { probe rows "$1" >/dev/null && tr -d '\r' <"$work/probe.out" | sed -n 's/^row\t//p'; }
 row_of() { list_rows "$LIST" | awk -F'\t' -v ip="$1" '$4 == ip { print NR - 1 }'; }
 wire() { awk -v key="$1" '$1 == key { print $2 }' "$e2e_dir/wire.txt"; }
-log_lines() { wc -l <"$work/devsim.log"; }
 
 # The datagrams of command $2 logged after line $1: from each local address multicast, then
 # broadcast 40-500 ms later, with the bytes of wire.txt key $3 or $3@<the source address>.
 check_burst() {
     tail -n +$(($1 + 1)) "$work/devsim.log" | grep "^rx .* cmd=$2 " | sort -s -t' ' -k3,3 |
         sed 's/^rx t=\([0-9.]*\) src=\([0-9.]*\):[0-9]* dst=\([0-9.]*\) .* hex=/\1 \2 \3 /' >"$work/burst"
-    local s d
     diff <(cut -d' ' -f2- "$work/burst") <(for s in 10.77.0.1 10.77.0.2; do for d in 224.111.111.1 255.255.255.255; do
         echo "$s $d $(wire "$3@$s")$(wire "$3")"; done; done) >/dev/null || fail "command $2 datagrams: $(cat "$work/burst")"
     awk 'NR % 2 == 0 && ($1 - t < 40 || $1 - t > 500) { exit 1 } { t = $1 }' "$work/burst" ||
         fail "command $2 datagrams not 40-500 ms apart: $(cut -d' ' -f1-3 "$work/burst")"
 }
 
-# The box in the probe's output $1: the program's title as caption, text $2, buttons $3, an
-# icon, and shown $4 to $5 ms after the click.
-check_box() {
-    local ms
-    [ "$(grep '^box' <<<"$1" | cut -f2-5)" = "Search"$'\t'"$2"$'\t'"$3"$'\ticon' ] || fail "not the box '$2' ($3)"
-    ms=$(grep '^box' <<<"$1" | sed 's/.*ms=//')
-    [ "$ms" -ge "$4" ] && [ "$ms" -le "$5" ] || fail "the box '$2' after $ms ms, expected $4-$5"
+# The probe's steps ${@:5} answer one box: caption Search, text $1, buttons $2, an icon, shown
+# $3 to $4 ms after the click.
+expect_box() {
+    local box
+    box=$(probe "${@:5}" | grep '^box') || fail "no box '$1' ($2)"
+    [ "$(cut -f2-5 <<<"$box")" = "Search"$'\t'"$1"$'\t'"$2"$'\ticon' ] || fail "not the box '$1' ($2): $box"
+    [ "${box##*ms=}" -ge "$3" ] && [ "${box##*ms=}" -le "$4" ] || fail "the box '$1' after ${box##*ms=} ms"
 }
 
 # The program ends with exit code 0 within 30 s.
 expect_exit() {
-    local i code
+    local i
     for i in $(seq 1 300); do kill -0 "$search_pid" 2>/dev/null && sleep 0.1; done
     kill -0 "$search_pid" 2>/dev/null && fail "Search.exe still running 30 s after its window closed"
-    wait "$search_pid"
-    code=$? search_pid=
-    [ "$code" -eq 0 ] || fail "Search.exe ended with exit code $code"
+    wait "$search_pid" || fail "Search.exe ended with exit code $?"
+    search_pid=
 }

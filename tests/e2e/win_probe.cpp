@@ -1,9 +1,6 @@
-// win_probe: drives Search.exe's main window from outside, for the end-to-end scripts. It finds
-// the one unowned top-level window titled "Search" and runs the steps given, in order, each
-// waiting at most --timeout-ms; controls are found by id at any depth, so the pages' too.
-// usage: win_probe [--timeout-ms N] STEP...; the steps are the branches of RunStep. Printed
-// texts are UTF-8 with control characters as \xHH. Exit code 0 when every step passed, 1 when
-// one failed, 2 for a usage error.
+// win_probe [--timeout-ms N] STEP...: drives Search.exe's main window from outside through the
+// steps of RunStep, each waiting at most N ms, for the end-to-end scripts. Texts print as UTF-8,
+// control characters as \xHH. Exit code 0: every step passed, 1: one failed, 2: usage error.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -20,17 +17,15 @@
 namespace {
 
 constexpr UINT kSendTimeoutMs = 10000;
-// Long enough for a handler to start; a handler that blocks goes on after it.
+// Long enough for a handler that may block on a message box to start; it goes on after that.
 constexpr UINT kStartMs = 200;
 // The static text of a message box carries this id on every version of the system.
 constexpr int kBoxTextId = 0xFFFF;
 constexpr int kTextChars = 1024;
 
-struct Probe {
-    HWND top = nullptr;
-    DWORD timeoutMs = 15000;
-    ULONGLONG since = ::GetTickCount64(); // the last click or press, for the boxes' delay
-};
+HWND g_top = nullptr;
+DWORD g_timeoutMs = 15000;
+ULONGLONG g_since = ::GetTickCount64(); // the last click or press, for the boxes' delay
 
 void Check(bool passed, const std::string& failure) {
     if (!passed)
@@ -39,13 +34,11 @@ void Check(bool passed, const std::string& failure) {
 
 std::string Utf8(const std::wstring& text) {
     std::string out;
-    for (const wchar_t c : text) {
-        char bytes[8];
-        const int size = c < 0x20 ? std::snprintf(bytes, sizeof bytes, "\\x%02X", unsigned(c))
-                                  : ::WideCharToMultiByte(CP_UTF8, 0, &c, 1, bytes, sizeof bytes,
-                                                          nullptr, nullptr);
-        out.append(bytes, static_cast<std::size_t>(size));
-    }
+    char bytes[8];
+    for (const wchar_t c : text)
+        out.append(bytes, c < 0x20 ? std::snprintf(bytes, sizeof bytes, "\\x%02X", unsigned(c))
+                                   : ::WideCharToMultiByte(CP_UTF8, 0, &c, 1, bytes, sizeof bytes,
+                                                           nullptr, nullptr));
     return out;
 }
 
@@ -56,17 +49,18 @@ bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs) {
     return true;
 }
 
+// Waits the step's time for `done`; then fails with what `failure` says.
+void Await(const std::function<bool()>& done, const std::function<std::string()>& failure) {
+    if (!WaitFor(done, g_timeoutMs))
+        throw std::runtime_error(failure());
+}
+
 // False when the window is gone or hangs.
 bool Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT timeoutMs = kSendTimeoutMs,
           DWORD_PTR* result = nullptr) {
     DWORD_PTR ignored = 0;
     return ::SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, timeoutMs,
                                  result ? result : &ignored) != 0;
-}
-
-// Sends a message whose handler may block on a message box: returns once it has started.
-void Start(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    Send(window, message, wParam, lParam, kStartMs);
 }
 
 // WM_GETTEXT itself: GetWindowTextW does not ask a control of another process for its text.
@@ -101,9 +95,8 @@ HWND Control(HWND top, int id) {
     return found;
 }
 
-// List-view, header, tab and address messages carry pointers, which the system does not carry
-// across processes: `data` goes through memory allocated in the window's process, where
-// `place` may point members of it (given that memory's address) before it is copied there.
+// List-view, header, tab and address messages carry pointers, which are not carried across
+// processes: `data` goes through a copy in the window's process, into which `place` may point.
 template <class T>
 std::optional<DWORD_PTR> RemoteCall(HWND window, UINT message, WPARAM wParam, T& data,
                                     void (*place)(T&, char*) = nullptr) {
@@ -132,8 +125,7 @@ HWND Header(HWND list) {
     return reinterpret_cast<HWND>(header);
 }
 
-// The centre of item `index` (LVM_, HDM_ or TCM_GETITEMRECT) in `window`'s client area; a row's
-// rectangle reads which part to measure from its left member first.
+// The centre of an item (LVM_, HDM_ or TCM_GETITEMRECT; a row's reads the part from `left`).
 POINT ItemCentre(HWND window, UINT message, int index, LONG left = 0) {
     RECT r{left, 0, 0, 0};
     const auto ok = RemoteCall(window, message, static_cast<WPARAM>(index), r);
@@ -170,8 +162,7 @@ void PrintRows(HWND list) {
     }
 }
 
-// An edit's text, a button's check state, a combo box's selection or an address field's
-// "a.b.c.d".
+// An edit's text, a button's check state, a combo box's selection or an address "a.b.c.d".
 std::string FieldValue(HWND field) {
     const std::wstring name = ClassName(field);
     if (name == L"Button" || name == L"ComboBox")
@@ -181,8 +172,10 @@ std::string FieldValue(HWND field) {
         return Utf8(Text(field));
     DWORD a = 0;
     Check(RemoteCall(field, IPM_GETADDRESS, 0, a).has_value(), "cannot read an address field");
-    return std::to_string(FIRST_IPADDRESS(a)) + '.' + std::to_string(SECOND_IPADDRESS(a)) + '.' +
-           std::to_string(THIRD_IPADDRESS(a)) + '.' + std::to_string(FOURTH_IPADDRESS(a));
+    char text[16];
+    std::snprintf(text, sizeof text, "%lu.%lu.%lu.%lu", a >> 24, a >> 16 & 0xFF, a >> 8 & 0xFF,
+                  a & 0xFF);
+    return text;
 }
 
 // A visible message box of the program: a dialog with a message box's text control.
@@ -193,14 +186,12 @@ HWND FindBox(HWND top) {
     return nullptr;
 }
 
-// Prints "box", caption, text, buttons, "icon" or "no-icon" and the ms since the last click,
-// then presses `button` and waits until the box is gone, so that a click of the next step never
-// lands in its modal loop.
-void AnswerBox(const Probe& p, int button) {
+// Prints "box", caption, text, buttons, "icon" or "no-icon" and the ms since the last click, then
+// presses `button` and waits until the box is gone, so that no later click lands in its loop.
+void AnswerBox(int button) {
     HWND box = nullptr;
-    Check(WaitFor([&] { return (box = FindBox(p.top)) != nullptr; }, p.timeoutMs),
-          "no message box");
-    const ULONGLONG elapsed = ::GetTickCount64() - p.since;
+    Await([&] { return (box = FindBox(g_top)) != nullptr; }, [] { return "no message box"; });
+    const ULONGLONG elapsed = ::GetTickCount64() - g_since;
     const bool ok = ::GetDlgItem(box, IDOK) != nullptr,
                cancel = ::GetDlgItem(box, IDCANCEL) != nullptr;
     const bool icon = FindChild(box, [](HWND child) {
@@ -215,37 +206,26 @@ void AnswerBox(const Probe& p, int button) {
                 icon ? "icon" : "no-icon", elapsed);
     const HWND press = ::GetDlgItem(box, button);
     Check(press != nullptr && Send(press, BM_CLICK, 0, 0) &&
-              WaitFor([&] { return !::IsWindow(box); }, p.timeoutMs),
+              WaitFor([&] { return !::IsWindow(box); }, g_timeoutMs),
           "cannot answer the message box");
 }
 
 // One step, taking its values from `next`; throws std::runtime_error when it fails.
-void RunStep(Probe& p, const std::wstring& step, const std::function<const std::wstring&()>& next) {
+void RunStep(const std::wstring& step, const std::function<const std::wstring&()>& next) {
     const auto number = [&] { return static_cast<int>(std::stoul(next(), nullptr, 0)); };
-    const auto control = [&] { return Control(p.top, number()); };
-    const auto answers = [&](UINT ms) {
-        return ::IsWindow(p.top) && Send(p.top, WM_NULL, 0, 0, ms);
-    };
-    if (step == L"visible") { // shown, answering, nothing left to paint
-        const auto painted = [](HWND w) { return ::GetUpdateRect(w, nullptr, FALSE) == FALSE; };
-        const auto ready = [&] {
-            return ::IsWindowVisible(p.top) && answers(1000) && painted(p.top) &&
-                   !FindChild(p.top, [&](HWND c) { return !painted(c); });
-        };
-        Check(WaitFor(ready, p.timeoutMs), "the window is not visible and painted");
-    } else if (step == L"press") { // ID: BM_CLICK, returning once the handler has started
+    const auto control = [&] { return Control(g_top, number()); };
+    if (step == L"press") { // ID: BM_CLICK, returning once the handler has started
         const HWND button = control();
-        p.since = ::GetTickCount64();
-        Start(button, BM_CLICK, 0, 0);
-    } else if (step == L"click-item") { // ID N: a mouse click on tab N of a tab strip, or on
-                                        // heading N of a list
+        g_since = ::GetTickCount64();
+        Send(button, BM_CLICK, 0, 0, kStartMs);
+    } else if (step == L"click-item") { // ID N: click tab N of a tab strip, heading N of a list
         HWND window = control();
         const bool tabs = ClassName(window) == WC_TABCONTROLW;
         window = tabs ? window : Header(window);
         const POINT at = ItemCentre(window, tabs ? TCM_GETITEMRECT : HDM_GETITEMRECT, number());
-        p.since = ::GetTickCount64();
-        Start(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(at.x, at.y));
-        Start(window, WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
+        g_since = ::GetTickCount64();
+        Send(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(at.x, at.y), kStartMs);
+        Send(window, WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y), kStartMs);
     } else if (step == L"click-row") { // LIST ROW: the pointer on the row and a real click
         const HWND list = control();
         POINT at = ItemCentre(list, LVM_GETITEMRECT, number(), LVIR_LABEL);
@@ -254,14 +234,9 @@ void RunStep(Probe& p, const std::wstring& step, const std::function<const std::
         clicks[0].type = clicks[1].type = INPUT_MOUSE;
         clicks[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
         clicks[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-        p.since = ::GetTickCount64();
+        g_since = ::GetTickCount64();
         Check(::SetCursorPos(at.x, at.y) && ::SendInput(2, clicks, sizeof(INPUT)) == 2,
               "cannot click");
-    } else if (step == L"select-row") { // LIST ROW: the keyboard's way, Home and Down ROW times
-        const HWND list = control();
-        Start(list, WM_KEYDOWN, VK_HOME, 0);
-        for (int row = number(); row > 0; --row)
-            Start(list, WM_KEYDOWN, VK_DOWN, 0);
     } else if (step == L"set-text") { // ID TEXT into an edit
         const HWND edit = control();
         Check(Send(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(next().c_str())),
@@ -278,21 +253,21 @@ void RunStep(Probe& p, const std::wstring& step, const std::function<const std::
         const HWND field = control();
         const std::string expected = Utf8(next());
         std::string seen;
-        const auto shows = [&] {
-            seen = FieldValue(field) + (::IsWindowEnabled(field) ? "" : " disabled");
-            return seen == expected;
-        };
-        Check(WaitFor(shows, p.timeoutMs),
-              "the field shows \"" + seen + "\", not \"" + expected + "\"");
+        Await(
+            [&] {
+                return (seen = FieldValue(field) + (::IsWindowEnabled(field) ? "" : " disabled")) ==
+                       expected;
+            },
+            [&] { return "the field shows \"" + seen + "\", not \"" + expected + "\""; });
     } else if (step == L"wait-rows") { // LIST N: at least N rows
         const HWND list = control();
         const DWORD_PTR rows = static_cast<DWORD_PTR>(number());
         DWORD_PTR seen = 0;
-        const auto enough = [&] {
-            return Send(list, LVM_GETITEMCOUNT, 0, 0, kSendTimeoutMs, &seen) && seen >= rows;
-        };
-        Check(WaitFor(enough, p.timeoutMs),
-              std::to_string(seen) + " rows, expected " + std::to_string(rows));
+        Await(
+            [&] {
+                return Send(list, LVM_GETITEMCOUNT, 0, 0, kSendTimeoutMs, &seen) && seen >= rows;
+            },
+            [&] { return std::to_string(seen) + " rows, expected " + std::to_string(rows); });
     } else if (step == L"rows") {
         PrintRows(control());
     } else if (step == L"field") { // prints "field", ID, the value and "shown" or "hidden"
@@ -300,18 +275,18 @@ void RunStep(Probe& p, const std::wstring& step, const std::function<const std::
         std::printf("field\t%d\t%s\t%s\n", ::GetDlgCtrlID(field), FieldValue(field).c_str(),
                     ::IsWindowVisible(field) ? "shown" : "hidden");
     } else if (step == L"box") { // ok|cancel
-        AnswerBox(p, next() == L"ok" ? IDOK : IDCANCEL);
+        AnswerBox(next() == L"ok" ? IDOK : IDCANCEL);
     } else if (step == L"post") { // MESSAGE with no parameters
-        Check(::PostMessageW(p.top, static_cast<UINT>(number()), 0, 0), "cannot post");
+        Check(::PostMessageW(g_top, static_cast<UINT>(number()), 0, 0), "cannot post");
     } else if (step == L"close") {
-        Check(WaitFor([&] { return !::IsWindow(p.top); }, p.timeoutMs), "the window stays");
-    } else if (step == L"stay") { // MS: the window thread answers, then for MS the window stays
-                                  // and shows no message box
+        Await([&] { return !::IsWindow(g_top); }, [] { return "the window stays"; });
+    } else if (step == L"stay") { // MS: answering, then open for MS with no message box
         const DWORD ms = static_cast<DWORD>(number());
-        Check(answers(p.timeoutMs), "the window thread stays busy");
+        Check(::IsWindow(g_top) && Send(g_top, WM_NULL, 0, 0, g_timeoutMs),
+              "the window thread is busy");
         HWND box = nullptr;
         const bool changed =
-            WaitFor([&] { return !::IsWindow(p.top) || (box = FindBox(p.top)) != nullptr; }, ms);
+            WaitFor([&] { return !::IsWindow(g_top) || (box = FindBox(g_top)) != nullptr; }, ms);
         Check(!changed, box ? "a message box shows: " + Utf8(Text(::GetDlgItem(box, kBoxTextId)))
                             : "the window closed");
     } else {
@@ -325,31 +300,25 @@ int wmain(int argc, wchar_t** argv) {
     const std::vector<std::wstring> args(argv + 1, argv + argc);
     auto arg = args.cbegin();
     const std::function<const std::wstring&()> next = [&]() -> const std::wstring& {
-        if (arg == args.cend())
-            throw std::invalid_argument("a step lacks its value");
-        return *arg++;
+        return arg != args.cend() ? *arg++ : throw std::invalid_argument("a step lacks its value");
     };
     try {
-        Probe probe;
         if (arg != args.cend() && *arg == L"--timeout-ms" && ++arg != args.cend())
-            probe.timeoutMs = static_cast<DWORD>(std::stoul(next()));
+            g_timeoutMs = static_cast<DWORD>(std::stoul(next()));
         // Message boxes carry the program's title too; they are owned, the main window is not.
-        std::vector<HWND> found;
-        WaitFor(
-            [&] {
-                found.clear();
-                for (HWND w = nullptr;
-                     (w = ::FindWindowExW(nullptr, w, nullptr, L"Search")) != nullptr;)
-                    if (::GetWindow(w, GW_OWNER) == nullptr)
-                        found.push_back(w);
-                return !found.empty();
-            },
-            probe.timeoutMs);
-        Check(found.size() == 1,
-              std::to_string(found.size()) + " windows titled Search, expected one");
-        probe.top = found.front();
+        int found = 0;
+        const auto findMain = [&] {
+            found = 0;
+            for (HWND w = nullptr;
+                 (w = ::FindWindowExW(nullptr, w, nullptr, L"Search")) != nullptr;)
+                if (::GetWindow(w, GW_OWNER) == nullptr && ++found == 1)
+                    g_top = w;
+            return found > 0;
+        };
+        WaitFor(findMain, g_timeoutMs);
+        Check(found == 1, std::to_string(found) + " windows titled Search, expected one");
         while (arg != args.cend())
-            RunStep(probe, next(), next);
+            RunStep(next(), next);
         return 0;
     } catch (const std::runtime_error& e) {
         std::printf("win_probe: FAIL: %s\n", e.what());
