@@ -98,18 +98,18 @@ protected:
                   sendto(m_socket.Get(), datagram.data(), datagram.size(), 0,
                          reinterpret_cast<sockaddr*>(&peer), sizeof peer));
     }
-    // The addresses of the replies that arrive until none comes for a second.
+    // "address name HTTP-port" of each reply that arrives until none comes for a second.
     std::multiset<std::string> Replies() {
-        std::multiset<std::string> addresses;
+        std::multiset<std::string> seen;
         std::vector<std::byte> buffer(65536);
         for (pollfd p{m_socket.Get(), POLLIN, 0}; poll(&p, 1, 1000) > 0;) {
             buffer.resize(65536);
             buffer.resize(static_cast<std::size_t>(recv(m_socket.Get(), buffer.data(), 65536, 0)));
             EXPECT_TRUE(discovery::IsAcceptedReply(buffer) && buffer.size() == 208);
-            const auto reply = discovery::DecodeSearchReply(discovery::MakeReplyRecord(buffer));
-            addresses.insert(reply.deviceAddress + " " + reply.deviceName);
+            const auto r = discovery::DecodeSearchReply(discovery::MakeReplyRecord(buffer));
+            seen.insert(r.deviceAddress + " " + r.deviceName + " " + std::to_string(r.httpPort));
         }
-        return addresses;
+        return seen;
     }
 
     UniqueFd m_socket{socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0)};
@@ -133,10 +133,10 @@ TEST_F(DevsimNetns, AnswersSearchesAppliesChangesAndLogsEveryDatagram) {
     bad[12] = std::byte{4};
     Send(bad, discovery::kMulticastGroup);
     Send(std::span(search).first(12), discovery::kMulticastGroup);
-    EXPECT_EQ(
-        (std::multiset<std::string>{"10.77.0.21 Lobby", "10.77.0.21 Lobby", "10.77.0.22 Caf\xE9",
-                                    "10.77.0.22 Caf\xE9", "10.77.0.23 Wall", "10.77.0.23 Wall"}),
-        Replies());
+    EXPECT_EQ((std::multiset<std::string>{"10.77.0.21 Lobby 80", "10.77.0.21 Lobby 80",
+                                          "10.77.0.22 Caf\xE9 8080", "10.77.0.22 Caf\xE9 8080",
+                                          "10.77.0.23 Wall 81", "10.77.0.23 Wall 81"}),
+              Replies());
     const std::string hex = "717561726e656c766973740002"
                             "31302e37372e302e31" +
                             std::string(468, '0');
@@ -168,9 +168,9 @@ TEST_F(DevsimNetns, AnswersSearchesAppliesChangesAndLogsEveryDatagram) {
                          "mac=02:4b:00:00:00:15"}),
               sim.Lines("addr"));
     Send(search, discovery::kMulticastGroup);
-    EXPECT_EQ(
-        (std::multiset<std::string>{"10.77.99.1 Lobby", "10.77.5.5 Caf\xE9", "10.77.0.23 Wall"}),
-        Replies());
+    EXPECT_EQ((std::multiset<std::string>{"10.77.99.1 Lobby 80", "10.77.5.5 Caf\xE9 8080",
+                                          "10.77.0.23 Wall 81"}),
+              Replies());
 
     EXPECT_EQ(0, sim.Stop());
     EXPECT_EQ((std::vector<std::string>{"rx=9 requests=3 address_changes=2 bursts=3 replies=9 "
