@@ -30,8 +30,8 @@ probe stay 0 press "$SEARCH_BUTTON" wait-rows "$LIST" 6 >/dev/null &&
 expect_request read 1 && probe press "$SCAN" stay 0 >/dev/null || fail "scanning"
 [ "$(list_rows "$NETWORKS")" = $'1\tOffice\t72\tWPA2PSK/AES\n2\tWarehouse\t35\tWPAPSK/TKIP\n3\tLobby\t88\tNONE\n4\tLab\t-5\tWEP\n5\tGuest\t50\tWPA1PSKWPA2PSK/TKIPAES' ] ||
     fail "after Scan the list shows:"$'\n'"$(list_rows "$NETWORKS")"
-expect_request scan 1
-probe click-item "$NETWORKS" "$SIGNAL_COLUMN" >/dev/null && signals_become "88 72 50 35 -5 " || fail "Signal down: $(signals)"
+expect_request scan 1 && probe click-item "$NETWORKS" "$SIGNAL_COLUMN" >/dev/null && signals_become "88 72 50 35 -5 " ||
+    fail "Signal down: $(signals)"
 probe click-item "$NETWORKS" "$SIGNAL_COLUMN" >/dev/null && signals_become "-5 35 50 72 88 " || fail "Signal up: $(signals)"
 
 probe click-row "$NETWORKS" 0 press "$SELECT" >/dev/null || fail "selecting a network"
@@ -44,8 +44,7 @@ grep -A100 -F "$(http_line reboot 1)" "$work/devsim.log" | grep -q "^close .* co
     fail "the save connection closed before the reboot request came"
 for _ in $(seq 1 100); do grep -q "^restarted .* device=$GOOD" "$work/devsim.log" && break; sleep 0.1; done
 probe click-item 1031 "$WIFI_TAB" stay 0 >/dev/null || fail "reading after the restart"
-shown=$(settings)
-[ "$shown" = $'Lab\tp&s=#1 x\t1\t2\t0\tshown' ] || fail "the read after the save shows $shown"
+shown=$(settings) && [ "$shown" = $'Lab\tp&s=#1 x\t1\t2\t0\tshown' ] || fail "the read after the save shows $shown"
 [ "$(boxes press "$SAVE" box cancel stay 0)" = "$question|OK Cancel" ] && [ -n "$(http_line save 2)" ] &&
     [ -z "$(http_line save 3)$(http_line reboot 2)" ] || fail "Cancel: a reboot was sent"
 

@@ -120,9 +120,7 @@ std::optional<DWORD_PTR> RemoteCall(HWND window, UINT message, WPARAM wParam, T&
 }
 
 HWND Header(HWND list) {
-    DWORD_PTR header = 0;
-    Send(list, LVM_GETHEADER, 0, 0, kSendTimeoutMs, &header);
-    return reinterpret_cast<HWND>(header);
+    return reinterpret_cast<HWND>(::SendMessageW(list, LVM_GETHEADER, 0, 0));
 }
 
 // The centre of an item (LVM_, HDM_ or TCM_GETITEMRECT; a row's reads the part from `left`).
@@ -214,7 +212,10 @@ void AnswerBox(int button) {
 void RunStep(const std::wstring& step, const std::function<const std::wstring&()>& next) {
     const auto number = [&] { return static_cast<int>(std::stoul(next(), nullptr, 0)); };
     const auto control = [&] { return Control(g_top, number()); };
-    if (step == L"press") { // ID: BM_CLICK, returning once the handler has started
+    if (step == L"visible") { // the window shows and answers
+        Await([] { return ::IsWindowVisible(g_top) && Send(g_top, WM_NULL, 0, 0); },
+              [] { return "the window does not show"; });
+    } else if (step == L"press") { // ID: BM_CLICK, returning once the handler has started
         const HWND button = control();
         g_since = ::GetTickCount64();
         Send(button, BM_CLICK, 0, 0, kStartMs);
