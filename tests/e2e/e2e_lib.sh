@@ -8,7 +8,7 @@ readonly WM_CLOSE=16 LIST=1000 SEARCH_BUTTON=1001 IP_COLUMN=3
 
 fail() {
     echo "$e2e_name: FAIL: $*" >&2
-    [ -s "${work:-}/probe.out" ] && echo "--- last probe output" >&2 && tr -d '\r' <"$work/probe.out" >&2
+    [ -s "${work:-}/probe.out" ] && echo "--- probe, Search.exe" >&2 && cat "$work/probe.out" "$work/search.out" | tr -d '\r' >&2
     [ -n "${DEVSIM_WORK:-}" ] && devsim_show_output >&2
     exit 1
 }
