@@ -1,5 +1,7 @@
 #include "tools/devsim/device_fields.h"
 
+#include <arpa/inet.h>
+
 #include <charconv>
 #include <cstdio>
 
@@ -111,18 +113,12 @@ bool IsAddressText(std::string_view text) {
 }
 
 std::optional<std::uint32_t> ParseDottedAddress(std::string_view text) {
-    std::string_view groups[kAddressGroups];
-    if (!SplitAddressGroups(text, groups))
+    // inet_pton reads a zero-terminated text and, for AF_INET, only the strict dotted form.
+    in_addr address{};
+    if (text.find('\0') != std::string_view::npos ||
+        inet_pton(AF_INET, std::string(text).c_str(), &address) != 1)
         return std::nullopt;
-    std::uint32_t address = 0;
-    for (std::string_view group : groups) {
-        unsigned octet = 0;
-        std::from_chars(group.data(), group.data() + group.size(), octet);
-        if (octet > kMaxOctet)
-            return std::nullopt;
-        address = address << 8 | octet;
-    }
-    return address;
+    return ntohl(address.s_addr);
 }
 
 std::optional<std::string> UnescapeText(std::string_view text, std::string& error) {

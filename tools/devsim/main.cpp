@@ -79,8 +79,7 @@ bool WriteReadyFile(const std::string& path, std::string& error) {
 
 int main(int argc, char** argv) {
     const Clock::time_point start = Clock::now();
-    const std::vector<std::string_view> args(argv + 1, argv + argc);
-    const OptionsResult parsed = ParseOptions(args);
+    const OptionsResult parsed = ParseOptions(argc, argv);
     if (!parsed.error.empty())
         return Fail(kExitBadInput, parsed.error);
     const Options& options = parsed.options;

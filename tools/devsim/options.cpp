@@ -3,10 +3,13 @@
 #include "tools/devsim/device.h"
 #include "tools/devsim/device_fields.h"
 
+#include <getopt.h>
+
 #include <algorithm>
 #include <array>
 #include <charconv>
 #include <functional>
+#include <string_view>
 #include <type_traits>
 
 namespace devsim {
@@ -39,8 +42,10 @@ std::string SetAddress(std::uint32_t& target, std::string_view name, std::string
     return {};
 }
 
-const std::array<OptionRule, 15>& Rules() {
-    static const std::array<OptionRule, 15> rules = {{
+constexpr std::size_t kRuleCount = 15;
+
+const std::array<OptionRule, kRuleCount>& Rules() {
+    static const std::array<OptionRule, kRuleCount> rules = {{
         {"--devices",
          [](Options& o, std::string_view v) {
              o.devicesFile = std::string(v);
@@ -169,47 +174,51 @@ std::string CheckCombination(const Options& o, bool subnetGiven) {
 
 } // namespace
 
-OptionsResult ParseOptions(std::span<const std::string_view> args) {
+OptionsResult ParseOptions(int argc, char** argv) {
     OptionsResult result;
-    std::vector<std::string_view> seen;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        std::string_view arg = args[i];
-        if (arg == "--help" || arg == "-h") {
+    const auto& rules = Rules();
+    // getopt_long's table: every rule under its name without the dashes, its index as the
+    // value, then --help and the zero entry that ends the table.
+    std::array<option, kRuleCount + 2> table{};
+    for (std::size_t i = 0; i < rules.size(); ++i)
+        table[i] = {rules[i].name.data() + 2, required_argument, nullptr, static_cast<int>(i)};
+    table[rules.size()] = {"help", no_argument, nullptr, 'h'};
+
+    std::array<bool, kRuleCount> seen{};
+    optind = 0; // full reinitialisation, so that every call starts afresh
+    opterr = 0;
+    // '+': stop at the first word that is no option, which is then refused below; ':': a
+    // missing value comes back as ':' rather than '?'.
+    for (int c; (c = getopt_long(argc, argv, "+:h", table.data(), nullptr)) != -1;) {
+        if (c == 'h') {
             result.options.help = true;
             return result;
         }
-        std::string_view value;
-        bool hasValue = false;
-        if (const auto equals = arg.find('='); equals != std::string_view::npos) {
-            value = arg.substr(equals + 1);
-            arg = arg.substr(0, equals);
-            hasValue = true;
-        }
-        const auto& rules = Rules();
-        const auto rule = std::find_if(rules.begin(), rules.end(),
-                                       [&](const OptionRule& r) { return r.name == arg; });
-        if (rule == rules.end()) {
-            result.error = "unknown option '" + std::string(args[i]) + "' (see --help)";
+        if (c == '?') {
+            result.error = "unknown option '" + std::string(argv[optind - 1]) + "' (see --help)";
             return result;
         }
-        if (std::find(seen.begin(), seen.end(), rule->name) != seen.end()) {
-            result.error = std::string(rule->name) + " given twice";
+        const std::size_t index = static_cast<std::size_t>(c == ':' ? optopt : c);
+        const std::string name(rules[index].name);
+        if (c == ':') {
+            result.error = name + " needs a value";
             return result;
         }
-        seen.push_back(rule->name);
-        if (!hasValue) {
-            if (i + 1 == args.size()) {
-                result.error = std::string(rule->name) + " needs a value";
-                return result;
-            }
-            value = args[++i];
+        if (seen[index]) {
+            result.error = name + " given twice";
+            return result;
         }
-        result.error = rule->set(result.options, value);
+        seen[index] = true;
+        result.error = rules[index].set(result.options, optarg);
         if (!result.error.empty())
             return result;
     }
-    const bool subnetGiven = std::find(seen.begin(), seen.end(), "--subnet") != seen.end();
-    result.error = CheckCombination(result.options, subnetGiven);
+    if (optind < argc) {
+        result.error = "unknown option '" + std::string(argv[optind]) + "' (see --help)";
+        return result;
+    }
+    const auto subnet = std::ranges::find(rules, "--subnet", &OptionRule::name) - rules.begin();
+    result.error = CheckCombination(result.options, seen[static_cast<std::size_t>(subnet)]);
     return result;
 }
 

@@ -8,9 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
-#include <span>
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace devsim {
@@ -47,8 +45,8 @@ struct OptionsResult {
     std::string error;
 };
 
-// `args` excludes the program name. Accepts "--name VALUE" and "--name=VALUE".
-[[nodiscard]] OptionsResult ParseOptions(std::span<const std::string_view> args);
+// The command line as main() receives it. Accepts "--name VALUE" and "--name=VALUE".
+[[nodiscard]] OptionsResult ParseOptions(int argc, char** argv);
 [[nodiscard]] std::string UsageText();
 
 } // namespace devsim
