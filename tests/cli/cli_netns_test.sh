@@ -20,7 +20,7 @@ fail() {
 }
 skip() { echo "skipped: $*" && exit 77; }
 
-own_namespaces=false undefined_as=same
+own_namespaces=false undefined=$'\xC2\x81'
 if [[ "$cli" == *.exe ]]; then
     [ -n "${SEARCH_NETNS_PREFIX:-}" ] && [ -n "${WINEPREFIX:-}" ] &&
         [ "$(ip netns identify $$ 2>/dev/null)" = "${SEARCH_NETNS_PREFIX}tool" ] ||
@@ -29,7 +29,7 @@ if [[ "$cli" == *.exe ]]; then
     run_tool() { wine "$cli" "$@"; }
 else
     [ "$(id -u)" = 0 ] && command -v ip >/dev/null || skip "namespaces need root and iproute2"
-    prefix="cli$$" own_namespaces=true undefined_as=replace
+    prefix="cli$$" own_namespaces=true undefined=$'\xEF\xBF\xBD'
     run_tool() { ip netns exec "${prefix}tool" "$cli" "$@"; }
 fi
 work=$(mktemp -d /tmp/search-cli-test.XXXXXX) || exit 2
@@ -50,49 +50,35 @@ cli_run() {
 }
 address_requests() { grep -c '^rx .* cmd=3 ' "$log"; }
 
-# Compares the output with the simulator's devices as the tool must list them: known classes,
-# 8-bit texts read in windows-1252, ports as numbers. A byte that code page leaves undefined
-# becomes U+FFFD through iconv; Windows' own table maps it to the same control character.
-check_list() {
-    python3 - "$device_file" "$undefined_as" "$1" "$work/out" <<'PY' || fail "--format $1 (above)"
-import codecs, csv, ipaddress, json, re, sys
-codecs.register_error("same", lambda e: (e.object[e.start:e.end].decode("latin-1"), e.end))
-def text(f):
-    raw = re.sub(r"\\x([0-9A-Fa-f]{2})", lambda m: chr(int(m.group(1), 16)), f)
-    raw = raw.replace("\\|", "|").replace("\\\\", "\\")
-    return raw.encode("latin-1").decode("cp1252", errors=sys.argv[2])
-want = []
-for line in open(sys.argv[1], "rb").read().decode("latin-1").splitlines():
-    if not line.strip() or line.lstrip().startswith("#"):
-        continue
-    cls, mac, ip, name, http, rtsp, dvs, model = [f.strip() for f in re.split(r"(?<!\\)\|", line)]
-    if any(k in cls for k in ("DVS", "IPCAMERA", "DECODER")):
-        want.append([cls + " " + text(model), text(name), ip, http, rtsp, mac.upper()])
-out = open(sys.argv[4], encoding="utf-8", newline="")
-if sys.argv[3] == "json":  # any order, the index 1..n, numbers as numbers
-    got = [[d["index"], d["model"], d["name"], d["ip"], d["http_port"], d["rtsp_port"], d["mac"]]
-           for d in json.load(out)]
-    if [g.pop(0) for g in got] != list(range(1, len(got) + 1)):
-        sys.exit("index not 1..n")
-    got = sorted([g[:3] + [str(g[3]), str(g[4])] + g[5:] for g in got])
-    want.sort()
-else:  # by address, a heading line
-    got = list(csv.reader(out))
-    want.sort(key=lambda d: ipaddress.ip_address(d[2]))
-    want = [["Index", "Model", "Device Name", "IP", "HTTP Port", "RTSP Port", "MAC"]] + \
-        [[str(i + 1)] + d for i, d in enumerate(want)]
-if got != want:
-    sys.exit(f"expected {want}\n     got {got}")
-PY
-}
+# The simulator's devices by address as the tool must list them: known classes, 8-bit texts
+# read in windows-1252, ports as numbers. A byte that code page leaves undefined becomes U+FFFD
+# through iconv; Windows' own table maps it to the control character U+0081.
+printf '%s\r\n' "Index,Model,Device Name,IP,HTTP Port,RTSP Port,MAC" \
+    "1,IPCAMERA VX-200,Yard | north fence,10.77.0.9,-1,0,02:4B:00:00:0C:06" \
+    "2,IPCAMERA VX-200,Lobby camera,10.77.0.21,80,554,02:4B:00:00:0C:01" \
+    '3,IPCAMERA VX-410P,"Gate ""north"", left",10.77.0.22,8080,554,02:4B:00:00:0C:02' \
+    $'4,DVS DR-0404,"Caf\xC3\xA9 \xE2\x82\xAC 5, ""Stra\xC3\x9Fe""",10.77.0.23,81,8554,02:4B:00:00:0C:03' \
+    "5,\"DECODER \",Bad $undefined byte,10.77.0.24,80,554,02:4B:00:00:0C:04" >"$work/expected.csv"
 
 # 1. The whole list, once per device although both local addresses asked; then by address.
 cli_run 0 "--format json" --wait 800 --format json
-check_list json
+python3 - "$work/out" "$work/expected.csv" <<'PY' || fail "--format json (above)"
+import csv, json, sys
+keys = ["index", "model", "name", "ip", "http_port", "rtsp_port", "mac"]
+devices = json.load(open(sys.argv[1], encoding="utf-8"))  # any order, the index 1..n
+if [list(d) for d in devices] != [keys] * len(devices) or \
+        [d["index"] for d in devices] != list(range(1, len(devices) + 1)) or \
+        any(type(d[k]) is not int for d in devices for k in ("http_port", "rtsp_port")):
+    sys.exit(f"keys, index or numbers wrong: {devices}")
+got = sorted([str(d[k]) for k in keys[1:]] for d in devices)
+want = sorted(row[1:] for row in list(csv.reader(open(sys.argv[2], encoding="utf-8")))[1:])
+if got != want:
+    sys.exit(f"expected {want}\n     got {got}")
+PY
 grep -q '^rx .* src=10.77.0.1:.* cmd=2 ' "$log" && grep -q '^rx .* src=10.77.0.2:.* cmd=2 ' "$log" ||
     fail "the search did not go out from both local addresses"
 cli_run 0 "--format csv" --wait 800 --format csv --sort ip
-check_list csv
+cmp -s "$work/out" "$work/expected.csv" || fail "--format csv: $(diff "$work/expected.csv" "$work/out")"
 
 # 2. --interface: the request leaves from that address only; a foreign one is refused.
 lines_before=$(wc -l <"$log")

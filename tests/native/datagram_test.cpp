@@ -29,23 +29,18 @@ Bytes Layout(std::size_t size, std::uint8_t fill, std::initializer_list<Piece> p
 
 const Bytes kMarker = {'q', 'u', 'a', 'r', 'n', 'e', 'l', 'v', 'i', 's', 't', 0x00};
 
-const Bytes kSearchFrom10005 = Layout(256, 0,
-                                      {
-                                          {0, kMarker},          // [0..11] marker
-                                          {12, {0x02}},          // [12] command: search
-                                          {13, Text("10.0.0.5")} // [13..60] sender address
-                                      });
+// [0..11] marker, [12] command 2 (search), [13..60] the sender's address.
+const Bytes kSearchFrom10005 = Layout(256, 0, {{0, kMarker}, {12, {0x02}}, {13, Text("10.0.0.5")}});
 
-// Tell 192.168.1.20 to take 192.168.1.99, mask 255.255.255.0, gateway 192.168.1.1.
+// [12] command 3 tells the device at [13..60] 192.168.1.20 to take [61..108] 192.168.1.99, mask
+// [109..156] 255.255.255.0 and gateway [157..204] 192.168.1.1; [253] the DHCP flag stays 0.
 const Bytes kStaticChange = Layout(256, 0,
-                                   {
-                                       {0, kMarker},                 // [0..11] marker
-                                       {12, {0x03}},                 // [12] address change
-                                       {13, Text("192.168.1.20")},   // [13..60] target
-                                       {61, Text("192.168.1.99")},   // [61..108] new
-                                       {109, Text("255.255.255.0")}, // [109..156] mask
-                                       {157, Text("192.168.1.1")},   // [157..204] gateway
-                                   });                               // [253] DHCP flag: 0
+                                   {{0, kMarker},
+                                    {12, {0x03}},
+                                    {13, Text("192.168.1.20")},
+                                    {61, Text("192.168.1.99")},
+                                    {109, Text("255.255.255.0")},
+                                    {157, Text("192.168.1.1")}});
 
 // A device's reply: every text field filled to its last byte, every unread byte `fill`.
 const std::string kFullTexts[] = {

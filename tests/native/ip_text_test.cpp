@@ -1,12 +1,8 @@
-// Numbers read from text: ParseIPv4Text over the shapes an address text takes in a row and the
-// odd texts a device may send, the _wtoi-like conversion of its pieces, and waits as timevals.
+// ParseIPv4Text over the shapes an address text takes in a row and the odd texts a device may
+// send: each piece is read as _wtoi reads it (blanks, a sign, junk after the digits, saturation).
 #include "discovery/ip_text.h"
-#include "discovery/timeval_ms.h"
-#include "text/number_text.h"
 
 #include <gtest/gtest.h>
-
-#include <climits>
 
 namespace discovery {
 namespace {
@@ -35,42 +31,6 @@ TEST(ParseIPv4Text, DottedTextsAndOddOnes) {
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::PrintToString(std::wstring(c.text)));
         EXPECT_EQ(c.value, ParseIPv4Text(c.text));
-    }
-}
-
-TEST(WideTextToInt, BehavesLikeWtoi) {
-    const struct {
-        const wchar_t* text;
-        int value;
-    } cases[] = {
-        {L"", 0},
-        {L" \t\n\v\f\r42", 42},
-        {L"+42", 42},
-        {L"-42", -42},
-        {L"- 42", 0},
-        {L"+-42", 0},
-        {L"4 2", 4},
-        {L"2147483648", INT_MAX},
-        {L"-2147483649", INT_MIN},
-        {L"000000000000000000000000000000042", 42}, // zeros never saturate
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::PrintToString(std::wstring(c.text)));
-        EXPECT_EQ(c.value, text::WideTextToInt(c.text));
-    }
-}
-
-TEST(TimevalFromMilliseconds, SplitsIntoSecondsAndMicroseconds) {
-    const struct {
-        long long milliseconds;
-        long seconds, microseconds;
-    } cases[] = {{1000, 1, 0}, {1500, 1, 500000}, {999, 0, 999000}, {61001, 61, 1000}, {-5, 0, 0}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.milliseconds << " ms");
-        const TimevalParts parts =
-            TimevalFromMilliseconds(std::chrono::milliseconds{c.milliseconds});
-        EXPECT_EQ(parts.seconds, c.seconds);
-        EXPECT_EQ(parts.microseconds, c.microseconds);
     }
 }
 
