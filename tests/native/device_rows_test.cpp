@@ -1,29 +1,24 @@
 // Replies becoming device rows: the class a class text names, the packed deviceWord, the seven
-// column texts over the 8-bit to wide conversion, duplicates, numbering and batches.
+// column texts over the 8-bit to wide conversion, duplicates and numbering.
 #include "discovery/device_rows.h"
-#include "discovery/discovery_engine.h"
-#include "tests/native/fake_network.h"
 #include "tests/native/fake_row_list.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <functional>
 
 namespace discovery {
 namespace {
 
 SearchReply Reply(std::string classText, std::string address, std::string name = "cam") {
-    SearchReply reply;
-    reply.classText = std::move(classText);
-    reply.mac = {0x00, 0x1a, 0x2b, 0x3c, 0x4d, 0xef};
-    reply.deviceAddress = std::move(address);
-    reply.deviceName = std::move(name);
-    reply.httpPort = 80;
-    reply.rtspPort = 554;
-    reply.dvsByte = 4;
-    reply.modelText = "M-100";
-    return reply;
+    return {std::move(classText),
+            {0x00, 0x1a, 0x2b, 0x3c, 0x4d, 0xef},
+            std::move(address),
+            std::move(name),
+            80,
+            554,
+            4,
+            "M-100"};
 }
 
 TEST(FindDeviceClass, FirstWordInSearchOrderDecidesWithinNineBytes) {
@@ -92,45 +87,6 @@ TEST(DeviceRows, RepliesBecomeNumberedRowsOncePerAddressTextOfAKnownClass) {
     AddDeviceFromRecord(EncodeSearchReply(Reply("DVS", "10.0.0.1")), list);
     ASSERT_EQ(1, list.RowCount());
     EXPECT_EQ(L"1", list.rows[0].texts[0]);
-}
-
-// A batch is what the window finds queued at a wake-up: the same rows as one at a time, one
-// redraw; when others wait for the thread it stops at a check and hands the rest back.
-TEST(DeviceRows, ABatchYieldsToWaitingMessagesAndGoesOnWhereItStopped) {
-    constexpr int kReplies = 150;
-    discovery_test::FakeNetwork network;
-    network.SetLocalAddresses({0x0A000001});
-    int wakeUps = 0;
-    DiscoveryEngine engine(network, [&] { return ++wakeUps > 0; });
-    engine.SendSearch();
-    const auto queue = [&](const SearchReply& reply) {
-        const ReplyRecord record = EncodeSearchReply(reply);
-        network.QueueDatagram(network.OpenedSockets().at(0), {record.begin(), record.end()});
-        engine.PollOnce(std::chrono::milliseconds(0));
-    };
-    for (int i = 0; i < kReplies; ++i)
-        queue(Reply(i == 3 ? "NVR" : "DVS", "10.1.0." + std::to_string(i % 149)));
-    ASSERT_EQ(1, wakeUps);
-
-    FakeRowList list;
-    int checks = 0;
-    const std::size_t first = AddDevicesFromReplies(engine, list, [&] { return ++checks == 2; });
-    EXPECT_EQ(2 * kRepliesBetweenYieldChecks, first);
-    EXPECT_EQ(static_cast<int>(first) - 1, list.RowCount());
-    EXPECT_EQ(kReplies - first, engine.QueuedReplies());
-    EXPECT_EQ(2, wakeUps) << "the rest needs a wake-up of its own";
-    EXPECT_EQ(kReplies - first, AddDevicesFromReplies(engine, list, [] { return false; }));
-    ASSERT_EQ(kReplies - 2, list.RowCount()); // one of unknown class, one duplicate
-    for (int row = 0; row < list.RowCount(); ++row) {
-        SCOPED_TRACE(testing::Message() << "row " << row);
-        EXPECT_EQ(std::to_wstring(row + 1), list.rows[row].texts[0]);
-        EXPECT_EQ(L"10.1.0." + std::to_wstring(row < 3 ? row : row + 1), list.rows[row].texts[3]);
-    }
-    EXPECT_EQ((std::vector<bool>{false, true, false, true}), list.redrawCalls);
-
-    queue(Reply("DVS", "10.1.0.5")); // a batch of dropped replies: no redraw
-    EXPECT_EQ(1u, AddDevicesFromReplies(engine, list, [] { return false; }));
-    EXPECT_EQ(4u, list.redrawCalls.size());
 }
 
 } // namespace

@@ -2,7 +2,9 @@
 // cycle (driven through PollOnce, or by the real receiver thread) and shutdown.
 #include "discovery/discovery_engine.h"
 
+#include "discovery/device_rows.h"
 #include "tests/native/fake_network.h"
+#include "tests/native/fake_row_list.h"
 
 #include <gtest/gtest.h>
 
@@ -16,11 +18,8 @@ using namespace discovery;
 using namespace std::chrono_literals;
 
 // A whole 208-byte reply from a device at the given address.
-Datagram Reply(const std::string& deviceAddress) {
-    SearchReply reply;
-    reply.classText = "IPCAMERA";
-    reply.deviceAddress = deviceAddress;
-    const ReplyRecord record = EncodeSearchReply(reply);
+Datagram Reply(const std::string& deviceAddress, std::string classText = "IPCAMERA") {
+    const ReplyRecord record = EncodeSearchReply({std::move(classText), {}, deviceAddress});
     return {record.begin(), record.end()};
 }
 
@@ -76,9 +75,9 @@ TEST_F(DiscoveryEngineTest, EachSearchSendsTwoCopiesFromOneLiveSocketPerAddress)
     const FakeNetwork::State state = network.Snapshot();
     EXPECT_EQ(state.log, twice);
     ASSERT_EQ(state.sent.size(), 8u);
-    EXPECT_EQ(DecodeSearchRequestSender(state.sent[6].bytes), "10.0.0.2");
-    EXPECT_EQ(state.sent[6].bytes, state.sent[7].bytes);
-    EXPECT_EQ(DecodeSearchRequestSender(state.sent[4].bytes), "10.0.0.1");
+    EXPECT_EQ(DecodeSearchRequestSender(state.sent[6]), "10.0.0.2");
+    EXPECT_EQ(state.sent[6], state.sent[7]);
+    EXPECT_EQ(DecodeSearchRequestSender(state.sent[4]), "10.0.0.1");
 }
 
 TEST_F(DiscoveryEngineTest, OnlyTheFirst64LiveSocketsAreWatchedAndAFailedOneIsRebound) {
@@ -157,6 +156,40 @@ TEST_F(DiscoveryEngineTest, OneWakeUpPerEmptiedQueueAndARefusedOneIsRetriedEachC
     Poll(2);
     EXPECT_EQ(notifications, 5u);
     EXPECT_EQ(engine.QueuedReplies(), 2u);
+}
+
+// A batch is what the window finds queued at a wake-up: the same rows as one at a time, one
+// redraw; when others wait for the thread it stops at a check and hands the rest back.
+TEST_F(DiscoveryEngineTest, ABatchOfRowsYieldsToWaitingMessagesAndGoesOnWhereItStopped) {
+    constexpr int kReplies = 150;
+    const SocketHandle socket = Search(1).at(0);
+    const auto queue = [&](const std::string& address, const char* classText) {
+        network.QueueDatagram(socket, Reply(address, classText));
+        Poll(1);
+    };
+    for (int i = 0; i < kReplies; ++i)
+        queue("10.1.0." + std::to_string(i % 149), i == 3 ? "NVR" : "DVS");
+    ASSERT_EQ(1u, notifications);
+
+    FakeRowList list;
+    int checks = 0;
+    const std::size_t first = AddDevicesFromReplies(engine, list, [&] { return ++checks == 2; });
+    EXPECT_EQ(2 * kRepliesBetweenYieldChecks, first);
+    EXPECT_EQ(static_cast<int>(first) - 1, list.RowCount());
+    EXPECT_EQ(kReplies - first, engine.QueuedReplies());
+    EXPECT_EQ(2u, notifications) << "the rest needs a wake-up of its own";
+    EXPECT_EQ(kReplies - first, AddDevicesFromReplies(engine, list, [] { return false; }));
+    ASSERT_EQ(kReplies - 2, list.RowCount()); // one of unknown class, one duplicate
+    for (int row = 0; row < list.RowCount(); ++row) {
+        SCOPED_TRACE(testing::Message() << "row " << row);
+        EXPECT_EQ(std::to_wstring(row + 1), list.rows[row].texts[0]);
+        EXPECT_EQ(L"10.1.0." + std::to_wstring(row < 3 ? row : row + 1), list.rows[row].texts[3]);
+    }
+    EXPECT_EQ((std::vector<bool>{false, true, false, true}), list.redrawCalls);
+
+    queue("10.1.0.5", "DVS"); // a batch of dropped replies: no redraw
+    EXPECT_EQ(1u, AddDevicesFromReplies(engine, list, [] { return false; }));
+    EXPECT_EQ(4u, list.redrawCalls.size());
 }
 
 TEST_F(DiscoveryEngineTest, TheReceiverWaitsForTheFirstSearchAndStopsWhileRepliesStreamIn) {

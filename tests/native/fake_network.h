@@ -20,12 +20,6 @@ using Datagram = std::vector<std::byte>;
 
 class FakeNetwork final : public discovery::DatagramNetwork {
 public:
-    struct SentDatagram {
-        SocketHandle socket;
-        Datagram bytes;
-        std::uint32_t address;
-        std::uint16_t port;
-    };
     // What the test scripts and what the engine did, in call order.
     struct State {
         std::vector<std::uint32_t> localAddresses;
@@ -34,7 +28,7 @@ public:
         std::map<SocketHandle, std::deque<std::optional<Datagram>>> inbound; // nullopt: failure
         std::vector<SocketHandle> opened, closed, reads;
         std::vector<std::vector<SocketHandle>> waitSets;
-        std::vector<SentDatagram> sent;
+        std::vector<Datagram> sent;   // each datagram's socket and address are in `log`
         std::vector<std::string> log; // "send S to A" lines and the tests' notes
     };
 
@@ -64,7 +58,7 @@ public:
     }
     std::vector<SocketHandle> OpenedSockets() const { return Snapshot().opened; }
     std::vector<SocketHandle> ClosedSockets() const { return Snapshot().closed; }
-    std::vector<SentDatagram> Sent() const { return Snapshot().sent; }
+    std::vector<Datagram> Sent() const { return Snapshot().sent; }
     std::size_t PendingDatagrams(SocketHandle socket) const {
         return Snapshot().inbound[socket].size();
     }
@@ -83,9 +77,9 @@ public:
         return !IsClosed(socket);
     }
     void SendTo(SocketHandle socket, std::span<const std::byte> datagram, std::uint32_t address,
-                std::uint16_t port) override {
+                std::uint16_t) override {
         std::lock_guard lock(m_mutex);
-        m_state.sent.push_back({socket, {datagram.begin(), datagram.end()}, address, port});
+        m_state.sent.emplace_back(datagram.begin(), datagram.end());
         m_state.log.push_back("send " + std::to_string(socket) + " to " + std::to_string(address));
     }
     int WaitReadable(std::span<const SocketHandle> set, std::chrono::milliseconds timeout,
