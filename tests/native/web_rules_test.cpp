@@ -64,11 +64,10 @@ TEST(WebReplies, ScanAndReadBodies) {
         for (const std::wstring& body : Deliveries(c.body)) {
             SCOPED_TRACE(testing::PrintToString(body));
             const ReadSettings got = ParseReadBody(body);
-            EXPECT_EQ(c.expected.enable, got.enable);
-            EXPECT_EQ(c.expected.ssid, got.ssid);
-            EXPECT_EQ(c.expected.authentication, got.authentication);
-            EXPECT_EQ(c.expected.keyindex, got.keyindex);
-            EXPECT_EQ(c.expected.key, got.key);
+            const auto fields = [](const ReadSettings& r) {
+                return std::tie(r.enable, r.ssid, r.authentication, r.keyindex, r.key);
+            };
+            EXPECT_EQ(fields(c.expected), fields(got));
         }
     }
 }
