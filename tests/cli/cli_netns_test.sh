@@ -1,10 +1,7 @@
 #!/usr/bin/env bash
-# search-cli end to end against the device simulator, in network namespaces: the JSON and CSV
-# lists equal the simulator's devices (8-bit names, commas and quotes, two local interfaces),
-# --interface limits the search, a refused change sends nothing, --set-address --verify and
-# --apply move devices.
-#
 # usage: cli_netns_test.sh DEVSIM DEVICE_FILE SEARCH_CLI
+# search-cli end to end against the device simulator: the JSON and CSV lists, --interface, a
+# refused change sending nothing, --set-address --verify and --apply moving devices.
 # A Linux program runs in namespaces made here (root needed, else exit 77); a Windows .exe
 # runs under Wine in ${SEARCH_NETNS_PREFIX}tool, where scripts/test-all booted its prefix.
 set -u

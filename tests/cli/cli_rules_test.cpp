@@ -28,7 +28,13 @@ TEST(CliOptions, RefusedLinesSayWhy) {
         {{"--wait", "0"}, "--wait: '0' is not a number"},
         {{"--wait", "600001"}, "--wait: '600001'"},
         {{"--sort", "index"}, "--sort: 'index' is not one of"},
+        // Addresses are four decimal pieces of at most 255 with nothing around them.
         {{"--interface", "10.0.0.256"}, "--interface: '10.0.0.256' is not an IPv4 address"},
+        {{"--interface", "1.2.3"}, "'1.2.3' is not an IPv4 address"},
+        {{"--interface", "1.2.3.4.5"}, "'1.2.3.4.5' is not an IPv4 address"},
+        {{"--interface", " 1.2.3.4"}, "' 1.2.3.4' is not an IPv4 address"},
+        {{"--interface", "1..3.4"}, "'1..3.4' is not an IPv4 address"},
+        {{"--interface", "-1.2.3.4"}, "'-1.2.3.4' is not an IPv4 address"},
         {{"--set-address", "10.0.0.5"}, "--set-address needs --new IP"},
         {{"--new", "10.0.0.6"}, "--new, --mask and --gateway go with --set-address"},
         {{"--dhcp", "10.0.0.5", "--apply", "f.csv"}, "exclude each other"},
@@ -39,22 +45,8 @@ TEST(CliOptions, RefusedLinesSayWhy) {
         const std::string error = Parse(c.args).error;
         EXPECT_NE(std::string::npos, error.find(c.reason)) << error;
     }
-}
-
-// The options' hand-read dotted quads: four decimal pieces of at most 255, nothing around them.
-TEST(CliOptions, AddressesAreStrictDottedQuads) {
-    const struct {
-        const char* text;
-        std::optional<std::uint32_t> value;
-    } addresses[] = {
-        {"255.255.255.255", 0xFFFFFFFF}, {"010.1.1.1", 0x0A010101},   {"1.2.3", std::nullopt},
-        {"1.2.3.4.5", std::nullopt},     {"1.2.3.256", std::nullopt}, {" 1.2.3.4", std::nullopt},
-        {"1..3.4", std::nullopt},        {"-1.2.3.4", std::nullopt},
-    };
-    for (const auto& c : addresses) {
-        SCOPED_TRACE(c.text);
-        EXPECT_EQ(c.value, cli::ParseAddress(c.text));
-    }
+    EXPECT_EQ(0xFFFFFFFFu, cli::ParseAddress("255.255.255.255"));
+    EXPECT_EQ(0x0A010101u, cli::ParseAddress("010.1.1.1")) << "a leading zero is decimal";
 }
 
 TEST(ApplyFile, ReadsTheLinesASpreadsheetWritesAndRefusesWhatWouldLoseADevice) {

@@ -19,11 +19,7 @@ TEST(WindowLayout, CentringKeepsTheWindowInsideTheWorkArea) {
         {"fits: centred", laptop, laptop, {760, 500}, {260, 55}},
         {"taller than the work area: on its top edge", laptop, laptop, {760, 780}, {260, 0}},
         {"wider and taller: top-left corner", laptop, laptop, {1400, 780}, {0, 0}},
-        {"owner at the bottom right: pulled back",
-         {1000, 500, 200, 100},
-         laptop,
-         {760, 500},
-         {520, 110}},
+        {"owner bottom right: pulled in", {1000, 500, 200, 100}, laptop, {760, 500}, {520, 110}},
         {"owner above the screen: pushed down", {100, -300, 200, 100}, laptop, {400, 300}, {0, 0}},
         {"work area below a top task bar", lowered, lowered, {760, 700}, {260, 40}},
     };
