@@ -26,12 +26,10 @@ using namespace std::chrono_literals;
 // shown normally); message boxes are answered with OK and their texts kept.
 class TestSearchWindow : public CKQ_ScanfDlg {
 public:
-    // A null network: the window's own Windows sockets.
     explicit TestSearchWindow(discovery_test::FakeNetwork* network)
         : CKQ_ScanfDlg(ForTests(this, network)) {}
 
-    // Runs `body` inside the modal loop, then asks the window to close (WM_CLOSE). Returns
-    // DoModal's result.
+    // Runs `body` inside the modal loop, then asks the window to close (WM_CLOSE).
     INT_PTR Run(std::function<void(TestSearchWindow&)> body) {
         m_body = std::move(body);
         return DoModal();
@@ -85,7 +83,6 @@ private:
     bool m_bodyPosted = false;
 };
 
-// BM_CLICK presses and releases the button, as the mouse does.
 inline void ClickButton(TestSearchWindow& window, int id) {
     ::SendMessageW(::GetDlgItem(window.m_hWnd, id), BM_CLICK, 0, 0);
     window.Pump();
@@ -139,7 +136,6 @@ inline void ClickAt(TestSearchWindow& window, HWND control, POINT point, bool do
     window.Pump();
 }
 
-// The centre of a row's first cell, in the list's client coordinates.
 inline POINT RowPoint(HWND list, int row) {
     RECT cell{};
     ListView_GetItemRect(list, row, &cell, LVIR_LABEL);
