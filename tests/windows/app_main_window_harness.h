@@ -35,8 +35,6 @@ public:
         return DoModal();
     }
 
-    void Pump() { test_pump::PumpPending(m_hWnd); }
-
     std::vector<std::wstring> messages;
     inline static std::vector<std::wstring> openedUrls;
     using CKQ_ScanfDlg::m_discovery;
@@ -85,7 +83,7 @@ private:
 
 inline void ClickButton(TestSearchWindow& window, int id) {
     ::SendMessageW(::GetDlgItem(window.m_hWnd, id), BM_CLICK, 0, 0);
-    window.Pump();
+    test_pump::PumpPending(window.m_hWnd);
 }
 
 // A key pressed and released in `control`, through the modal loop's dialog keys.
@@ -93,7 +91,7 @@ inline void PressKey(TestSearchWindow& window, HWND control, WPARAM key) {
     ::SetFocus(control);
     ::PostMessageW(control, WM_KEYDOWN, key, 1);
     ::PostMessageW(control, WM_KEYUP, key, 0xC0000001);
-    window.Pump();
+    test_pump::PumpPending(window.m_hWnd);
 }
 
 // Searches, lets the socket opened last (a live one) receive the devices' replies and waits
@@ -133,7 +131,7 @@ inline void ClickAt(TestSearchWindow& window, HWND control, POINT point, bool do
     }
     if (pointerAfter != nullptr)
         pointTo(*pointerAfter);
-    window.Pump();
+    test_pump::PumpPending(window.m_hWnd);
 }
 
 inline POINT RowPoint(HWND list, int row) {
