@@ -44,15 +44,10 @@ std::array<DWORD, 6> Holdings() {
 
 TEST_F(MainWindowTest, HundredSearchesHoldNoMoreThanTheFirst) {
     std::vector<discovery::SearchReply> replies; // names of 0 to 63 bytes, a full field
-    for (int i = 0; i < 8; ++i)
-        replies.push_back({i % 2 ? "DVS" : "IPCAMERA",
-                           {},
-                           "10.77.0." + std::to_string(20 + i),
-                           std::string(i * 9, 'n'),
-                           80,
-                           554,
-                           4,
-                           "VX-200"});
+    for (int i = 0; i < 8; ++i) {
+        const std::string address = "10.77.0." + std::to_string(20 + i), name(i * 9, 'n');
+        replies.push_back({i % 2 ? "DVS" : "IPCAMERA", {}, address, name, 80, 554, 4, "VX-200"});
+    }
     std::array<DWORD, 6> first{}, last{};
     int searches = 0;
     TestSearchWindow window(&m_network);
