@@ -114,7 +114,6 @@ windows_tests() {
     while read -r program; do
         case $program in
         Search | win_probe) patterns+=("^e2e_") ;;
-        windows_soak_tests) patterns+=("^windows_soak\$") ;;
         search-cli) patterns+=("^cli_wine_") ;;
         *) patterns+=("^$program\$") ;;
         esac

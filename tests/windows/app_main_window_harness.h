@@ -26,18 +26,14 @@ using namespace std::chrono_literals;
 // shown normally); message boxes are answered with OK and their texts kept.
 class TestSearchWindow : public CKQ_ScanfDlg {
 public:
-    // A null network: the window's own Windows sockets.
     explicit TestSearchWindow(discovery_test::FakeNetwork* network)
         : CKQ_ScanfDlg(ForTests(this, network)) {}
 
-    // Runs `body` inside the modal loop, then asks the window to close (WM_CLOSE). Returns
-    // DoModal's result.
+    // Runs `body` inside the modal loop, then asks the window to close (WM_CLOSE).
     INT_PTR Run(std::function<void(TestSearchWindow&)> body) {
         m_body = std::move(body);
         return DoModal();
     }
-
-    void Pump() { test_pump::PumpPending(m_hWnd); }
 
     std::vector<std::wstring> messages;
     inline static std::vector<std::wstring> openedUrls;
@@ -85,10 +81,9 @@ private:
     bool m_bodyPosted = false;
 };
 
-// BM_CLICK presses and releases the button, as the mouse does.
 inline void ClickButton(TestSearchWindow& window, int id) {
     ::SendMessageW(::GetDlgItem(window.m_hWnd, id), BM_CLICK, 0, 0);
-    window.Pump();
+    test_pump::PumpPending(window.m_hWnd);
 }
 
 // A key pressed and released in `control`, through the modal loop's dialog keys.
@@ -96,7 +91,7 @@ inline void PressKey(TestSearchWindow& window, HWND control, WPARAM key) {
     ::SetFocus(control);
     ::PostMessageW(control, WM_KEYDOWN, key, 1);
     ::PostMessageW(control, WM_KEYUP, key, 0xC0000001);
-    window.Pump();
+    test_pump::PumpPending(window.m_hWnd);
 }
 
 // Searches, lets the socket opened last (a live one) receive the devices' replies and waits
@@ -136,10 +131,9 @@ inline void ClickAt(TestSearchWindow& window, HWND control, POINT point, bool do
     }
     if (pointerAfter != nullptr)
         pointTo(*pointerAfter);
-    window.Pump();
+    test_pump::PumpPending(window.m_hWnd);
 }
 
-// The centre of a row's first cell, in the list's client coordinates.
 inline POINT RowPoint(HWND list, int row) {
     RECT cell{};
     ListView_GetItemRect(list, row, &cell, LVIR_LABEL);

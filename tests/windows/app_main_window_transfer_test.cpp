@@ -96,9 +96,6 @@ TEST_F(MainWindowTest, CopyExportAndAddHandTheListOn) {
                   PressWithControl(w, 'C'));
         PressWithControl(w, 'A');
         EXPECT_EQ(3u, ListView_GetSelectedCount(w.m_list));
-        EXPECT_NE(std::wstring::npos,
-                  PressWithControl(w, 'C').find(L"\r\n2\tDECODER \tWall left\t192.168.1.2\t"))
-            << "a tab inside a name would split the row";
 
         SelectRows(w.m_list, {1});
         const std::wstring csv = directory.path() + L"devices.csv";

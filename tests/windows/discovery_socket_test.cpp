@@ -15,8 +15,7 @@
 namespace {
 
 TEST(WinsockNetwork, ADatagramLongerThanAReplyIsCutAndTheSocketReadsOn) {
-    const char* netns = std::getenv("SEARCH_NETNS");
-    if (netns == nullptr || std::string_view(netns) != "1")
+    if (const char* netns = std::getenv("SEARCH_NETNS"); !netns || std::string_view(netns) != "1")
         GTEST_SKIP() << "opens sockets: only inside the namespaces of a test run";
     WSADATA data{};
     ASSERT_EQ(0, ::WSAStartup(MAKEWORD(2, 2), &data));

@@ -12,7 +12,6 @@
 
 namespace {
 
-using i18n::languageFilePath;
 using i18n::languageFont;
 using Text = std::optional<std::string>;
 const Text kNone; // no such file
@@ -77,7 +76,7 @@ TEST_F(LanguageTest, SettingsFilesDecideWhichLanguageFileIsInForce) {
                 dir.Write(name, *text);
         }
         EXPECT_EQ(c.chosen, i18n::InitLanguageFor(dir.programFile()));
-        EXPECT_EQ(*c.inForce ? dir.path() + c.inForce : L"", languageFilePath());
+        EXPECT_EQ(*c.inForce ? dir.path() + c.inForce : L"", i18n::languageFilePath());
         EXPECT_EQ(c.selected, static_cast<int>(::GetPrivateProfileIntW(
                                   L"Selected Language", L"Language ID", kNoSelection,
                                   (dir.path() + L"Search.ini").c_str())));

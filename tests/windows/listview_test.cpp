@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -158,13 +159,13 @@ TEST_F(SortListTest, RowsKeepTheirTextsAndAddressesAndFreeTheirRecords) {
     EXPECT_EQ(nullptr, list.m_ctlHeader.m_hWnd);
 }
 
-// Little-endian int32 fields as hex digit pairs, as the profile holds binary values.
-std::wstring Hex(const std::vector<std::int32_t>& fields) {
+// Fields as the profile holds binary values: little-endian int32s (all below 256 here) as hex
+// digit pairs.
+std::wstring Hex(std::initializer_list<int> fields) {
     std::wstring text;
-    for (const auto field : fields) {
-        const auto u = static_cast<std::uint32_t>(field);
+    for (const int field : fields) {
         wchar_t bytes[9];
-        swprintf(bytes, 9, L"%02X%02X%02X%02X", u & 0xFF, u >> 8 & 0xFF, u >> 16 & 0xFF, u >> 24);
+        swprintf(bytes, 9, L"%02X000000", field);
         text += bytes;
     }
     return text;
