@@ -1,5 +1,6 @@
-// PosixNetwork on real sockets, sending only to 127.0.0.1. The search over real interfaces is
-// proved end to end by search-cli against the device simulator in network namespaces.
+// PosixNetwork on real sockets, only in the run's own namespaces (SEARCH_NETNS=1): sending only
+// to 127.0.0.1 there. The search over real interfaces is proved end to end by search-cli against
+// the device simulator in network namespaces.
 #include "discovery/posix_network.h"
 
 #include "discovery/datagram.h"
@@ -9,6 +10,7 @@
 #include <arpa/inet.h>
 
 #include <cstdlib>
+#include <string>
 
 namespace discovery {
 namespace {
@@ -16,9 +18,16 @@ namespace {
 using namespace std::chrono_literals;
 constexpr std::uint32_t kLoopback = 0x7F000001;
 
+bool InTestNamespace() {
+    const char* inNamespace = std::getenv("SEARCH_NETNS");
+    return inNamespace != nullptr && inNamespace == std::string("1");
+}
+
 // A datagram longer than the buffer gives its first bytes and the socket reads on; an empty
 // one reads as 0 bytes; a wait times out with 0 and an empty set fails at once.
 TEST(PosixNetwork, DatagramsOfEveryLengthArriveCutToAReply) {
+    if (!InTestNamespace())
+        GTEST_SKIP() << "runs only with SEARCH_NETNS=1 in a test namespace";
     PosixNetwork network;
     OwnedSocket socket(network, network.OpenBroadcastSocket(kLoopback));
     OwnedSocket peer(network, network.OpenBroadcastSocket(kLoopback));
@@ -55,11 +64,10 @@ TEST(PosixNetwork, DatagramsOfEveryLengthArriveCutToAReply) {
     }
 }
 
-// Only in the run's own namespaces (SEARCH_NETNS=1), whose interfaces are known: every address
-// but loopback's, each one a socket can be bound to. Nothing is sent.
+// The namespace's interfaces are known: every address but loopback's, each one a socket can be
+// bound to. Nothing is sent.
 TEST(PosixNetwork, TheLocalAddressesAreTheInterfacesAddresses) {
-    if (const char* inNamespace = std::getenv("SEARCH_NETNS");
-        !inNamespace || inNamespace != std::string("1"))
+    if (!InTestNamespace())
         GTEST_SKIP() << "runs only with SEARCH_NETNS=1 in a test namespace";
     PosixNetwork network;
     const auto addresses = network.LocalAddresses();
