@@ -1,6 +1,5 @@
-// PosixNetwork on real sockets, only in the run's own namespaces (SEARCH_NETNS=1): sending only
-// to 127.0.0.1 there. The search over real interfaces is proved end to end by search-cli against
-// the device simulator in network namespaces.
+// PosixNetwork on real sockets, only in the run's own namespaces (SEARCH_NETNS=1). The search
+// over their interfaces is proved end to end by search-cli against the device simulator.
 #include "discovery/posix_network.h"
 
 #include "discovery/datagram.h"
@@ -64,8 +63,7 @@ TEST(PosixNetwork, DatagramsOfEveryLengthArriveCutToAReply) {
     }
 }
 
-// The namespace's interfaces are known: every address but loopback's, each one a socket can be
-// bound to. Nothing is sent.
+// Every address but loopback's, each one a socket can be bound to. Nothing is sent.
 TEST(PosixNetwork, TheLocalAddressesAreTheInterfacesAddresses) {
     if (!InTestNamespace())
         GTEST_SKIP() << "runs only with SEARCH_NETNS=1 in a test namespace";
