@@ -42,6 +42,16 @@ std::string SetAddress(std::uint32_t& target, std::string_view name, std::string
     return {};
 }
 
+std::string SetMilliseconds(std::chrono::milliseconds& target, std::string_view name,
+                            std::string_view value, std::chrono::milliseconds max) {
+    const auto ms = ParseUnsigned<std::uint64_t>(value, static_cast<std::uint64_t>(max.count()));
+    if (!ms)
+        return std::string(name) + ": '" + std::string(value) + "' is not a number from 0 to " +
+               std::to_string(max.count());
+    target = std::chrono::milliseconds(static_cast<std::int64_t>(*ms));
+    return {};
+}
+
 constexpr std::size_t kRuleCount = 15;
 
 const std::array<OptionRule, kRuleCount>& Rules() {
@@ -72,13 +82,7 @@ const std::array<OptionRule, kRuleCount>& Rules() {
          }},
         {"--spread-ms",
          [](Options& o, std::string_view v) {
-             const auto spread =
-                 ParseUnsigned<std::uint64_t>(v, static_cast<std::uint64_t>(kMaxSpread.count()));
-             if (!spread)
-                 return "--spread-ms: '" + std::string(v) + "' is not a number from 0 to " +
-                        std::to_string(kMaxSpread.count());
-             o.spread = std::chrono::milliseconds(static_cast<std::int64_t>(*spread));
-             return std::string();
+             return SetMilliseconds(o.spread, "--spread-ms", v, kMaxSpread);
          }},
         {"--seed",
          [](Options& o, std::string_view v) {
@@ -110,13 +114,7 @@ const std::array<OptionRule, kRuleCount>& Rules() {
          }},
         {"--gather-ms",
          [](Options& o, std::string_view v) {
-             const auto gather =
-                 ParseUnsigned<std::uint64_t>(v, static_cast<std::uint64_t>(kMaxSpread.count()));
-             if (!gather)
-                 return "--gather-ms: '" + std::string(v) + "' is not a number from 0 to " +
-                        std::to_string(kMaxSpread.count());
-             o.gather = std::chrono::milliseconds(static_cast<std::int64_t>(*gather));
-             return std::string();
+             return SetMilliseconds(o.gather, "--gather-ms", v, kMaxSpread);
          }},
         {"--log",
          [](Options& o, std::string_view v) {
@@ -147,13 +145,7 @@ const std::array<OptionRule, kRuleCount>& Rules() {
          }},
         {"--restart-ms",
          [](Options& o, std::string_view v) {
-             const auto time =
-                 ParseUnsigned<std::uint64_t>(v, static_cast<std::uint64_t>(kMaxRestart.count()));
-             if (!time)
-                 return "--restart-ms: '" + std::string(v) + "' is not a number from 0 to " +
-                        std::to_string(kMaxRestart.count());
-             o.restartTime = std::chrono::milliseconds(static_cast<std::int64_t>(*time));
-             return std::string();
+             return SetMilliseconds(o.restartTime, "--restart-ms", v, kMaxRestart);
          }},
     }};
     return rules;
