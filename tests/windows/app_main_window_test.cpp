@@ -20,7 +20,7 @@ void OpenWeb(TestSearchWindow& w) {
 // The window as initialised without a caption in config.ini. Five replies make three rows (a
 // repeated address, an unknown class). The row under the pointer when the window handles a click
 // counts, not the notification's: a click names the IP page's device, a double click or Open Web
-// opens web pages; only a tab click (not an arrow key) switches the pages. Escape is ignored; Enter
+// opens web pages; a tab click and the arrow keys switch the pages. Escape is ignored; Enter
 // searches again from an empty list; the close closes every socket.
 TEST_F(MainWindowTest, SearchClickAndCloseWorkflow) {
     const std::vector<discovery::SearchReply> replies = {
@@ -94,9 +94,6 @@ TEST_F(MainWindowTest, SearchClickAndCloseWorkflow) {
         ClickAt(w, list, row2);
         EXPECT_EQ(0x0A000005u, OriginalAddressShown(w)) << "the hidden IP page follows too";
         PressKey(w, w.m_tabs, VK_LEFT);
-        EXPECT_EQ(0, w.m_tabs.GetCurSel());
-        EXPECT_TRUE(::IsWindowVisible(w.m_wifiPage)) << "the arrow key switched the pages";
-        ClickTab(w, 0);
         EXPECT_TRUE(::IsWindowVisible(w.m_ipPage) && !::IsWindowVisible(w.m_wifiPage));
 
         PressKey(w, list, VK_ESCAPE);
