@@ -4,6 +4,9 @@
 
 #include "wifi/web_messages.h"
 
+#include <memory>
+#include <tuple>
+
 namespace main_window_test {
 namespace {
 
@@ -23,8 +26,9 @@ void OpenWeb(TestSearchWindow& w) {
 // repeated address, an unknown class). The row under the pointer when the window handles a click
 // counts, not the notification's: a click names the IP page's device, a double click or Open Web
 // opens web pages. A tab click and the arrow keys switch the pages; the Wi-Fi page refuses to
-// save an SSID that the code page cannot carry. Escape is ignored; Enter searches again from an
-// empty list; the close closes every socket.
+// save an SSID that the code page cannot carry. Both pages' labels take the system's text colour
+// on no background of their own; the check boxes keep the default answer.
+// Escape is ignored; Enter searches again from an empty list; the close closes every socket.
 TEST_F(MainWindowTest, SearchClickAndCloseWorkflow) {
     const std::vector<discovery::SearchReply> replies = {
         {"IPCAMERA", {}, "192.168.1.10", "Lobby", 80, 554, 0, "VX-200"},
@@ -103,6 +107,20 @@ TEST_F(MainWindowTest, SearchClickAndCloseWorkflow) {
         ::SendDlgItemMessageW(w.m_wifiPage, IDC_SAVE, BM_CLICK, 0, 0);
         EXPECT_EQ(connects, w.web.connects) << "the save connected";
         EXPECT_EQ(wifi::kUnsendableText, w.messages.back());
+
+        const std::unique_ptr<HDC__, decltype(&::DeleteDC)> dc(::CreateCompatibleDC(nullptr),
+                                                               &::DeleteDC);
+        const std::tuple<HWND, int, bool> labels[] = {{w.m_ipPage, IDC_NEW_IP_LABEL, true},
+                                                      {w.m_wifiPage, IDC_SSID_LABEL, true},
+                                                      {w.m_wifiPage, IDC_ENABLE_WIFI, false}};
+        for (const auto& [page, id, hollow] : labels) {
+            ::SetTextColor(dc.get(), RGB(1, 2, 3));
+            const LRESULT brush =
+                ::SendMessageW(page, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc.get()),
+                               reinterpret_cast<LPARAM>(::GetDlgItem(page, id)));
+            EXPECT_EQ(::GetSysColor(COLOR_WINDOWTEXT), ::GetTextColor(dc.get())) << id;
+            EXPECT_EQ(hollow, brush == reinterpret_cast<LRESULT>(::GetStockObject(HOLLOW_BRUSH)));
+        }
 
         PressKey(w, list, VK_ESCAPE);
         EXPECT_TRUE(::IsWindowVisible(w.m_hWnd)) << "Escape ended the window";
