@@ -75,9 +75,9 @@ void CKQ_ScanfDlg::DoDataExchange(CDataExchange* pDX) {
 }
 
 bool CKQ_ScanfDlg::OnCommand(UINT id, UINT code, HWND control) {
-    // The modal loop's dialog manager works for this, the top-level dialog: Enter on a focused
-    // push button of a page arrives here as that button's BN_CLICKED, with the button as
-    // lParam. The page it belongs to handles it, as it does the button's own click.
+    // The modal loop's IsDialogMessage serves this top-level dialog, so Enter on a focused push
+    // button of a page arrives here, as that button's BN_CLICKED with the button as lParam. The
+    // page the button belongs to handles it, as it does the button's own click.
     if (const HWND page = ShownPage(); control != nullptr && ::GetParent(control) == page) {
         ::SendMessageW(page, WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(control));
         return true;
