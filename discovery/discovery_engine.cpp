@@ -29,6 +29,12 @@ void DiscoveryEngine::Start() {
         return;
     m_stopRequested = false;
     m_receiverExited = false;
+    {
+        // A wake-up the stopped receiver left outstanding will never be answered: the records
+        // it announced were freed by StopDiscovery. Kept, it would silence every later one.
+        std::lock_guard lock(m_queueLock);
+        m_wakeOutstanding = false;
+    }
     try {
         m_receiver = std::thread(&DiscoveryEngine::ReceiverLoop, this);
     } catch (const std::system_error&) {

@@ -47,7 +47,8 @@ public:
     DiscoveryEngine(const DiscoveryEngine&) = delete;
     DiscoveryEngine& operator=(const DiscoveryEngine&) = delete;
 
-    // Clears both flags and starts the receiver thread.
+    // Clears both flags and any wake-up left outstanding by an earlier run, and starts the
+    // receiver thread.
     void Start();
     // Refreshes the sockets and sends one search request from each live socket, to the
     // multicast group, then after kBurstPause to the broadcast address.

@@ -21,8 +21,9 @@ public:
     // values (FD_SETSIZE), which a long-running process can pass.
     int WaitReadable(std::span<const SocketHandle> set, std::chrono::milliseconds timeout,
                      std::vector<bool>& readable) override;
-    // A datagram longer than the buffer fails, as it does on Winsock (WSAEMSGSIZE), so both
-    // builds mark the socket dead. A socket with nothing to read after all gives 0 bytes.
+    // A datagram longer than the buffer gives its first buffer.size() bytes and the rest is
+    // discarded; the socket reads on, as WinsockNetwork keeps it after WSAEMSGSIZE. A socket
+    // with nothing to read after all gives 0 bytes.
     int Receive(SocketHandle socket, std::span<std::byte> buffer) override;
     void Close(SocketHandle socket) override;
 };
