@@ -3,6 +3,7 @@
 #include "cli/address_changes.h"
 #include "cli/cli_options.h"
 #include "cli/device_output.h"
+#include "cli/row_table.h"
 #include "rowexport/row_export.h"
 
 #include <gtest/gtest.h>
@@ -104,21 +105,33 @@ TEST(CheckChanges, EveryLinePassesThePagesChecksBeforeAnyIsSent) {
     ASSERT_EQ(1u, cli::CheckChanges(otherSegment, true).requests.size());
 }
 
+// Scripts get every byte; a CSV file, made for spreadsheets, never holds a formula.
 TEST(RowExport, CsvQuotesOnlyWhatMustBeAndTabSeparatedTextKeepsARowOnOneLine) {
     const struct {
-        std::string field, written;
+        std::string field, written, inFile;
     } cases[] = {
-        {"plain", "plain"},
-        {"", ""},
-        {"a,b", "\"a,b\""},
-        {"say \"hi\"", "\"say \"\"hi\"\"\""},
-        {"2\r\nlines", "\"2\r\nlines\""},
-        {"IPCAMERA ", "\"IPCAMERA \""},
+        {"plain", "plain", "plain"},
+        {"", "", ""},
+        {"a,b", "\"a,b\"", "\"a,b\""},
+        {"say \"hi\"", "\"say \"\"hi\"\"\"", "\"say \"\"hi\"\"\""},
+        {"2\r\nlines", "\"2\r\nlines\"", "\"2\r\nlines\""},
+        {"IPCAMERA ", "\"IPCAMERA \"", "\"IPCAMERA \""},
+        {"=1+1", "=1+1", "'=1+1"},
+        {"@SUM(A1)", "@SUM(A1)", "'@SUM(A1)"},
+        {"+1-2", "+1-2", "'+1-2"},
+        {"\rx", "\"\rx\"", "\"'\rx\""},
+        {"\tx", "\tx", "'\tx"},
+        {"-1", "-1", "-1"}, // a port some devices report, a number in any spreadsheet
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.field);
         const std::string fields[] = {c.field, "x"};
         EXPECT_EQ(c.written + ",x\r\n", rowexport::CsvRecord(fields));
+        cli::RowTable list;
+        discovery::AppendDeviceRow(list, {std::wstring(c.field.begin(), c.field.end())});
+        const std::wstring heading[] = {L"=h"}; // the file's one column: the row's first text
+        EXPECT_EQ("\xEF\xBB\xBF'=h\r\n" + c.inFile + "\r\n",
+                  rowexport::RowsAsCsvFile(list, heading));
     }
     const std::wstring fields[] = {L"1", L"a\tb", L"c\r\nd", L""};
     EXPECT_EQ(L"1\ta b\tc  d\t\r\n", rowexport::TsvRecord(fields));
