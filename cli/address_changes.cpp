@@ -2,6 +2,7 @@
 #include "cli/address_changes.h"
 
 #include "cli/cli_options.h"
+#include "discovery/ip_text.h"
 #include "ippage/modify_ip_rules.h"
 
 #include <algorithm>
@@ -74,7 +75,7 @@ std::string ReadChange(const std::vector<std::string>& fields, PlannedChange& ch
         return "expected current,new[,mask[,gateway]] or current,dhcp";
     if (used > 4)
         return "more than four fields";
-    const std::optional<std::uint32_t> device = ParseAddress(fields[0]);
+    const std::optional<std::uint32_t> device = discovery::ParseStrictIPv4Text(fields[0]);
     if (!device)
         return "'" + fields[0] + "' is not an IPv4 address";
     change.device = *device;
@@ -84,19 +85,19 @@ std::string ReadChange(const std::vector<std::string>& fields, PlannedChange& ch
         change.dhcp = true;
         return {};
     }
-    const std::optional<std::uint32_t> newAddress = ParseAddress(fields[1]);
+    const std::optional<std::uint32_t> newAddress = discovery::ParseStrictIPv4Text(fields[1]);
     if (!newAddress)
         return "new address '" + fields[1] + "' is not an IPv4 address";
     change.newAddress = *newAddress;
     change.mask = kDefaultMask;
     if (used > 2 && !fields[2].empty()) {
-        const std::optional<std::uint32_t> mask = ParseAddress(fields[2]);
+        const std::optional<std::uint32_t> mask = discovery::ParseStrictIPv4Text(fields[2]);
         if (!mask)
             return "mask '" + fields[2] + "' is not an IPv4 address";
         change.mask = *mask;
     }
     if (used > 3 && !fields[3].empty()) {
-        const std::optional<std::uint32_t> gateway = ParseAddress(fields[3]);
+        const std::optional<std::uint32_t> gateway = discovery::ParseStrictIPv4Text(fields[3]);
         if (!gateway)
             return "gateway '" + fields[3] + "' is not an IPv4 address";
         change.gateway = *gateway;

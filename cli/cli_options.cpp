@@ -2,6 +2,7 @@
 #include "cli/cli_options.h"
 
 #include "discovery/device_texts.h"
+#include "discovery/ip_text.h"
 
 #include <getopt.h>
 
@@ -96,31 +97,6 @@ std::string CheckCombination(const CliOptions& o, const Seen& seen) {
 
 } // namespace
 
-std::optional<std::uint32_t> ParseAddress(std::string_view text) {
-    std::uint32_t address = 0;
-    for (int octet = 0; octet < 4; ++octet) {
-        if (octet > 0) {
-            if (text.empty() || text.front() != '.')
-                return std::nullopt;
-            text.remove_prefix(1);
-        }
-        std::size_t digits = 0;
-        while (digits < text.size() && digits < 4 && text[digits] >= '0' && text[digits] <= '9')
-            ++digits;
-        if (digits == 0 || digits > 3)
-            return std::nullopt;
-        unsigned value = 0;
-        std::from_chars(text.data(), text.data() + digits, value);
-        if (value > 255)
-            return std::nullopt;
-        address = (address << 8) | value;
-        text.remove_prefix(digits);
-    }
-    if (!text.empty())
-        return std::nullopt;
-    return address;
-}
-
 std::optional<int> ParseSortColumn(std::string_view text) {
     const std::string name = Lower(text);
     for (const auto& [key, column] : kSortNames) {
@@ -139,7 +115,7 @@ ParsedOptions ParseOptions(int argc, char* argv[]) {
         return parsed;
     };
     auto address = [](const char* option, const char* text, std::uint32_t& out) -> std::string {
-        const std::optional<std::uint32_t> value = ParseAddress(text);
+        const std::optional<std::uint32_t> value = discovery::ParseStrictIPv4Text(text);
         if (!value)
             return std::string(option) + ": '" + text + "' is not an IPv4 address";
         out = *value;
