@@ -15,8 +15,8 @@ public:
     std::vector<std::uint32_t> LocalAddresses() override;
     SocketHandle OpenBroadcastSocket(std::uint32_t address) override;
     bool BoundAddress(SocketHandle socket, std::uint32_t& address) override;
-    void SendTo(SocketHandle socket, std::span<const std::byte> datagram, std::uint32_t address,
-                std::uint16_t port) override;
+    int SendTo(SocketHandle socket, std::span<const std::byte> datagram, std::uint32_t address,
+               std::uint16_t port) override;
     // poll() rather than select(): the same readiness, without select's limit on descriptor
     // values (FD_SETSIZE), which a long-running process can pass.
     int WaitReadable(std::span<const SocketHandle> set, std::chrono::milliseconds timeout,

@@ -79,6 +79,13 @@ TEST_F(DiscoveryEngineTest, EachSearchSendsTwoCopiesFromOneLiveSocketPerAddress)
     EXPECT_EQ(DecodeSearchRequestSender(state.sent[6]), "10.0.0.2");
     EXPECT_EQ(state.sent[6], state.sent[7]);
     EXPECT_EQ(DecodeSearchRequestSender(state.sent[4]), "10.0.0.1");
+
+    // A socket counts as silent only when neither copy left it.
+    network.Script(
+        [](FakeNetwork::State& s) { s.sendsThatWork = s.sendCalls + 3, s.sendError = 9; });
+    const BurstResult sent = engine.SendAddressChange({});
+    EXPECT_EQ(std::tuple(2u, 0u, 9), std::tuple(sent.sockets, sent.silentSockets, sent.firstError));
+    EXPECT_EQ(2u, engine.SendSearch().silentSockets);
 }
 
 TEST_F(DiscoveryEngineTest, OnlyTheFirst64LiveSocketsAreWatchedAndAFailedOneIsRebound) {
