@@ -160,10 +160,8 @@ int ChangeAddresses(const CliOptions& options, RunContext& context) {
         if (std::string reason = Print(context, DescribeOutcome(change, outcome) + "\n");
             !reason.empty())
             return Fail(context, kExitFault, reason);
-        unconfirmed += outcome.kind == ippage::OutcomeKind::kAnswers ||
-                               outcome.kind == ippage::OutcomeKind::kAnswersFrom
-                           ? 0
-                           : 1;
+        using enum ippage::OutcomeKind;
+        unconfirmed += outcome.kind == kAnswers || outcome.kind == kAnswersFrom ? 0 : 1;
     }
     if (unconfirmed > 0)
         return Fail(context, kExitNone,

@@ -71,8 +71,9 @@ CheckedPlan CheckPlan(std::span<const PlannedChange> changes,
             otherLine(ConflictKind::kNewAddressTwice, first);
         if (change.newAddress == change.device)
             continue;
-        // Requests go out in order, and each finds its device by address: the device still at
-        // the new address would answer to the later request too, whatever the order.
+        // Each request finds its device by address: a device moved onto another line's device
+        // takes that line's request too when it comes later (a chain), and a swap fails in
+        // either order. Refused whatever the order of the lines, so the rule does not hang on it.
         const std::span<const std::wstring> own = MacsAt(answering, change.device);
         if (const auto planned = byDevice.find(change.newAddress); planned != byDevice.end()) {
             otherLine(ConflictKind::kNewAddressIsPlannedDevice, planned->second);
