@@ -31,24 +31,6 @@ std::optional<std::string> DhcpPool::Lease(const DeviceTable& table) {
     return std::nullopt;
 }
 
-std::string_view IgnoreReasonName(IgnoreReason reason) {
-    switch (reason) {
-    case IgnoreReason::ShortRequest:
-        return "short-request";
-    case IgnoreReason::UnknownTarget:
-        return "unknown-target";
-    case IgnoreReason::BadStaticFields:
-        return "bad-static-fields";
-    case IgnoreReason::BadDhcpFlag:
-        return "bad-dhcp-flag";
-    case IgnoreReason::AddressInUse:
-        return "address-in-use";
-    case IgnoreReason::DhcpExhausted:
-        return "dhcp-exhausted";
-    }
-    return "unknown";
-}
-
 AddressChangeOutcome ApplyAddressChange(DeviceTable& table, DhcpPool& pool,
                                         std::span<const std::byte> request) {
     const discovery::AddressChangeFields fields = discovery::DecodeAddressChange(request);

@@ -2,7 +2,6 @@
 
 #include <arpa/inet.h>
 
-#include <charconv>
 #include <cstdio>
 
 namespace devsim {
@@ -80,31 +79,16 @@ std::string FormatMac(const MacAddress& mac) {
     return text;
 }
 
-std::optional<std::int32_t> ParseInt32(std::string_view text) {
-    // from_chars already refuses '+', spaces and values out of range; the end check refuses
-    // anything after the digits.
-    std::int32_t value = 0;
-    const char* end = text.data() + text.size();
-    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
-    if (ec != std::errc{} || ptr != end)
-        return std::nullopt;
-    return value;
-}
-
 std::optional<std::uint8_t> ParseByte(std::string_view text) {
     int base = 10;
     if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
         text.remove_prefix(2);
         base = 16;
     }
-    if (text.empty() || text.front() == '-' || text.front() == '+')
+    const auto value = ParseNumber<unsigned>(text, base);
+    if (!value || *value > kMaxOctet)
         return std::nullopt;
-    unsigned value = 0;
-    const char* end = text.data() + text.size();
-    const auto [ptr, ec] = std::from_chars(text.data(), end, value, base);
-    if (ec != std::errc{} || ptr != end || value > kMaxOctet)
-        return std::nullopt;
-    return static_cast<std::uint8_t>(value);
+    return static_cast<std::uint8_t>(*value);
 }
 
 bool IsAddressText(std::string_view text) {

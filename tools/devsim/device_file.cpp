@@ -45,33 +45,71 @@ std::vector<std::string_view> SplitFields(std::string_view line) {
     return fields;
 }
 
-// Reads one text field; an error message names the field.
-std::optional<std::string> ReadText(std::string_view raw, const char* field, std::size_t maxBytes,
-                                    bool mayBeEmpty, std::string& error) {
+// Each Read* reads one field into `out`, or says in `error` what is wrong with it, naming it.
+bool ReadText(std::string_view raw, const char* field, std::size_t maxBytes, bool mayBeEmpty,
+              std::string& out, std::string& error) {
     std::string why;
     auto text = UnescapeText(raw, why);
     if (!text) {
         error = std::string(field) + " " + QuoteBytes(raw) + ": " + why;
-        return std::nullopt;
+        return false;
     }
     if (text->empty() && !mayBeEmpty) {
         error = std::string(field) + " is empty";
-        return std::nullopt;
+        return false;
     }
     if (text->size() > maxBytes) {
         error = std::string(field) + " " + QuoteBytes(*text) + " is " +
                 std::to_string(text->size()) + " bytes, at most " + std::to_string(maxBytes) +
                 " allowed";
-        return std::nullopt;
+        return false;
     }
-    return text;
+    out = std::move(*text);
+    return true;
 }
 
-std::optional<std::int32_t> ReadPort(std::string_view raw, const char* field, std::string& error) {
-    const auto port = ParseInt32(raw);
-    if (!port)
+bool ReadMac(std::string_view raw, MacAddress& out, std::string& error) {
+    const auto mac = ParseMac(raw);
+    if (!mac) {
+        error = "MAC " + QuoteBytes(raw) + " is not six hex pairs like 02:4b:00:00:00:01";
+        return false;
+    }
+    out = *mac;
+    return true;
+}
+
+bool ReadAddress(std::string_view raw, std::string& out, std::string& error) {
+    if (raw.size() > kMaxAddressTextBytes) {
+        error = "IP " + QuoteBytes(raw) + " is " + std::to_string(raw.size()) + " bytes, at most " +
+                std::to_string(kMaxAddressTextBytes) + " allowed";
+        return false;
+    }
+    if (!IsAddressText(raw)) {
+        error = "IP " + QuoteBytes(raw) + " is not a dotted IPv4 address";
+        return false;
+    }
+    out = std::string(raw);
+    return true;
+}
+
+bool ReadPort(std::string_view raw, const char* field, std::int32_t& out, std::string& error) {
+    const auto port = ParseNumber<std::int32_t>(raw);
+    if (!port) {
         error = std::string(field) + " " + QuoteBytes(raw) + " is not a signed 32-bit integer";
-    return port;
+        return false;
+    }
+    out = *port;
+    return true;
+}
+
+bool ReadDvsByte(std::string_view raw, std::uint8_t& out, std::string& error) {
+    const auto dvsByte = ParseByte(raw);
+    if (!dvsByte) {
+        error = "DVS byte " + QuoteBytes(raw) + " is not a number from 0 to 255";
+        return false;
+    }
+    out = *dvsByte;
+    return true;
 }
 
 // Parses the fields of one device line; fills `error` and returns nothing on the first fault.
@@ -83,54 +121,16 @@ std::optional<Device> ParseDeviceLine(std::string_view line, std::string& error)
         return std::nullopt;
     }
     Device device;
-    const auto classText = ReadText(fields[0], "class text", kMaxClassTextBytes, false, error);
-    if (!classText)
+    discovery::SearchReply& reply = device.reply;
+    if (!ReadText(fields[0], "class text", kMaxClassTextBytes, false, reply.classText, error) ||
+        !ReadMac(fields[1], reply.mac, error) ||
+        !ReadAddress(fields[2], reply.deviceAddress, error) ||
+        !ReadText(fields[3], "name", kMaxNameBytes, true, reply.deviceName, error) ||
+        !ReadPort(fields[4], "HTTP port", reply.httpPort, error) ||
+        !ReadPort(fields[5], "RTSP port", reply.rtspPort, error) ||
+        !ReadDvsByte(fields[6], reply.dvsByte, error) ||
+        !ReadText(fields[7], "model", kMaxModelBytes, true, reply.modelText, error))
         return std::nullopt;
-    device.classText = *classText;
-
-    const auto mac = ParseMac(fields[1]);
-    if (!mac) {
-        error = "MAC " + QuoteBytes(fields[1]) + " is not six hex pairs like 02:4b:00:00:00:01";
-        return std::nullopt;
-    }
-    device.mac = *mac;
-
-    if (fields[2].size() > kMaxAddressTextBytes) {
-        error = "IP " + QuoteBytes(fields[2]) + " is " + std::to_string(fields[2].size()) +
-                " bytes, at most " + std::to_string(kMaxAddressTextBytes) + " allowed";
-        return std::nullopt;
-    }
-    if (!IsAddressText(fields[2])) {
-        error = "IP " + QuoteBytes(fields[2]) + " is not a dotted IPv4 address";
-        return std::nullopt;
-    }
-    device.address = std::string(fields[2]);
-
-    const auto name = ReadText(fields[3], "name", kMaxNameBytes, true, error);
-    if (!name)
-        return std::nullopt;
-    device.name = *name;
-
-    const auto httpPort = ReadPort(fields[4], "HTTP port", error);
-    if (!httpPort)
-        return std::nullopt;
-    device.httpPort = *httpPort;
-    const auto rtspPort = ReadPort(fields[5], "RTSP port", error);
-    if (!rtspPort)
-        return std::nullopt;
-    device.rtspPort = *rtspPort;
-
-    const auto dvsByte = ParseByte(fields[6]);
-    if (!dvsByte) {
-        error = "DVS byte " + QuoteBytes(fields[6]) + " is not a number from 0 to 255";
-        return std::nullopt;
-    }
-    device.dvsByte = *dvsByte;
-
-    const auto model = ReadText(fields[7], "model", kMaxModelBytes, true, error);
-    if (!model)
-        return std::nullopt;
-    device.model = *model;
     return device;
 }
 
@@ -161,10 +161,11 @@ DeviceFileResult ParseDeviceFile(std::string_view content) {
             result.error = DeviceFileError{lineNumber, error};
             return result;
         }
-        const auto [known, inserted] = addressLines.emplace(device->address, lineNumber);
+        const std::string& address = device->reply.deviceAddress;
+        const auto [known, inserted] = addressLines.emplace(address, lineNumber);
         if (!inserted) {
             result.error =
-                DeviceFileError{lineNumber, "IP " + device->address + " is already used on line " +
+                DeviceFileError{lineNumber, "IP " + address + " is already used on line " +
                                                 std::to_string(known->second)};
             return result;
         }

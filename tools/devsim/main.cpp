@@ -104,15 +104,10 @@ int main(int argc, char** argv) {
         return Fail(kExitSetupFailed, error);
 
     DeviceTable table(std::move(*devices));
-    ResponderSettings settings;
-    settings.scheduler.spread = options.spread;
-    settings.scheduler.seed = options.seed;
-    settings.scheduler.inject = options.inject;
-    settings.scheduler.injectAfter = options.injectAfter;
-    settings.scheduler.gather = options.gather;
-    settings.dhcpBase = options.dhcpBase;
-    settings.exitAfterRequests = options.exitAfterRequests;
-    Responder responder(loop, std::move(socket), table, log, start, settings);
+    Responder responder(
+        loop, std::move(socket), table, log, start,
+        SchedulerSettings{options.spread, options.seed, options.inject, options.gather},
+        options.dhcpBase);
     if (!responder.Start())
         return Fail(kExitSetupFailed, std::string("epoll_ctl: ") + std::strerror(errno));
     RaiseDescriptorLimit();

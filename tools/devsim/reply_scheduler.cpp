@@ -1,9 +1,6 @@
 #include "tools/devsim/reply_scheduler.h"
 
-#include "tools/devsim/replies.h"
-
 #include <algorithm>
-#include <numeric>
 
 namespace devsim {
 
@@ -35,32 +32,12 @@ std::uint64_t ReplyScheduler::ScheduleBurst(Endpoint requester, Clock::time_poin
     }
     const auto spread = m_settings.spread.count();
     std::uniform_int_distribution<std::int64_t> delay(0, std::max<std::int64_t>(spread - 1, 0));
-    std::vector<Clock::time_point> dues(m_table.size(), begin);
-    if (spread > 0) {
-        for (Clock::time_point& due : dues)
-            due += std::chrono::microseconds(delay(m_random));
-    }
-    // Devices are queued in due order (equal due times in table order, which the queue keeps
-    // by sequence), so that the injected datagrams can be queued right behind the cut.
-    std::vector<std::size_t> order(dues.size());
-    std::iota(order.begin(), order.end(), std::size_t{0});
-    std::stable_sort(order.begin(), order.end(),
-                     [&](std::size_t a, std::size_t b) { return dues[a] < dues[b]; });
-    const std::size_t cut = std::min(m_settings.injectAfter.value_or(dues.size()), dues.size());
-    const auto pushInjected = [&](Clock::time_point due) {
-        for (std::size_t i = 0; i < burst.injected.size(); ++i)
-            Push(due, id, true, i);
-    };
-    if (cut == 0)
-        pushInjected(begin);
-    for (std::size_t position = 0; position < order.size(); ++position) {
-        Push(dues[order[position]], id, false, order[position]);
-        if (position + 1 == cut && cut < dues.size())
-            pushInjected(dues[order[position]]);
-    }
-    // By default after every device has answered, so that a duplicate arrives second.
-    if (cut == dues.size() && cut > 0)
-        pushInjected(begin + m_settings.spread);
+    // The queue keeps equal due times in the order they were pushed: table order.
+    for (std::size_t device = 0; device < m_table.size(); ++device)
+        Push(spread > 0 ? begin + std::chrono::microseconds(delay(m_random)) : begin, id, false,
+             device);
+    for (std::size_t i = 0; i < burst.injected.size(); ++i)
+        Push(begin + m_settings.spread, id, true, i);
     return id;
 }
 
@@ -81,7 +58,7 @@ std::vector<BurstReport> ReplyScheduler::Pump(Clock::time_point now, DatagramSen
         if (entry.injected) {
             status = sender.Send(burst.injected[entry.index], burst.report.requester);
         } else if (!silent) {
-            const discovery::ReplyRecord reply = BuildReply(m_table[entry.index]);
+            const auto reply = discovery::EncodeSearchReply(m_table[entry.index].reply);
             status = sender.Send(reply, burst.report.requester);
         }
 

@@ -48,10 +48,8 @@ struct SchedulerSettings {
     // Each device answers after a uniformly random delay in [0, spread); zero: all at once.
     std::chrono::microseconds spread{0};
     std::uint64_t seed = 1;
+    // Sent after every device has answered, so that a duplicate arrives second.
     std::vector<InjectKind> inject;
-    // The injected datagrams go out right after this many device replies of the burst (in
-    // due order); none: after every device has answered.
-    std::optional<std::size_t> injectAfter;
     // Nonzero: the answers to every request that arrives within this time of the first one
     // are all held until it has passed and then go out together, so that requests from
     // several interfaces are answered by simultaneous bursts.

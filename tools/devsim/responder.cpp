@@ -16,11 +16,10 @@ constexpr int kMaxReadsPerWake = 64;
 } // namespace
 
 Responder::Responder(EventLoop& loop, UniqueFd socket, DeviceTable& table, LogSink& log,
-                     Clock::time_point start, ResponderSettings settings)
+                     Clock::time_point start, SchedulerSettings scheduler, std::uint32_t dhcpBase)
     : m_loop(loop), m_socket(std::move(socket)), m_table(table), m_log(log), m_start(start),
-      m_exitAfterRequests(settings.exitAfterRequests),
-      m_scheduler(table, std::move(settings.scheduler)), m_dhcp(settings.dhcpBase),
-      m_sender(m_socket.Get()), m_buffer(kReceiveBufferBytes) {}
+      m_scheduler(table, std::move(scheduler)), m_dhcp(dhcpBase), m_sender(m_socket.Get()),
+      m_buffer(kReceiveBufferBytes) {}
 
 bool Responder::Start() {
     return m_loop.Watch(m_socket.Get(), EPOLLIN, [this](std::uint32_t) { OnReadable(); });
@@ -84,10 +83,6 @@ void Responder::PumpReplies() {
         m_log.Write(FormatTxLine(Elapsed(), report));
         if (report.dropped > 0)
             m_log.Write(FormatErrorLine(Elapsed(), "sendto", m_sender.LastError()));
-    }
-    if (m_exitAfterRequests && m_totals.bursts >= *m_exitAfterRequests) {
-        m_loop.Stop();
-        return;
     }
     ArmPump();
 }

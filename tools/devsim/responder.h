@@ -16,17 +16,10 @@
 
 namespace devsim {
 
-struct ResponderSettings {
-    SchedulerSettings scheduler;
-    std::uint32_t dhcpBase = 0;
-    // Stop the loop once this many search requests have been fully answered.
-    std::optional<std::size_t> exitAfterRequests;
-};
-
 class Responder {
 public:
     Responder(EventLoop& loop, UniqueFd socket, DeviceTable& table, LogSink& log,
-              Clock::time_point start, ResponderSettings settings);
+              Clock::time_point start, SchedulerSettings scheduler, std::uint32_t dhcpBase);
 
     [[nodiscard]] bool Start();
     [[nodiscard]] Totals GetTotals() const;
@@ -43,7 +36,6 @@ private:
     DeviceTable& m_table;
     LogSink& m_log;
     Clock::time_point m_start;
-    std::optional<std::size_t> m_exitAfterRequests;
     ReplyScheduler m_scheduler;
     DhcpPool m_dhcp;
     SocketSender m_sender;

@@ -40,15 +40,15 @@ std::chrono::nanoseconds WebServer::Elapsed() const {
 
 void WebServer::Start() {
     for (std::size_t device = 0; device < m_table.size(); ++device) {
-        if (BehaviourFor(m_settings.rules, m_table[device].address, WebCommand::Other) !=
-            WebBehaviour::NoListener)
+        if (BehaviourFor(m_settings.rules, m_table[device].reply.deviceAddress,
+                         WebCommand::Other) != WebBehaviour::NoListener)
             Listen(device);
     }
 }
 
 void WebServer::Listen(std::size_t device) {
-    const Device& d = m_table[device];
-    const auto address = ParseDottedAddress(d.address);
+    const discovery::SearchReply& d = m_table[device].reply;
+    const auto address = ParseDottedAddress(d.deviceAddress);
     if (!address || d.httpPort <= 0 || d.httpPort > kMaxPort)
         return;
     UniqueFd fd(socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
@@ -63,7 +63,7 @@ void WebServer::Listen(std::size_t device) {
         setsockopt(fd.Get(), IPPROTO_IP, IP_FREEBIND, &on, sizeof on) != 0 ||
         bind(fd.Get(), reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0 ||
         listen(fd.Get(), kBacklog) != 0) {
-        m_log.Write(FormatErrorLine(Elapsed(), "listen " + d.address, errno));
+        m_log.Write(FormatErrorLine(Elapsed(), "listen " + d.deviceAddress, errno));
         return;
     }
     const int listener = fd.Get();
@@ -133,11 +133,13 @@ void WebServer::Answer(Connection& connection) {
     const std::size_t device = connection.device;
     const WebRequest request = ParseWebRequest(connection.request);
     const WebBehaviour behaviour =
-        BehaviourFor(m_settings.rules, m_table[device].address, request.command);
-    m_log.Write(FormatHttpLine(
-        Elapsed(), HttpRequestInfo{connection.id, connection.peer, connection.local,
-                                   WebCommandName(request.command), WebBehaviourName(behaviour),
-                                   OpenConnections(device), connection.request}));
+        BehaviourFor(m_settings.rules, m_table[device].reply.deviceAddress, request.command);
+    // open: the device's connections not yet closed by their clients, this one too.
+    m_log.Write(LogLine("http", Elapsed(),
+                        {"conn", connection.id, "src", connection.peer, "dst", connection.local,
+                         "cmd", NameOf(kWebCommands, request.command, "other"), "behaviour",
+                         NameOf(kWebBehaviours, behaviour), "open", OpenConnections(device), "len",
+                         connection.request.size(), "request", connection.request}));
     switch (behaviour) {
     case WebBehaviour::Silent:
         return;
@@ -192,7 +194,7 @@ void WebServer::Close(int fd) {
         return;
     if (found->second.timer)
         m_loop.CancelTimer(*found->second.timer);
-    m_log.Write(FormatHttpCloseLine(Elapsed(), found->second.id));
+    m_log.Write(LogLine("close", Elapsed(), {"conn", found->second.id}));
     m_loop.Unwatch(fd);
     m_connections.erase(found);
 }
@@ -203,11 +205,14 @@ void WebServer::Restart(std::size_t device) {
         m_loop.Unwatch(listener->second.Get());
         m_listeners.erase(listener);
     }
-    m_log.Write(FormatRestartLine(Elapsed(), m_table[device].address, m_settings.restartTime));
+    const std::string& address = m_table[device].reply.deviceAddress;
+    m_log.Write(LogLine("restart", Elapsed(),
+                        {"device", address, "silent_ms", m_settings.restartTime.count()}));
     m_loop.AddTimer(EventLoop::Clock::now() + m_settings.restartTime, [this, device] {
         m_table.SetRestarting(device, false);
         Listen(device);
-        m_log.Write(FormatRestartedLine(Elapsed(), m_table[device].address));
+        m_log.Write(
+            LogLine("restarted", Elapsed(), {"device", m_table[device].reply.deviceAddress}));
     });
 }
 
