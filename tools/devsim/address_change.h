@@ -31,15 +31,14 @@ enum class IgnoreReason {
     BadStaticFields,
     BadDhcpFlag,
     AddressInUse,
-    DhcpExhausted,
+    DhcpExhausted
 };
 
 // Under their names in the log.
 inline constexpr std::array<Named<IgnoreReason>, 6> kIgnoreReasons = {{
     {IgnoreReason::ShortRequest, "short-request", "it does not reach the DHCP flag"},
     {IgnoreReason::UnknownTarget, "unknown-target", "no device has the target text"},
-    {IgnoreReason::BadStaticFields, "bad-static-fields",
-     "DHCP flag 0 but an address field is not a dotted address"},
+    {IgnoreReason::BadStaticFields, "bad-static-fields", "DHCP flag 0 and a field not an address"},
     {IgnoreReason::BadDhcpFlag, "bad-dhcp-flag", "the DHCP flag is neither 0 nor 1"},
     {IgnoreReason::AddressInUse, "address-in-use", "another device holds the new address"},
     {IgnoreReason::DhcpExhausted, "dhcp-exhausted", "the DHCP pool has no address left"},
@@ -49,12 +48,8 @@ struct AddressChangeOutcome {
     // Set when the request changed nothing.
     std::optional<IgnoreReason> ignored;
     std::string target;
-    // The rest is meaningful when the change was applied.
+    // The device that took the change, when it was applied.
     std::size_t device = 0;
-    bool dhcp = false;
-    std::string address;
-    std::string subnetMask;
-    std::string gateway;
 };
 
 // `request` is a whole datagram whose header carries command 3.

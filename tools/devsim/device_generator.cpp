@@ -8,7 +8,6 @@ namespace devsim {
 namespace {
 
 constexpr std::uint32_t kLastOctetMask = 0xFF;
-constexpr std::uint32_t kBroadcastOctet = 0xFF;
 
 // Locally administered prefix; the index fills the low three bytes, so MACs stay distinct far
 // beyond kMaxDevices.
@@ -45,12 +44,8 @@ Device MakeDevice(std::size_t index, std::uint32_t address) {
     discovery::SearchReply& reply = device.reply;
     reply.classText = std::string(Pick(kClasses, bits));
     const auto serial = static_cast<std::uint32_t>(index + 1);
-    reply.mac = {kMacPrefix[0],
-                 kMacPrefix[1],
-                 kMacPrefix[2],
-                 static_cast<std::uint8_t>(serial >> 16),
-                 static_cast<std::uint8_t>(serial >> 8),
-                 static_cast<std::uint8_t>(serial)};
+    const auto byte = [serial](int shift) { return static_cast<std::uint8_t>(serial >> shift); };
+    reply.mac = {kMacPrefix[0], kMacPrefix[1], kMacPrefix[2], byte(16), byte(8), byte(0)};
     reply.deviceAddress = discovery::FormatIPv4(address);
     const std::string_view kind = reply.classText.find("DECODER") != std::string::npos ? "decoder"
                                   : reply.classText.find("DVS") != std::string::npos   ? "recorder"
@@ -68,12 +63,17 @@ Device MakeDevice(std::size_t index, std::uint32_t address) {
 
 } // namespace
 
+bool IsHostAddress(std::uint32_t address) {
+    const std::uint32_t last = address & kLastOctetMask;
+    return last != 0 && last != kLastOctetMask;
+}
+
 std::optional<std::uint32_t> NextHostAddress(std::uint32_t address) {
     do {
         if (address == UINT32_MAX)
             return std::nullopt;
         ++address;
-    } while ((address & kLastOctetMask) == 0 || (address & kLastOctetMask) == kBroadcastOctet);
+    } while (!IsHostAddress(address));
     return address;
 }
 

@@ -20,7 +20,8 @@ std::optional<std::size_t> DeviceTable::FindByAddress(std::string_view address) 
     return found->second;
 }
 
-bool DeviceTable::MoveAddress(std::size_t index, const std::string& address) {
+bool DeviceTable::SetAddress(std::size_t index, const std::string& address, bool dhcp,
+                             const std::string& subnetMask, const std::string& gateway) {
     const auto holder = FindByAddress(address);
     if (holder && *holder != index)
         return false;
@@ -28,27 +29,9 @@ bool DeviceTable::MoveAddress(std::size_t index, const std::string& address) {
     m_byAddress.erase(device.reply.deviceAddress);
     device.reply.deviceAddress = address;
     m_byAddress.emplace(address, index);
-    return true;
-}
-
-bool DeviceTable::SetStaticAddress(std::size_t index, const std::string& address,
-                                   const std::string& subnetMask, const std::string& gateway) {
-    if (!MoveAddress(index, address))
-        return false;
-    Device& device = m_devices[index];
     device.subnetMask = subnetMask;
     device.gateway = gateway;
-    device.usesDhcp = false;
-    return true;
-}
-
-bool DeviceTable::SetDhcpAddress(std::size_t index, const std::string& address) {
-    if (!MoveAddress(index, address))
-        return false;
-    Device& device = m_devices[index];
-    device.subnetMask.clear();
-    device.gateway.clear();
-    device.usesDhcp = true;
+    device.usesDhcp = dhcp;
     return true;
 }
 

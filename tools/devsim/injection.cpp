@@ -102,11 +102,7 @@ std::vector<std::vector<std::byte>> RandomBodies() {
     std::uniform_int_distribution<int> byte(0, 255);
     std::vector<std::vector<std::byte>> bodies;
     for (std::size_t i = 0; i < kRandomBodies; ++i) {
-        std::vector<std::byte> datagram(discovery::kReplySize);
-        std::copy(discovery::kMarker.begin(), discovery::kMarker.end(),
-                  reinterpret_cast<std::uint8_t*>(datagram.data()));
-        datagram[discovery::kCommandOffset] =
-            static_cast<std::byte>(discovery::Command::SearchReply);
+        std::vector<std::byte> datagram = Bytes(discovery::SearchReply{});
         for (std::size_t b = discovery::kHeaderSize; b < datagram.size(); ++b)
             datagram[b] = static_cast<std::byte>(byte(random));
         if (i % 2 == 0) {

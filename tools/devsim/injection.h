@@ -29,33 +29,24 @@ enum class InjectKind {
     Lengths,
     RandomBody,
     Unterminated,
-    SameAddress,
+    SameAddress
 };
 
 inline constexpr std::array<Named<InjectKind>, 14> kInjectKinds = {{
     {InjectKind::BadMarker, "bad-marker", "a whole reply whose marker byte 11 is not zero"},
     {InjectKind::Command0, "command0", "a whole reply with command byte 0"},
-    {InjectKind::Command2, "command2",
-     "a whole reply with command byte 2 (a search request's code)"},
-    {InjectKind::Command3, "command3",
-     "a whole reply with command byte 3 (an address change's code)"},
+    {InjectKind::Command2, "command2", "a whole reply with command byte 2 (a search's code)"},
+    {InjectKind::Command3, "command3", "a whole reply with command byte 3 (an address change's)"},
     {InjectKind::Command4, "command4", "a whole reply with command byte 4 (no such command)"},
     {InjectKind::Short12, "short12", "the 12 marker bytes only: no command byte"},
     {InjectKind::ShortReply, "short-reply", "the first 100 bytes of a valid reply"},
     {InjectKind::Oversize, "oversize", "a valid reply followed by junk, 300 bytes in all"},
     {InjectKind::UnknownClass, "unknown-class", "a valid reply whose class text is \"NVR\""},
-    {InjectKind::Duplicate, "duplicate",
-     "a valid reply with the first device's IP text and another name"},
-    {InjectKind::Lengths, "lengths",
-     "one valid reply at 65507, 4096, 1473 and 1472 bytes (the largest UDP payload, a page, an "
-     "Ethernet frame's payload and one more) and at every length from 300 down to 0 bytes"},
-    {InjectKind::RandomBody, "random-body",
-     "16 whole replies with a valid header and random bytes after it, the same on every run; every "
-     "other one has the class text \"DVS\""},
-    {InjectKind::Unterminated, "unterminated",
-     "a valid reply whose texts fill their fields with no zero byte"},
-    {InjectKind::SameAddress, "same-address",
-     "two valid replies with one new IP text and different MACs and names"},
+    {InjectKind::Duplicate, "duplicate", "a valid reply with the first device's IP, another name"},
+    {InjectKind::Lengths, "lengths", "one valid reply at 65507, 4096, 1473, 1472, 300..0 bytes"},
+    {InjectKind::RandomBody, "random-body", "16 replies with random bodies, every other one DVS"},
+    {InjectKind::Unterminated, "unterminated", "a valid reply whose texts have no zero byte"},
+    {InjectKind::SameAddress, "same-address", "two replies: one new IP, other MACs and names"},
 }};
 
 // Comma-separated kind names, or "all". Fails on an unknown or empty name; `error` says which.

@@ -26,8 +26,7 @@ std::string FormatCommand(std::span<const std::byte> datagram) {
     return std::to_string(std::to_integer<unsigned>(datagram[discovery::kCommandOffset]));
 }
 
-} // namespace
-
+// Milliseconds with three decimals, e.g. "12.345".
 std::string FormatMillis(std::chrono::nanoseconds elapsed) {
     const auto micros = std::max<std::int64_t>(
         0, std::chrono::duration_cast<std::chrono::microseconds>(elapsed).count());
@@ -37,6 +36,7 @@ std::string FormatMillis(std::chrono::nanoseconds elapsed) {
     return text;
 }
 
+// Two lower-case hex digits per byte, nothing between them.
 std::string HexBytes(std::span<const std::byte> bytes) {
     std::string text;
     text.reserve(bytes.size() * 2);
@@ -47,6 +47,8 @@ std::string HexBytes(std::span<const std::byte> bytes) {
     }
     return text;
 }
+
+} // namespace
 
 std::string LogValue(std::string_view text) {
     std::string out;
@@ -97,15 +99,16 @@ std::string FormatAddressLine(std::chrono::nanoseconds elapsed, Endpoint source,
         return LogLine("addr", elapsed,
                        {"src", from, "target", outcome.target, "result", "ignored", "reason",
                         NameOf(kIgnoreReasons, *outcome.ignored)});
-    const std::string mac = FormatMac(table[outcome.device].reply.mac);
-    if (outcome.dhcp)
+    const Device& device = table[outcome.device];
+    const std::string mac = FormatMac(device.reply.mac);
+    if (device.usesDhcp)
         return LogLine("addr", elapsed,
                        {"src", from, "target", outcome.target, "result", "applied", "mode", "dhcp",
-                        "ip", outcome.address, "mac", mac});
+                        "ip", device.reply.deviceAddress, "mac", mac});
     return LogLine("addr", elapsed,
                    {"src", from, "target", outcome.target, "result", "applied", "mode", "static",
-                    "ip", outcome.address, "mask", outcome.subnetMask, "gateway", outcome.gateway,
-                    "mac", mac});
+                    "ip", device.reply.deviceAddress, "mask", device.subnetMask, "gateway",
+                    device.gateway, "mac", mac});
 }
 
 std::string FormatReadyLine(std::chrono::nanoseconds elapsed, const ReadyInfo& info) {

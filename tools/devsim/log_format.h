@@ -22,10 +22,6 @@
 
 namespace devsim {
 
-// Milliseconds with three decimals, e.g. "12.345".
-[[nodiscard]] std::string FormatMillis(std::chrono::nanoseconds elapsed);
-// Two lower-case hex digits per byte, nothing between them.
-[[nodiscard]] std::string HexBytes(std::span<const std::byte> bytes);
 // Bytes outside '!'..'~', and '%' itself, as %HH; the rest as they are.
 [[nodiscard]] std::string LogValue(std::string_view text);
 // "10.77.0.1:40000"

@@ -28,7 +28,7 @@ enum Code : int {
     kRestart,
     kLog,
     kReadyFile,
-    kHelp = 'h',
+    kHelp = 'h'
 };
 
 struct OptionSpec {
@@ -40,37 +40,24 @@ struct OptionSpec {
 
 // Every option once: getopt_long's table and the help are made from it.
 constexpr OptionSpec kOptions[] = {
-    {"devices", "FILE", kDevices,
-     "one device a line, eight fields separated by '|' (see devices.sample.txt); a bad file "
-     "exits with status 2"},
+    {"devices", "FILE", kDevices, "one device a line, 8 fields split by '|' (devices.sample.txt)"},
     {"count", "N", kCount, "N generated devices (1 to 10000), the same list on every run"},
-    {"subnet", "ADDR", kSubnet,
-     "generated devices take the host addresses after ADDR (default 10.77.1.0)"},
-    {"interface", "ADDR", kInterface,
-     "join the multicast group on the interface with this address (default: on every one)"},
-    {"spread-ms", "N", kSpread,
-     "each device answers after a random delay in [0, N) ms (default 0: all at once)"},
+    {"subnet", "ADDR", kSubnet, "generated devices follow ADDR (default 10.77.1.0)"},
+    {"interface", "ADDR", kInterface, "join the group on that interface only (default: on all)"},
+    {"spread-ms", "N", kSpread, "each device answers after a random [0, N) ms (default 0)"},
     {"seed", "N", kSeed, "seed of those delays (default 1)"},
-    {"dhcp-base", "ADDR", kDhcpBase,
-     "first address handed to a device switched to DHCP (default 10.77.200.1); later ones take "
-     "the next free address"},
-    {"inject", "KIND[,KIND]", kInject,
-     "after every answer burst also send faulty datagrams of these kinds, or \"all\""},
-    {"gather-ms", "N", kGather,
-     "hold the answers to requests that arrive within N ms of each other and send them all "
-     "together when that time is over"},
-    {"web-behaviour", "IP:CMD=KIND[,...]", kWebBehaviour,
-     "how device IP's web server answers command CMD, or all of them; the last rule that fits "
-     "wins"},
-    {"restart-ms", "N", kRestart,
-     "a rebooted device answers neither discovery nor web requests for N ms (default 3000)"},
+    {"dhcp-base", "ADDR", kDhcpBase, "first address a device gets by DHCP (default 10.77.200.1)"},
+    {"inject", "KIND[,KIND]", kInject, "also send faulty datagrams after each burst, or \"all\""},
+    {"gather-ms", "N", kGather, "answer the requests that come within N ms together, after N ms"},
+    {"web-behaviour", "IP:CMD=KIND[,...]", kWebBehaviour, "how IP answers CMD; the last rule wins"},
+    {"restart-ms", "N", kRestart, "a rebooted device answers nothing for N ms (default 3000)"},
     {"log", "FILE", kLog, "write the log there instead of to standard error"},
     {"ready-file", "PATH", kReadyFile, "create PATH once the socket is bound and joined"},
     {"help", nullptr, kHelp, "this text"},
 };
 
-constexpr std::size_t kHelpIndent = 25;
-constexpr std::size_t kHelpWidth = 92;
+// Where the help's descriptions begin; each is one line.
+constexpr std::size_t kHelpColumn = 25;
 
 const OptionSpec& SpecOf(int code) {
     return *std::ranges::find(kOptions, code, &OptionSpec::code);
@@ -112,25 +99,13 @@ std::string CheckCombination(const Options& o, bool subnetGiven) {
     return {};
 }
 
-// "  TERM  text", the text wrapped at kHelpWidth under kHelpIndent (on the next line when the
-// term is longer).
-void AppendHelpEntry(std::string& help, std::string term, std::string_view text) {
-    std::string line = "  " + term;
-    for (std::size_t start = 0; start < text.size();) {
-        if (line.size() >= kHelpIndent) {
-            help += line + "\n";
-            line.clear();
-        }
-        line.resize(kHelpIndent, ' ');
-        std::size_t end = start + (kHelpWidth - kHelpIndent);
-        if (end >= text.size())
-            end = text.size();
-        else
-            end = text.rfind(' ', end);
-        line += text.substr(start, end - start);
-        start = end + 1;
-    }
-    help += line + "\n";
+// "  TERM  text", the text at kHelpColumn (on a line of its own after a longer term).
+std::string HelpLine(std::string_view term, std::string_view text) {
+    const std::string head = "  " + std::string(term);
+    const std::string pad(kHelpColumn, ' ');
+    if (head.size() >= kHelpColumn)
+        return head + "\n" + pad + std::string(text) + "\n";
+    return head + pad.substr(head.size()) + std::string(text) + "\n";
 }
 
 } // namespace
@@ -143,25 +118,23 @@ OptionsResult ParseOptions(int argc, char** argv) {
     });
     OptionsResult result;
     Options& o = result.options;
+    const auto fail = [&result](std::string error) {
+        result.error = std::move(error);
+        return result;
+    };
     std::set<int> seen;
     optind = 0; // full reinitialisation, so that every call starts afresh
     opterr = 0;
     // '+': stop at the first word that is no option, which is then refused below; ':': a
     // missing value comes back as ':' rather than '?'.
     for (int c; (c = getopt_long(argc, argv, "+:h", table.data(), nullptr)) != -1;) {
-        if (c == '?') {
-            result.error = "unknown option '" + std::string(argv[optind - 1]) + "' (see --help)";
-            return result;
-        }
+        if (c == '?')
+            return fail("unknown option '" + std::string(argv[optind - 1]) + "' (see --help)");
         const std::string name = "--" + std::string(SpecOf(c == ':' ? optopt : c).name);
-        if (c == ':') {
-            result.error = name + " needs a value";
-            return result;
-        }
-        if (!seen.insert(c).second) {
-            result.error = name + " given twice";
-            return result;
-        }
+        if (c == ':')
+            return fail(name + " needs a value");
+        if (!seen.insert(c).second)
+            return fail(name + " given twice");
         const std::string_view value = optarg ? optarg : "";
         std::string error;
         switch (c) {
@@ -213,15 +186,11 @@ OptionsResult ParseOptions(int argc, char** argv) {
             o.readyFile = std::string(value);
             break;
         }
-        if (!error.empty()) {
-            result.error = name + ": " + error;
-            return result;
-        }
+        if (!error.empty())
+            return fail(name + ": " + error);
     }
-    if (optind < argc) {
-        result.error = "unknown option '" + std::string(argv[optind]) + "' (see --help)";
-        return result;
-    }
+    if (optind < argc)
+        return fail("unknown option '" + std::string(argv[optind]) + "' (see --help)");
     result.error = CheckCombination(o, seen.contains(kSubnet));
     return result;
 }
@@ -234,22 +203,21 @@ std::string UsageText() {
         "device, applies address-change requests and serves each device's web commands. Run it\n"
         "inside a network namespace; tools/devsim/README.md describes the log.\n\n";
     for (const OptionSpec& spec : kOptions)
-        AppendHelpEntry(help,
-                        "--" + std::string(spec.name) +
-                            (spec.argument ? " " + std::string(spec.argument) : ""),
-                        spec.help);
+        help += HelpLine(std::string("--") + spec.name +
+                             (spec.argument ? std::string(" ") + spec.argument : ""),
+                         spec.help);
     help += "\nInject KIND:\n";
     for (const auto& kind : kInjectKinds)
-        AppendHelpEntry(help, std::string(kind.name), kind.meaning);
+        help += HelpLine(kind.name, kind.meaning);
     help += "\nWeb CMD (the device addresses must exist in the namespace):\n";
     for (const auto& command : kWebCommands)
-        AppendHelpEntry(help, std::string(command.name), command.meaning);
+        help += HelpLine(command.name, command.meaning);
     help += "\nWeb behaviour KIND:\n";
     for (const auto& behaviour : kWebBehaviours)
-        AppendHelpEntry(help, std::string(behaviour.name), behaviour.meaning);
-    return help + "\nExit status: 0 after SIGTERM or SIGINT; 2 for a bad command line, a bad "
-                  "device file, or a log\nor ready file that cannot be written; 1 when the "
-                  "socket or the event loop cannot be set up.\n";
+        help += HelpLine(behaviour.name, behaviour.meaning);
+    return help + "\nExit status: 0 after SIGTERM or SIGINT; 1 when the socket or the event loop "
+                  "cannot be set\nup; 2 for a bad command line or device file, or a log or ready "
+                  "file that cannot be written.\n";
 }
 
 } // namespace devsim

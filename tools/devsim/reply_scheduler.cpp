@@ -4,13 +4,8 @@
 
 namespace devsim {
 
-ReplyScheduler::ReplyScheduler(const DeviceTable& table, SchedulerSettings settings)
-    : m_table(table), m_settings(std::move(settings)), m_random(m_settings.seed) {}
-
-void ReplyScheduler::Push(Clock::time_point due, std::uint64_t burst, bool injected,
-                          std::size_t index) {
-    m_queue.push(Entry{due, m_nextSequence++, burst, injected, index});
-}
+ReplyScheduler::ReplyScheduler(const DeviceTable& table, const Options& options)
+    : m_table(table), m_options(options), m_random(options.seed) {}
 
 std::uint64_t ReplyScheduler::ScheduleBurst(Endpoint requester, Clock::time_point now) {
     const std::uint64_t id = m_nextBurst++;
@@ -18,26 +13,30 @@ std::uint64_t ReplyScheduler::ScheduleBurst(Endpoint requester, Clock::time_poin
     burst.report.id = id;
     burst.report.requester = requester;
     burst.start = now;
-    for (InjectKind kind : m_settings.inject) {
+    for (InjectKind kind : m_options.inject) {
         for (std::vector<std::byte>& datagram : BuildInjected(kind, m_table))
             burst.injected.push_back(std::move(datagram));
     }
     burst.remaining = m_table.size() + burst.injected.size();
 
     Clock::time_point begin = now;
-    if (m_settings.gather.count() > 0) {
+    if (m_options.gather.count() > 0) {
         if (!m_gatherEnd || now >= *m_gatherEnd)
-            m_gatherEnd = now + m_settings.gather;
+            m_gatherEnd = now + m_options.gather;
         begin = *m_gatherEnd;
     }
-    const auto spread = m_settings.spread.count();
-    std::uniform_int_distribution<std::int64_t> delay(0, std::max<std::int64_t>(spread - 1, 0));
+    // Each device answers after a uniformly random delay in [0, spread); zero: all at once.
+    const std::chrono::microseconds spread = m_options.spread;
+    std::uniform_int_distribution<std::int64_t> delay(
+        0, std::max<std::int64_t>(spread.count() - 1, 0));
     // The queue keeps equal due times in the order they were pushed: table order.
-    for (std::size_t device = 0; device < m_table.size(); ++device)
-        Push(spread > 0 ? begin + std::chrono::microseconds(delay(m_random)) : begin, id, false,
-             device);
+    for (std::size_t device = 0; device < m_table.size(); ++device) {
+        const auto due =
+            spread.count() > 0 ? begin + std::chrono::microseconds(delay(m_random)) : begin;
+        m_queue.push(Entry{due, m_nextSequence++, id, false, device});
+    }
     for (std::size_t i = 0; i < burst.injected.size(); ++i)
-        Push(begin + m_settings.spread, id, true, i);
+        m_queue.push(Entry{begin + spread, m_nextSequence++, id, true, i});
     return id;
 }
 

@@ -19,7 +19,7 @@ namespace devsim {
 class Responder {
 public:
     Responder(EventLoop& loop, UniqueFd socket, DeviceTable& table, LogSink& log,
-              Clock::time_point start, SchedulerSettings scheduler, std::uint32_t dhcpBase);
+              const Options& options);
 
     [[nodiscard]] bool Start();
     [[nodiscard]] Totals GetTotals() const;
@@ -29,13 +29,11 @@ private:
     void Handle(const ReceivedDatagram& datagram, std::span<const std::byte> bytes);
     void PumpReplies();
     void ArmPump();
-    [[nodiscard]] std::chrono::nanoseconds Elapsed() const;
 
     EventLoop& m_loop;
     UniqueFd m_socket;
     DeviceTable& m_table;
     LogSink& m_log;
-    Clock::time_point m_start;
     ReplyScheduler m_scheduler;
     DhcpPool m_dhcp;
     SocketSender m_sender;

@@ -31,7 +31,7 @@ enum class WebBehaviour {
     LongReply,
     LongSsid,
     ManyNetworks,
-    EightBitSsids,
+    EightBitSsids
 };
 
 inline constexpr std::array<Named<WebBehaviour>, 10> kWebBehaviours = {{
@@ -43,8 +43,7 @@ inline constexpr std::array<Named<WebBehaviour>, 10> kWebBehaviours = {{
     {WebBehaviour::NoListener, "no-listener", "(all only) no listening socket: connect is refused"},
     {WebBehaviour::LongReply, "long-reply", "4096 bytes of reply without a zero byte"},
     {WebBehaviour::LongSsid, "long-ssid", "scan: one network with a 1,000-character SSID"},
-    {WebBehaviour::ManyNetworks, "many-networks",
-     "scan: 400 networks, in lines short enough for one 4096-byte receive"},
+    {WebBehaviour::ManyNetworks, "many-networks", "scan: 400 networks in short lines, one receive"},
     {WebBehaviour::EightBitSsids, "8bit-ssids", "scan: SSIDs with bytes above 0x7F"},
 }};
 
