@@ -108,10 +108,8 @@ void EventLoop::RunDueTimers() {
 
 void EventLoop::ReadSignals() {
     signalfd_siginfo info{};
-    while (read(m_signals.Get(), &info, sizeof info) == static_cast<ssize_t>(sizeof info)) {
-        if (m_onSignal)
-            m_onSignal(static_cast<int>(info.ssi_signo));
-    }
+    while (read(m_signals.Get(), &info, sizeof info) == static_cast<ssize_t>(sizeof info))
+        m_running = false;
 }
 
 bool EventLoop::Run(std::string& error) {

@@ -1,5 +1,5 @@
-// A single-threaded epoll loop: file descriptors, one-shot timers and SIGINT/SIGTERM, all as
-// events. The discovery socket and the web servers' sockets live on it.
+// A single-threaded epoll loop: file descriptors and one-shot timers as events, and SIGINT or
+// SIGTERM to end it. The discovery socket and the web servers' sockets live on it.
 #pragma once
 
 #include "tools/devsim/unique_fd.h"
@@ -31,11 +31,8 @@ public:
     TimerId AddTimer(Clock::time_point when, std::function<void()> callback);
     void CancelTimer(TimerId id);
 
-    void OnSignal(std::function<void(int signal)> callback) { m_onSignal = std::move(callback); }
-
-    // Runs until Stop is called or waiting fails; false on failure, with `error` set.
+    // Runs until SIGINT or SIGTERM comes (true) or waiting fails (false, `error` set).
     [[nodiscard]] bool Run(std::string& error);
-    void Stop() { m_running = false; }
 
 private:
     void ArmTimer();
@@ -48,7 +45,6 @@ private:
     std::unordered_map<int, Handler> m_handlers;
     std::map<TimerId, std::function<void()>> m_timers;
     std::uint64_t m_nextTimer = 1;
-    std::function<void(int)> m_onSignal;
     bool m_running = false;
 };
 

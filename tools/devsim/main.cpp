@@ -110,7 +110,6 @@ int main(int argc, char** argv) {
     RaiseDescriptorLimit();
     WebServer web(loop, table, log, options);
     web.Start();
-    loop.OnSignal([&loop](int) { loop.Stop(); });
 
     log.Write(FormatReadyLine(log.Elapsed(), ReadyInfo{table.size(), options.interfaceAddress,
                                                        options.spread, options.inject}));
