@@ -7,8 +7,8 @@
 #include <array>
 #include <cerrno>
 #include <csignal>
-#include <ctime>
 #include <cstring>
+#include <ctime>
 
 namespace devsim {
 namespace {
