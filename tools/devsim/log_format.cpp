@@ -48,8 +48,7 @@ std::string HexBytes(std::span<const std::byte> bytes) {
     return text;
 }
 
-} // namespace
-
+// Bytes outside '!'..'~', and '%' itself, as %HH; the rest as they are.
 std::string LogValue(std::string_view text) {
     std::string out;
     for (char c : text) {
@@ -64,6 +63,8 @@ std::string LogValue(std::string_view text) {
     }
     return out;
 }
+
+} // namespace
 
 std::string FormatEndpoint(Endpoint endpoint) {
     return discovery::FormatIPv4(endpoint.address) + ":" + std::to_string(endpoint.port);

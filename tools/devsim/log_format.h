@@ -22,8 +22,6 @@
 
 namespace devsim {
 
-// Bytes outside '!'..'~', and '%' itself, as %HH; the rest as they are.
-[[nodiscard]] std::string LogValue(std::string_view text);
 // "10.77.0.1:40000"
 [[nodiscard]] std::string FormatEndpoint(Endpoint endpoint);
 
