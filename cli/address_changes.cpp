@@ -1,12 +1,12 @@
-// --apply files and the checks every address change passes.
+// --apply files, and the words for a plan's conflicts and a change's outcome.
 #include "cli/address_changes.h"
 
 #include "cli/cli_options.h"
-#include "ippage/modify_ip_rules.h"
+#include "discovery/ip_text.h"
+#include "rowexport/row_export.h"
 
 #include <algorithm>
 #include <cctype>
-#include <map>
 
 namespace cli {
 namespace {
@@ -66,7 +66,7 @@ std::string LinePrefix(int line) {
 }
 
 // Reads the fields of one device line into `change`; the reason when they are not sound.
-std::string ReadChange(const std::vector<std::string>& fields, PlannedChange& change) {
+std::string ReadChange(const std::vector<std::string>& fields, ippage::PlannedChange& change) {
     std::size_t used = fields.size();
     while (used > 2 && fields[used - 1].empty())
         --used; // spreadsheets pad short rows with empty cells
@@ -74,7 +74,7 @@ std::string ReadChange(const std::vector<std::string>& fields, PlannedChange& ch
         return "expected current,new[,mask[,gateway]] or current,dhcp";
     if (used > 4)
         return "more than four fields";
-    const std::optional<std::uint32_t> device = ParseAddress(fields[0]);
+    const std::optional<std::uint32_t> device = discovery::ParseStrictIPv4Text(fields[0]);
     if (!device)
         return "'" + fields[0] + "' is not an IPv4 address";
     change.device = *device;
@@ -84,19 +84,19 @@ std::string ReadChange(const std::vector<std::string>& fields, PlannedChange& ch
         change.dhcp = true;
         return {};
     }
-    const std::optional<std::uint32_t> newAddress = ParseAddress(fields[1]);
+    const std::optional<std::uint32_t> newAddress = discovery::ParseStrictIPv4Text(fields[1]);
     if (!newAddress)
         return "new address '" + fields[1] + "' is not an IPv4 address";
     change.newAddress = *newAddress;
     change.mask = kDefaultMask;
     if (used > 2 && !fields[2].empty()) {
-        const std::optional<std::uint32_t> mask = ParseAddress(fields[2]);
+        const std::optional<std::uint32_t> mask = discovery::ParseStrictIPv4Text(fields[2]);
         if (!mask)
             return "mask '" + fields[2] + "' is not an IPv4 address";
         change.mask = *mask;
     }
     if (used > 3 && !fields[3].empty()) {
-        const std::optional<std::uint32_t> gateway = ParseAddress(fields[3]);
+        const std::optional<std::uint32_t> gateway = discovery::ParseStrictIPv4Text(fields[3]);
         if (!gateway)
             return "gateway '" + fields[3] + "' is not an IPv4 address";
         change.gateway = *gateway;
@@ -110,8 +110,6 @@ ChangeList ParseApplyFile(std::string_view content) {
     ChangeList list;
     if (content.substr(0, kUtf8Bom.size()) == kUtf8Bom)
         content.remove_prefix(kUtf8Bom.size());
-    std::map<std::uint32_t, int> devices;    // current address -> line
-    std::map<std::uint32_t, int> newTargets; // new address -> line
     std::vector<std::string> fields;
     bool first = true;
     int lineNumber = 0;
@@ -135,18 +133,10 @@ ChangeList ParseApplyFile(std::string_view content) {
         first = false;
         if (heading)
             continue;
-        PlannedChange change;
+        ippage::PlannedChange change;
         change.line = lineNumber;
         if (std::string reason = ReadChange(fields, change); !reason.empty())
             return fail(reason);
-        if (const auto [at, added] = devices.emplace(change.device, lineNumber); !added)
-            return fail("device " + fields[0] + " is on line " + std::to_string(at->second) +
-                        " too");
-        if (!change.dhcp) {
-            if (const auto [at, added] = newTargets.emplace(change.newAddress, lineNumber); !added)
-                return fail("new address " + fields[1] + " is given on line " +
-                            std::to_string(at->second) + " too");
-        }
         list.changes.push_back(change);
     }
     if (list.changes.empty())
@@ -154,36 +144,61 @@ ChangeList ParseApplyFile(std::string_view content) {
     return list;
 }
 
-CheckedChanges CheckChanges(std::vector<PlannedChange>& changes, bool force) {
-    CheckedChanges checked;
-    for (PlannedChange& change : changes) {
-        ippage::ModifyIpEntries entries;
-        entries.originalAddress = change.device;
-        entries.newAddress = change.newAddress;
-        entries.subnetMask = change.mask;
-        entries.gateway = change.gateway;
-        entries.useDhcp = change.dhcp;
-        entries.newAddressEnabled = !change.dhcp;
-        const ippage::ModifyIpPlan plan = ippage::PlanModifyIP(entries);
-        const std::string where =
-            LinePrefix(change.line) + discovery::FormatIPv4(change.device) + ": ";
-        if (plan.verdict == ippage::ModifyIpVerdict::kRefuseAddress) {
-            checked.requests.clear();
-            checked.error = where + "new address " + discovery::FormatIPv4(change.newAddress) +
-                            " ends in .0 or .255";
-            return checked;
-        }
-        if (plan.verdict == ippage::ModifyIpVerdict::kAskGatewaySegment && !force) {
-            checked.requests.clear();
-            checked.error = where + "gateway " + discovery::FormatIPv4(change.gateway) +
-                            " is not in the network segment of " +
-                            discovery::FormatIPv4(change.newAddress) + " (--force sends anyway)";
-            return checked;
-        }
-        change.gateway = plan.request.gateway;
-        checked.requests.push_back(plan.request);
+std::string DescribeConflict(const ippage::Conflict& conflict,
+                             std::span<const ippage::AnsweringDevice> answering) {
+    using enum ippage::ConflictKind;
+    const std::string device = discovery::FormatIPv4(conflict.device);
+    const std::string newAddress = discovery::FormatIPv4(conflict.newAddress);
+    const std::string otherLine = "line " + std::to_string(conflict.otherLine);
+    std::string text = LinePrefix(conflict.line);
+    switch (conflict.kind) {
+    case kInvalidNewAddress:
+        return text + device + ": new address " + newAddress + " ends in .0 or .255";
+    case kGatewayOtherSegment:
+        return text + device + ": gateway " + discovery::FormatIPv4(conflict.gateway) +
+               " is not in the network segment of " + newAddress + " (--force sends anyway)";
+    case kDeviceTwice:
+        return text + "device " + device + " is on " + otherLine + " too";
+    case kNewAddressTwice:
+        return text + "new address " + newAddress + " is given on " + otherLine + " too";
+    case kNewAddressIsPlannedDevice:
+        return text + device + ": new address " + newAddress +
+               " is the current address of the device on " + otherLine +
+               " (both would end on one address)";
+    case kNewAddressHeld: {
+        std::string macs;
+        for (const std::wstring& mac : ippage::MacsAt(answering, conflict.newAddress))
+            macs += (macs.empty() ? "" : ", ") + rowexport::WideToUtf8(mac);
+        return text + device + ": new address " + newAddress + " is taken by another device (" +
+               macs + ")";
     }
-    return checked;
+    case kSharedAddress:
+        break;
+    }
+    return text + device + ": " + std::to_string(conflict.devices) +
+           " devices answer from it and all would take " + newAddress +
+           " (switch them to dhcp first)";
+}
+
+std::string DescribeOutcome(const ippage::PlannedChange& change,
+                            const ippage::ChangeOutcome& outcome) {
+    using enum ippage::OutcomeKind;
+    const std::string what = discovery::FormatIPv4(change.device) + " -> " +
+                             (change.dhcp ? "dhcp" : discovery::FormatIPv4(change.newAddress)) +
+                             ": ";
+    switch (outcome.kind) {
+    case kAnswers:
+        return what + "answers";
+    case kAnswersFrom:
+        return what + "answers from " + discovery::FormatIPv4(outcome.address);
+    case kOtherDevice:
+        return what + "another device (" + rowexport::WideToUtf8(outcome.mac) + ") answers there";
+    case kNoAnswer:
+        return what + (change.dhcp ? "no answer from a new address" : "no answer");
+    case kCannotTell:
+        break;
+    }
+    return what + "cannot tell, it did not answer before the change";
 }
 
 } // namespace cli

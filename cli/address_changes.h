@@ -1,47 +1,36 @@
-// The address changes of one run: from the command line or from an --apply file, checked
-// with the IP page's rules before anything is sent.
+// The address changes of one run, from the command line or from an --apply file, and the
+// English the command line says about their conflicts and their outcomes.
 #pragma once
 
-#include "discovery/datagram.h"
+#include "ippage/address_plan.h"
 
-#include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace cli {
 
-struct PlannedChange {
-    // The line of the --apply file; 0 for a change given on the command line.
-    int line = 0;
-    std::uint32_t device = 0;
-    bool dhcp = false;
-    std::uint32_t newAddress = 0;
-    std::uint32_t mask = 0;
-    // 0 until the checks fill it in from the new address.
-    std::uint32_t gateway = 0;
-};
-
 struct ChangeList {
-    std::vector<PlannedChange> changes;
-    // Empty when every change is sound; else the reason, naming the line.
+    std::vector<ippage::PlannedChange> changes;
+    // Empty when every line reads; else the reason, naming the line.
     std::string error;
 };
 
 // An --apply file: a line per device, "current,new[,mask[,gateway]]" or "current,dhcp".
 // Fields may be quoted as in CSV and padded with spaces; blank lines and lines starting with
 // '#' are skipped, and so is a first line whose first field has no digit (a heading).
-// An empty mask is 255.255.255.0; an empty gateway is filled in by the checks. A device named
-// twice, or two devices given one new address, is refused: one of them would be lost.
+// An empty mask is 255.255.255.0; an empty gateway is filled in by the plan's check, which
+// also judges how the lines go together.
 [[nodiscard]] ChangeList ParseApplyFile(std::string_view content);
 
-// The IP page's checks on every change, before anything is sent: a new address ending in .0
-// or .255 is refused, a gateway outside the new address's /24 is refused unless `force`, and
-// a missing gateway is filled in. On success the requests, in order; else the first fault.
-struct CheckedChanges {
-    std::vector<discovery::AddressChange> requests;
-    std::string error;
-};
-[[nodiscard]] CheckedChanges CheckChanges(std::vector<PlannedChange>& changes, bool force);
+// One line for standard error, "line N: " first when the change came from a file line.
+// `answering`: what answered the search before the change, whose MACs name a holder.
+[[nodiscard]] std::string DescribeConflict(const ippage::Conflict& conflict,
+                                           std::span<const ippage::AnsweringDevice> answering);
+
+// "current -> new: outcome" for standard output.
+[[nodiscard]] std::string DescribeOutcome(const ippage::PlannedChange& change,
+                                          const ippage::ChangeOutcome& outcome);
 
 } // namespace cli

@@ -2,6 +2,7 @@
 #include "cli/cli_options.h"
 
 #include "discovery/device_texts.h"
+#include "discovery/ip_text.h"
 
 #include <getopt.h>
 
@@ -96,31 +97,6 @@ std::string CheckCombination(const CliOptions& o, const Seen& seen) {
 
 } // namespace
 
-std::optional<std::uint32_t> ParseAddress(std::string_view text) {
-    std::uint32_t address = 0;
-    for (int octet = 0; octet < 4; ++octet) {
-        if (octet > 0) {
-            if (text.empty() || text.front() != '.')
-                return std::nullopt;
-            text.remove_prefix(1);
-        }
-        std::size_t digits = 0;
-        while (digits < text.size() && digits < 4 && text[digits] >= '0' && text[digits] <= '9')
-            ++digits;
-        if (digits == 0 || digits > 3)
-            return std::nullopt;
-        unsigned value = 0;
-        std::from_chars(text.data(), text.data() + digits, value);
-        if (value > 255)
-            return std::nullopt;
-        address = (address << 8) | value;
-        text.remove_prefix(digits);
-    }
-    if (!text.empty())
-        return std::nullopt;
-    return address;
-}
-
 std::optional<int> ParseSortColumn(std::string_view text) {
     const std::string name = Lower(text);
     for (const auto& [key, column] : kSortNames) {
@@ -139,7 +115,7 @@ ParsedOptions ParseOptions(int argc, char* argv[]) {
         return parsed;
     };
     auto address = [](const char* option, const char* text, std::uint32_t& out) -> std::string {
-        const std::optional<std::uint32_t> value = ParseAddress(text);
+        const std::optional<std::uint32_t> value = discovery::ParseStrictIPv4Text(text);
         if (!value)
             return std::string(option) + ": '" + text + "' is not an IPv4 address";
         out = *value;
@@ -252,7 +228,8 @@ std::string UsageText() {
     return R"(usage: search-cli [OPTION]...
 Finds the network video devices that answer the discovery search and lists them, or changes
 their IP settings. Exit status: 0 devices found (or the change verified), 1 none found (or not
-verified), 2 bad usage or a network fault; the reason is on standard error.
+verified), 2 bad usage, a refused change, a network fault or output that could not be
+written; the reason is on standard error, a line per conflict of a refused change.
 
 Search:
   -i, --interface ADDR   search only from this local address (repeatable)
@@ -266,7 +243,10 @@ Search:
       --codepage NAME    code page of the devices' 8-bit texts (default windows-1252; Linux)
                            search-cli --codepage windows-1251
 
-Change one device (the same request and checks as the IP page):
+Change one device (the same request and checks as the IP page). Devices are found by their
+address, so a change that would put two devices on one address is refused: --set-address
+searches first and refuses a new address that another device answers from, or a device
+address that several devices answer from (they would all move; --dhcp moves them apart).
       --set-address IP   the device's current address; with --new, --mask, --gateway
       --new IP           its new address (last octet 0 or 255 is refused)
       --mask MASK        its subnet mask (default 255.255.255.0)
@@ -277,14 +257,17 @@ Change one device (the same request and checks as the IP page):
       --force            send although the gateway lies outside the new address's /24
                            search-cli --set-address 192.168.1.64 --new 192.168.1.80 \
                              --gateway 192.168.2.1 --force
-      --verify           search again afterwards: does the device answer from its new address?
+      --verify           search before and after: does the device (known by its MAC) answer
+                         from its new address? One that did not answer before: cannot tell
                            search-cli --set-address 192.168.1.64 --new 192.168.1.80 --verify
 
 Change many devices:
       --apply FILE.csv   one line per device: current,new,mask,gateway or current,dhcp
                          (mask and gateway may be empty; '#' lines and a heading line are
-                         skipped); every line is checked before anything is sent, then a
-                         search reports which devices answer from their new address
+                         skipped); before anything is sent, every line and the whole file are
+                         checked as --set-address checks (no swaps or chains: no new address
+                         may be another line's device), then a search reports which devices
+                         answer from their new address
                            search-cli --apply readdress.csv
 
   -h, --help             this text

@@ -56,11 +56,6 @@ struct ParsedOptions {
 // Every option with an example, for --help.
 [[nodiscard]] std::string UsageText();
 
-// Exactly four dot-separated decimal numbers of 1 to 3 digits, each at most 255; the first
-// octet in the top byte. Command lines and files are held to this, unlike the lenient parse
-// of row texts.
-[[nodiscard]] std::optional<std::uint32_t> ParseAddress(std::string_view text);
-
 // "model", "name", "ip", "http", "rtsp", "mac" (any case): the column; the index column does
 // not sort, as in the window.
 [[nodiscard]] std::optional<int> ParseSortColumn(std::string_view text);

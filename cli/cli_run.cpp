@@ -4,10 +4,8 @@
 #include "cli/address_changes.h"
 #include "cli/device_output.h"
 #include "cli/search_session.h"
-#include "rowexport/row_export.h"
 
 #include <fstream>
-#include <map>
 #include <sstream>
 
 namespace cli {
@@ -16,45 +14,41 @@ namespace {
 constexpr std::string_view kProgram = "search-cli: ";
 
 int Fail(RunContext& context, int status, const std::string& reason) {
-    context.err(std::string(kProgram) + reason + "\n");
+    // Should standard error fail too, the status is all that is left to say it.
+    (void)context.err(std::string(kProgram) + reason + "\n");
     return status;
+}
+
+// Empty when standard output took `text`; else the reason, for Fail.
+std::string Print(RunContext& context, const std::string& text) {
+    const std::string reason = context.out(text);
+    return reason.empty() ? reason : "standard output could not be written (" + reason + ")";
 }
 
 // Searches, with a progress line when standard error is a terminal; the reason on failure.
 std::string SearchOnce(SearchSession& session, const CliOptions& options, RunContext& context,
-                       RowTable& rows) {
+                       RowTable& rows, std::vector<ippage::AnsweringDevice>& answering) {
     SearchSession::Progress progress;
     if (context.showProgress) {
-        context.err("searching...");
+        (void)context.err("searching...");
         progress = [&context](int found) {
-            context.err("\rsearching... " + std::to_string(found) + " found");
+            (void)context.err("\rsearching... " + std::to_string(found) + " found");
         };
     }
-    std::string reason = session.Search(options.wait, rows, progress);
+    std::string reason = session.Search(options.wait, rows, answering, progress);
     if (context.showProgress)
-        context.err("\r" + std::string(40, ' ') + "\r"); // blank the progress line
+        (void)context.err("\r" + std::string(40, ' ') + "\r"); // blank the progress line
     return reason;
 }
 
-// Address and MAC texts are ASCII whatever the code page.
-std::string Cell(const RowTable& rows, int row, int column) {
-    return rowexport::WideToUtf8(rows.RowText(row, column));
-}
-
-int FindRow(const RowTable& rows, int column, const std::string& text) {
-    for (int row = 0; row < rows.RowCount(); ++row) {
-        if (Cell(rows, row, column) == text)
-            return row;
-    }
-    return -1;
-}
-
 int SearchAndPrint(const CliOptions& options, RunContext& context) {
-    SearchSession session(context.network, options.interfaces);
+    SearchSession session(context.network, options.interfaces, context.errorText);
     if (std::string reason = session.Start(); !reason.empty())
         return Fail(context, kExitFault, reason);
     RowTable rows;
-    if (std::string reason = SearchOnce(session, options, context, rows); !reason.empty())
+    std::vector<ippage::AnsweringDevice> answering;
+    if (std::string reason = SearchOnce(session, options, context, rows, answering);
+        !reason.empty())
         return Fail(context, kExitFault, reason);
     if (options.sortColumn)
         rows.Sort(*options.sortColumn, context.compareText);
@@ -64,7 +58,9 @@ int SearchAndPrint(const CliOptions& options, RunContext& context) {
         for (std::size_t c = 0; c < texts.size(); ++c)
             row[c] = context.toUtf8(texts[c]);
     }
-    context.out(FormatDevices(printed, options.format));
+    if (std::string reason = Print(context, FormatDevices(printed, options.format));
+        !reason.empty())
+        return Fail(context, kExitFault, reason);
     if (printed.empty())
         return Fail(context, kExitNone,
                     "no device answered within " + std::to_string(options.wait.count()) + " ms");
@@ -73,15 +69,13 @@ int SearchAndPrint(const CliOptions& options, RunContext& context) {
 
 // The changes the command line or the --apply file asks for; the reason when they are not
 // sound.
-std::string ReadChanges(const CliOptions& options, std::vector<PlannedChange>& changes) {
+std::string ReadChanges(const CliOptions& options, std::vector<ippage::PlannedChange>& changes) {
     if (options.action != Action::kApply) {
-        PlannedChange change;
-        change.device = options.device;
-        change.dhcp = options.action == Action::kDhcp;
-        change.newAddress = options.newAddress;
-        change.mask = options.mask;
-        change.gateway = options.gateway;
-        changes.push_back(change);
+        changes.push_back({.device = options.device,
+                           .dhcp = options.action == Action::kDhcp,
+                           .newAddress = options.newAddress,
+                           .mask = options.mask,
+                           .gateway = options.gateway});
         return {};
     }
     std::ifstream file(options.applyFile, std::ios::binary);
@@ -95,86 +89,84 @@ std::string ReadChanges(const CliOptions& options, std::vector<PlannedChange>& c
     return {};
 }
 
-// Whether the device answers from its new address: a row with that address (and the MAC it
-// had before, when it was seen then); for DHCP, a row with its MAC and another address.
-std::string Verdict(const PlannedChange& change, const std::string& mac, const RowTable& rows,
-                    bool& answers) {
-    const std::string before = discovery::FormatIPv4(change.device);
-    answers = false;
-    if (change.dhcp) {
-        if (mac.empty())
-            return before + " -> dhcp: cannot tell, it did not answer before the change";
-        for (int row = 0; row < rows.RowCount(); ++row) {
-            const std::string address = Cell(rows, row, discovery::kAddressColumn);
-            if (Cell(rows, row, discovery::kMacColumn) == mac && address != before) {
-                answers = true;
-                return before + " -> dhcp: answers from " + address;
-            }
-        }
-        return before + " -> dhcp: no answer from a new address";
-    }
-    const std::string after = discovery::FormatIPv4(change.newAddress);
-    const int row = FindRow(rows, discovery::kAddressColumn, after);
-    answers = row >= 0 && (mac.empty() || Cell(rows, row, discovery::kMacColumn) == mac);
-    if (answers)
-        return before + " -> " + after + ": answers";
-    if (row >= 0)
-        return before + " -> " + after + ": another device (" +
-               Cell(rows, row, discovery::kMacColumn) + ") answers there";
-    return before + " -> " + after + ": no answer";
+// One line per conflict; true when there was one.
+bool RefusedPlan(RunContext& context, const ippage::CheckedPlan& plan,
+                 std::span<const ippage::AnsweringDevice> answering) {
+    for (const ippage::Conflict& conflict : plan.conflicts)
+        (void)Fail(context, kExitFault, DescribeConflict(conflict, answering));
+    return !plan.conflicts.empty();
+}
+
+// Why the run stopped at changes[sent], and which lines went out before it.
+std::string StoppedAt(const std::vector<ippage::PlannedChange>& changes, std::size_t sent,
+                      const std::string& reason) {
+    const int line = changes[sent].line;
+    if (line == 0)
+        return reason;
+    std::string lines;
+    for (std::size_t i = 0; i < sent; ++i)
+        lines += (i == 0 ? " " : ", ") + std::to_string(changes[i].line);
+    return "line " + std::to_string(line) + ": " + reason + "; " +
+           (sent == 0 ? "no line was sent before it" : "lines sent before it:" + lines);
 }
 
 int ChangeAddresses(const CliOptions& options, RunContext& context) {
-    std::vector<PlannedChange> changes;
+    std::vector<ippage::PlannedChange> changes;
     if (std::string reason = ReadChanges(options, changes); !reason.empty())
         return Fail(context, kExitFault, reason);
-    // Every change passes the checks before the first one is sent.
-    const CheckedChanges checked = CheckChanges(changes, options.force);
-    if (!checked.error.empty())
-        return Fail(context, kExitFault, checked.error);
+    // What the plan shows on its own is refused before anything, a search too, is sent.
+    ippage::CheckedPlan plan = ippage::CheckPlan(changes, {}, options.force);
+    if (RefusedPlan(context, plan, {}))
+        return kExitFault;
 
-    SearchSession session(context.network, options.interfaces);
+    SearchSession session(context.network, options.interfaces, context.errorText);
     if (std::string reason = session.Start(); !reason.empty())
         return Fail(context, kExitFault, reason);
+    // A new address must be free of other devices, and a device must be the only one at its
+    // address, as far as a search can tell; so every static change searches first. Each
+    // device's MACs before the change also tell it apart from another device afterwards.
+    const bool searchFirst = options.action != Action::kDhcp || options.verify;
     const bool verify = options.verify || options.action == Action::kApply;
     RowTable rows;
-    // Each device's MAC before the change tells it apart from another device that may
-    // already answer at its new address, and finds it again after DHCP.
-    std::map<std::uint32_t, std::string> macs;
-    if (verify) {
-        if (std::string reason = SearchOnce(session, options, context, rows); !reason.empty())
+    std::vector<ippage::AnsweringDevice> before, after;
+    if (searchFirst) {
+        if (std::string reason = SearchOnce(session, options, context, rows, before);
+            !reason.empty())
             return Fail(context, kExitFault, reason);
-        for (const PlannedChange& change : changes) {
-            const int row =
-                FindRow(rows, discovery::kAddressColumn, discovery::FormatIPv4(change.device));
-            if (row >= 0)
-                macs[change.device] = Cell(rows, row, discovery::kMacColumn);
-        }
+        plan = ippage::CheckPlan(changes, before, options.force);
+        if (RefusedPlan(context, plan, before))
+            return kExitFault;
     }
-    if (std::string reason = session.SendAddressChanges(checked.requests); !reason.empty())
-        return Fail(context, kExitFault, reason);
+    std::size_t sent = 0;
+    if (std::string reason = session.SendAddressChanges(plan.requests, sent); !reason.empty())
+        return Fail(context, kExitFault, StoppedAt(changes, sent, reason));
     if (!verify) {
-        for (const PlannedChange& change : changes) {
-            context.out(
+        for (const ippage::PlannedChange& change : changes) {
+            const std::string line =
                 discovery::FormatIPv4(change.device) + " -> " +
                 (change.dhcp ? std::string("dhcp") : discovery::FormatIPv4(change.newAddress)) +
-                ": sent\n");
+                ": sent\n";
+            if (std::string reason = Print(context, line); !reason.empty())
+                return Fail(context, kExitFault, reason);
         }
         return kExitFound;
     }
-    if (std::string reason = SearchOnce(session, options, context, rows); !reason.empty())
+    if (std::string reason = SearchOnce(session, options, context, rows, after); !reason.empty())
         return Fail(context, kExitFault, reason);
-    std::size_t silent = 0;
-    for (const PlannedChange& change : changes) {
-        bool answers = false;
-        context.out(Verdict(change, macs[change.device], rows, answers) + "\n");
-        silent += answers ? 0 : 1;
+    std::size_t unconfirmed = 0;
+    for (const ippage::PlannedChange& change : changes) {
+        const ippage::ChangeOutcome outcome =
+            ippage::JudgeChange(change, ippage::MacsAt(before, change.device), after);
+        if (std::string reason = Print(context, DescribeOutcome(change, outcome) + "\n");
+            !reason.empty())
+            return Fail(context, kExitFault, reason);
+        using enum ippage::OutcomeKind;
+        unconfirmed += outcome.kind == kAnswers || outcome.kind == kAnswersFrom ? 0 : 1;
     }
-    if (silent > 0)
+    if (unconfirmed > 0)
         return Fail(context, kExitNone,
-                    std::to_string(silent) + " of " + std::to_string(changes.size()) +
-                        (changes.size() == 1 ? " device does" : " devices do") +
-                        " not answer from the new address");
+                    std::to_string(unconfirmed) + " of " + std::to_string(changes.size()) +
+                        (changes.size() == 1 ? " change" : " changes") + " not confirmed");
     return kExitFound;
 }
 

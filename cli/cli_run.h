@@ -22,14 +22,18 @@ struct RunContext {
     std::function<std::string(const std::wstring&)> toUtf8;
     // The platform's text order, the one the window sorts by.
     listview::TextCompare compareText;
-    std::function<void(std::string_view)> out;
-    std::function<void(std::string_view)> err;
+    // The system's words for an error code of the sockets.
+    std::function<std::string(int code)> errorText;
+    // Standard output and standard error: empty when written, else the system's reason.
+    std::function<std::string(std::string_view)> out;
+    std::function<std::string(std::string_view)> err;
     // Whether standard error is a terminal: only then is progress shown.
     bool showProgress = false;
 };
 
 // Searches, or changes addresses (options.action is not kHelp). The exit status; every
-// status but kExitFound has written one line "search-cli: <reason>" to err.
+// status but kExitFound has written lines "search-cli: <reason>" to err: one, or one per
+// conflict of a refused plan of changes. Output that could not be written is kExitFault.
 [[nodiscard]] int Run(const CliOptions& options, RunContext& context);
 
 } // namespace cli

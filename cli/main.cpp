@@ -8,24 +8,31 @@
 
 int main(int argc, char* argv[]) {
     std::setlocale(LC_COLLATE, ""); // --sort orders texts as the user's locale does
+    cli::PrepareStreams();
     const cli::ParsedOptions parsed = cli::ParseOptions(argc, argv);
     if (!parsed.error.empty()) {
-        cli::WriteErr("search-cli: " + parsed.error + " (search-cli --help lists the options)\n");
+        (void)cli::WriteErr("search-cli: " + parsed.error +
+                            " (search-cli --help lists the options)\n");
         return cli::kExitFault;
     }
     if (parsed.options.action == cli::Action::kHelp) {
-        cli::WriteOut(cli::UsageText());
+        if (const std::string reason = cli::WriteOut(cli::UsageText()); !reason.empty()) {
+            (void)cli::WriteErr("search-cli: standard output could not be written (" + reason +
+                                ")\n");
+            return cli::kExitFault;
+        }
         return cli::kExitFound;
     }
     cli::SystemParts parts;
     if (const std::string reason = cli::OpenSystemParts(parsed.options, parts); !reason.empty()) {
-        cli::WriteErr("search-cli: " + reason + "\n");
+        (void)cli::WriteErr("search-cli: " + reason + "\n");
         return cli::kExitFault;
     }
     cli::RunContext context{
         .network = *parts.network,
         .toUtf8 = parts.toUtf8,
         .compareText = parts.compareText,
+        .errorText = parts.errorText,
         .out = cli::WriteOut,
         .err = cli::WriteErr,
         .showProgress = parts.stderrIsTerminal,

@@ -3,6 +3,7 @@
 #include "cli/search_session.h"
 
 #include "discovery/device_rows.h"
+#include "discovery/ip_text.h"
 
 #include <algorithm>
 
@@ -23,9 +24,9 @@ std::vector<std::uint32_t> ChosenAddressesNetwork::LocalAddresses() {
 }
 
 SearchSession::SearchSession(discovery::DatagramNetwork& network,
-                             std::vector<std::uint32_t> interfaces)
+                             std::vector<std::uint32_t> interfaces, ErrorText errorText)
     : m_hostNetwork(network), m_interfaces(interfaces), m_network(network, std::move(interfaces)),
-      m_engine(m_network, [this] {
+      m_errorText(std::move(errorText)), m_engine(m_network, [this] {
           // Receiver thread: only a wake-up; the records are taken on the caller's thread.
           {
               std::lock_guard lock(m_mutex);
@@ -52,36 +53,51 @@ std::string SearchSession::Start() {
     return {};
 }
 
-std::string SearchSession::NoSocketReason() const {
-    const std::vector<discovery::SocketEntry> table = m_engine.SocketTable();
-    const bool live = std::any_of(table.begin(), table.end(), [](const auto& entry) {
-        return entry.socket != discovery::kInvalidSocket;
-    });
-    return live ? std::string() : "no discovery socket could be opened on any local address";
+std::string SearchSession::BurstFault(const discovery::BurstResult& burst,
+                                      std::string_view what) const {
+    if (burst.sockets == 0)
+        return "no discovery socket could be opened on any local address";
+    if (burst.silentSockets < burst.sockets)
+        return {};
+    return "network fault: " + std::string(what) + " could not be sent from any local address (" +
+           m_errorText(burst.firstError) + ")";
 }
 
 std::string SearchSession::Search(std::chrono::milliseconds wait, RowTable& rows,
+                                  std::vector<ippage::AnsweringDevice>& answering,
                                   const Progress& progress) {
     // Replies still queued from an earlier search belong to it.
     (void)m_engine.TakeAllReplies();
     discovery::ClearDeviceRows(rows);
+    answering.clear();
+    m_answeringIndex.clear();
     const auto deadline = std::chrono::steady_clock::now() + wait;
-    m_engine.SendSearch();
-    if (std::string reason = NoSocketReason(); !reason.empty())
+    if (std::string reason = BurstFault(m_engine.SendSearch(), "the search"); !reason.empty())
         return reason;
     for (;;) {
-        TakeReplies(rows, progress);
+        TakeReplies(rows, answering, progress);
         std::unique_lock lock(m_mutex);
         if (!m_arrived.wait_until(lock, deadline, [this] { return m_pending; }))
             break;
         m_pending = false;
     }
-    TakeReplies(rows, progress);
+    TakeReplies(rows, answering, progress);
     return {};
 }
 
-void SearchSession::TakeReplies(RowTable& rows, const Progress& progress) {
+void SearchSession::TakeReplies(RowTable& rows, std::vector<ippage::AnsweringDevice>& answering,
+                                const Progress& progress) {
     for (const std::unique_ptr<discovery::ReplyRecord>& record : m_engine.TakeAllReplies()) {
+        const discovery::SearchReply reply = discovery::DecodeSearchReply(*record);
+        if (const auto address = discovery::ParseStrictIPv4Text(reply.deviceAddress)) {
+            const auto [at, added] = m_answeringIndex.emplace(*address, answering.size());
+            if (added)
+                answering.push_back({.address = *address});
+            std::vector<std::wstring>& macs = answering[at->second].macs;
+            const std::wstring mac = discovery::FormatMac(reply.mac);
+            if (std::find(macs.begin(), macs.end(), mac) == macs.end())
+                macs.push_back(mac);
+        }
         const int before = rows.RowCount();
         discovery::AddDeviceFromRecord(*record, rows);
         if (progress && rows.RowCount() > before)
@@ -89,11 +105,11 @@ void SearchSession::TakeReplies(RowTable& rows, const Progress& progress) {
     }
 }
 
-std::string
-SearchSession::SendAddressChanges(const std::vector<discovery::AddressChange>& requests) {
-    for (const discovery::AddressChange& request : requests) {
-        m_engine.SendAddressChange(request);
-        if (std::string reason = NoSocketReason(); !reason.empty())
+std::string SearchSession::SendAddressChanges(const std::vector<discovery::AddressChange>& requests,
+                                              std::size_t& sent) {
+    for (sent = 0; sent < requests.size(); ++sent) {
+        const discovery::BurstResult burst = m_engine.SendAddressChange(requests[sent]);
+        if (std::string reason = BurstFault(burst, "the change"); !reason.empty())
             return reason;
     }
     return {};

@@ -1,10 +1,12 @@
 // One run's discovery: the engine over the chosen local addresses, searches that collect
-// replies for a fixed time through the window's row rules, and address-change bursts.
+// replies for a fixed time through the window's row rules, and address-change bursts. A burst
+// that went out from no socket is a network fault, told apart from a quiet network.
 #pragma once
 
 #include "cli/row_table.h"
 #include "discovery/datagram_network.h"
 #include "discovery/discovery_engine.h"
+#include "ippage/address_plan.h"
 
 #include <chrono>
 #include <condition_variable>
@@ -12,6 +14,8 @@
 #include <functional>
 #include <mutex>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace cli {
@@ -29,9 +33,9 @@ public:
     bool BoundAddress(discovery::SocketHandle socket, std::uint32_t& address) override {
         return m_network.BoundAddress(socket, address);
     }
-    void SendTo(discovery::SocketHandle socket, std::span<const std::byte> datagram,
-                std::uint32_t address, std::uint16_t port) override {
-        m_network.SendTo(socket, datagram, address, port);
+    int SendTo(discovery::SocketHandle socket, std::span<const std::byte> datagram,
+               std::uint32_t address, std::uint16_t port) override {
+        return m_network.SendTo(socket, datagram, address, port);
     }
     int WaitReadable(std::span<const discovery::SocketHandle> set,
                      std::chrono::milliseconds timeout, std::vector<bool>& readable) override {
@@ -51,9 +55,12 @@ class SearchSession {
 public:
     // Called on the caller's thread with the number of rows so far, after each new row.
     using Progress = std::function<void(int rows)>;
+    // The system's words for an error code of the network's sends.
+    using ErrorText = std::function<std::string(int code)>;
 
     // `interfaces` empty: every local address.
-    SearchSession(discovery::DatagramNetwork& network, std::vector<std::uint32_t> interfaces);
+    SearchSession(discovery::DatagramNetwork& network, std::vector<std::uint32_t> interfaces,
+                  ErrorText errorText);
     ~SearchSession();
     SearchSession(const SearchSession&) = delete;
     SearchSession& operator=(const SearchSession&) = delete;
@@ -61,21 +68,32 @@ public:
     // Checks the chosen addresses against the host's and starts the receiver. Empty on
     // success, else the reason (an address the host does not have, or none at all).
     [[nodiscard]] std::string Start();
-    // Clears `rows`, sends one search and fills `rows` with what arrives within `wait`, under
-    // the window's acceptance and duplicate rules. Empty, or the reason no request went out.
+    // Clears `rows` and `answering`, sends one search and fills both with what arrives
+    // within `wait`: `rows` under the window's acceptance and duplicate rules; `answering`
+    // with the address and MAC of every accepted reply, duplicates and unknown classes too (a
+    // device of any class holds its address), its address text read strictly (one that does
+    // not read holds no address). Empty, or the reason no request went out.
     [[nodiscard]] std::string Search(std::chrono::milliseconds wait, RowTable& rows,
+                                     std::vector<ippage::AnsweringDevice>& answering,
                                      const Progress& progress);
-    // One address-change burst per request, in order. Empty, or the reason none went out.
+    // One address-change burst per request, in order, up to the first that went out from no
+    // socket; `sent` counts those that went out. Empty, or the reason the next did not.
     [[nodiscard]] std::string
-    SendAddressChanges(const std::vector<discovery::AddressChange>& requests);
+    SendAddressChanges(const std::vector<discovery::AddressChange>& requests, std::size_t& sent);
 
 private:
-    [[nodiscard]] std::string NoSocketReason() const;
-    void TakeReplies(RowTable& rows, const Progress& progress);
+    // Empty when the burst left from some socket; else the reason, naming `what` was sent.
+    [[nodiscard]] std::string BurstFault(const discovery::BurstResult& burst,
+                                         std::string_view what) const;
+    void TakeReplies(RowTable& rows, std::vector<ippage::AnsweringDevice>& answering,
+                     const Progress& progress);
 
     discovery::DatagramNetwork& m_hostNetwork;
     std::vector<std::uint32_t> m_interfaces;
     ChosenAddressesNetwork m_network;
+    ErrorText m_errorText;
+    // Where each address is in the current search's `answering`.
+    std::unordered_map<std::uint32_t, std::size_t> m_answeringIndex;
     std::mutex m_mutex;
     std::condition_variable m_arrived;
     bool m_pending = false; // guarded by m_mutex

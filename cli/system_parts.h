@@ -17,6 +17,8 @@ struct SystemParts {
     std::unique_ptr<discovery::DatagramNetwork> network;
     std::function<std::string(const std::wstring&)> toUtf8;
     listview::TextCompare compareText = nullptr;
+    // The system's words for an error code of the sockets (errno, or Winsock's).
+    std::function<std::string(int code)> errorText;
     bool stderrIsTerminal = false;
     // Whatever must live as long as the parts (Winsock's start-up, an iconv handle).
     std::shared_ptr<void> keepAlive;
@@ -27,8 +29,13 @@ struct SystemParts {
 // page, as the window does, and refuses --codepage.
 [[nodiscard]] std::string OpenSystemParts(const CliOptions& options, SystemParts& parts);
 
+// Before the first write: a write to a closed pipe must fail and be reported, not end the
+// program by a signal (Linux's SIGPIPE) with nothing said.
+void PrepareStreams();
+
 // Standard output and standard error, UTF-8 bytes as they are, or as text on a console.
-void WriteOut(std::string_view utf8);
-void WriteErr(std::string_view utf8);
+// Empty when all of it was written; else the system's reason.
+[[nodiscard]] std::string WriteOut(std::string_view utf8);
+[[nodiscard]] std::string WriteErr(std::string_view utf8);
 
 } // namespace cli

@@ -8,7 +8,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <cwchar>
 
 namespace cli {
@@ -47,15 +49,20 @@ int Collate(const wchar_t* left, const wchar_t* right) {
     return std::wcscoll(left, right);
 }
 
-void WriteAll(int fd, std::string_view bytes) {
+std::string ErrorText(int code) {
+    return "error " + std::to_string(code) + ": " + std::strerror(code);
+}
+
+std::string WriteAll(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
         const ssize_t written = ::write(fd, bytes.data(), bytes.size());
         if (written < 0 && errno == EINTR)
             continue;
-        if (written <= 0)
-            return; // a closed pipe: nothing more can be said
+        if (written <= 0) // a full disk (ENOSPC), a closed pipe (EPIPE)
+            return written < 0 ? ErrorText(errno) : "the stream took no bytes";
         bytes.remove_prefix(static_cast<std::size_t>(written));
     }
+    return {};
 }
 
 } // namespace
@@ -73,16 +80,22 @@ std::string OpenSystemParts(const CliOptions& options, SystemParts& parts) {
     };
     parts.network = std::make_unique<discovery::PosixNetwork>();
     parts.compareText = &Collate;
+    parts.errorText = &ErrorText;
     parts.stderrIsTerminal = ::isatty(STDERR_FILENO) == 1;
     return {};
 }
 
-void WriteOut(std::string_view utf8) {
-    WriteAll(STDOUT_FILENO, utf8);
+void PrepareStreams() {
+    // Ignored, a closed pipe fails the write with EPIPE instead.
+    std::signal(SIGPIPE, SIG_IGN);
 }
 
-void WriteErr(std::string_view utf8) {
-    WriteAll(STDERR_FILENO, utf8);
+std::string WriteOut(std::string_view utf8) {
+    return WriteAll(STDOUT_FILENO, utf8);
+}
+
+std::string WriteErr(std::string_view utf8) {
+    return WriteAll(STDERR_FILENO, utf8);
 }
 
 } // namespace cli

@@ -2,6 +2,7 @@
 // written as wide text so that any device name shows as it is.
 #include "cli/system_parts.h"
 
+#include "cli/console_pieces.h"
 #include "discovery/winsock_network.h"
 #include "discovery/winsock_startup.h"
 #include "rowexport/row_export.h"
@@ -13,6 +14,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <string>
 
 namespace cli {
 namespace {
@@ -21,28 +23,61 @@ int CompareLikeTheWindow(const wchar_t* left, const wchar_t* right) {
     return ::lstrcmpW(left, right);
 }
 
-// A console takes wide text through WriteConsoleW; a pipe or file gets the UTF-8 bytes.
-void Write(DWORD which, std::string_view utf8) {
+// "error N: <the system's message>", for GetLastError's and WSAGetLastError's codes alike.
+std::string ErrorText(int code) {
+    wchar_t* message = nullptr;
+    // With FORMAT_MESSAGE_ALLOCATE_BUFFER the buffer argument receives a LocalAlloc'd text.
+    const DWORD length = ::FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<wchar_t*>(&message), 0, nullptr);
+    std::wstring text = length > 0 ? std::wstring(message, length) : std::wstring();
+    ::LocalFree(message);
+    // System messages end in a full stop and CR LF.
+    while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' ' ||
+                             text.back() == L'.'))
+        text.pop_back();
+    return "error " + std::to_string(code) +
+           (text.empty() ? "" : ": " + rowexport::WideToUtf8(text));
+}
+
+std::string LastErrorText() {
+    return ErrorText(static_cast<int>(::GetLastError()));
+}
+
+// A console takes wide text through WriteConsoleW, in pieces; a pipe or file gets the UTF-8
+// bytes. Each write is checked: the reason of the first that fails.
+std::string Write(DWORD which, std::string_view utf8) {
     const HANDLE stream = ::GetStdHandle(which);
+    if (utf8.empty())
+        return {};
+    if (stream == nullptr || stream == INVALID_HANDLE_VALUE)
+        return "the stream is not open";
     DWORD mode = 0;
-    if (stream == nullptr || stream == INVALID_HANDLE_VALUE || utf8.empty())
-        return;
     if (::GetConsoleMode(stream, &mode)) {
         const int size = static_cast<int>(utf8.size());
         const int length = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0);
         std::wstring wide(static_cast<std::size_t>(length), L'\0');
         ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, wide.data(), length);
-        DWORD written = 0;
-        ::WriteConsoleW(stream, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
-        return;
+        for (std::wstring_view rest = wide; !rest.empty();) {
+            DWORD written = 0;
+            if (!::WriteConsoleW(stream, rest.data(), static_cast<DWORD>(ConsolePieceLength(rest)),
+                                 &written, nullptr))
+                return LastErrorText();
+            if (written == 0)
+                return "the stream took no characters";
+            rest.remove_prefix(written);
+        }
+        return {};
     }
     while (!utf8.empty()) {
         DWORD written = 0;
-        if (!::WriteFile(stream, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr) ||
-            written == 0)
-            return;
+        if (!::WriteFile(stream, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr))
+            return LastErrorText(); // a full disk, a closed pipe (ERROR_NO_DATA)
+        if (written == 0)
+            return "the stream took no bytes";
         utf8.remove_prefix(written);
     }
+    return {};
 }
 
 } // namespace
@@ -60,16 +95,21 @@ std::string OpenSystemParts(const CliOptions& options, SystemParts& parts) {
     parts.network = std::make_unique<discovery::WinsockNetwork>();
     parts.toUtf8 = [](const std::wstring& text) { return rowexport::WideToUtf8(text); };
     parts.compareText = &CompareLikeTheWindow;
+    parts.errorText = &ErrorText;
     parts.stderrIsTerminal = ::_isatty(::_fileno(stderr)) != 0;
     return {};
 }
 
-void WriteOut(std::string_view utf8) {
-    Write(STD_OUTPUT_HANDLE, utf8);
+void PrepareStreams() {
+    // Nothing to do: Windows reports a closed pipe as a failed write, with no signal.
 }
 
-void WriteErr(std::string_view utf8) {
-    Write(STD_ERROR_HANDLE, utf8);
+std::string WriteOut(std::string_view utf8) {
+    return Write(STD_OUTPUT_HANDLE, utf8);
+}
+
+std::string WriteErr(std::string_view utf8) {
+    return Write(STD_ERROR_HANDLE, utf8);
 }
 
 } // namespace cli

@@ -35,9 +35,10 @@ public:
     virtual SocketHandle OpenBroadcastSocket(std::uint32_t address) = 0;
     // The address the socket is bound to; false when the system cannot tell.
     virtual bool BoundAddress(SocketHandle socket, std::uint32_t& address) = 0;
-    // The result is not examined by the engine.
-    virtual void SendTo(SocketHandle socket, std::span<const std::byte> datagram,
-                        std::uint32_t address, std::uint16_t port) = 0;
+    // 0 when the datagram went out, else the system's error code (errno, or Winsock's
+    // WSAGetLastError), as the caller may name it.
+    virtual int SendTo(SocketHandle socket, std::span<const std::byte> datagram,
+                       std::uint32_t address, std::uint16_t port) = 0;
     // Waits until any socket of the set is readable; returns how many are (marking them in
     // `readable`, one flag per handle), 0 on time-out, negative on failure (an empty set fails).
     virtual int WaitReadable(std::span<const SocketHandle> set, std::chrono::milliseconds timeout,

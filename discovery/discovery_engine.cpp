@@ -29,6 +29,12 @@ void DiscoveryEngine::Start() {
         return;
     m_stopRequested = false;
     m_receiverExited = false;
+    {
+        // A wake-up the stopped receiver left outstanding will never be answered: the records
+        // it announced were freed by StopDiscovery. Kept, it would silence every later one.
+        std::lock_guard lock(m_queueLock);
+        m_wakeOutstanding = false;
+    }
     try {
         m_receiver = std::thread(&DiscoveryEngine::ReceiverLoop, this);
     } catch (const std::system_error&) {
@@ -36,16 +42,16 @@ void DiscoveryEngine::Start() {
     }
 }
 
-void DiscoveryEngine::SendSearch() {
+BurstResult DiscoveryEngine::SendSearch() {
     RefreshSockets();
     Request request = EncodeSearchRequest();
-    SendBurst(request, true);
+    return SendBurst(request, true);
 }
 
-void DiscoveryEngine::SendAddressChange(const AddressChange& change) {
+BurstResult DiscoveryEngine::SendAddressChange(const AddressChange& change) {
     RefreshSockets();
     Request request = EncodeAddressChange(change);
-    SendBurst(request, false);
+    return SendBurst(request, false);
 }
 
 std::vector<std::unique_ptr<ReplyRecord>> DiscoveryEngine::TakeAllReplies() {
@@ -230,17 +236,28 @@ bool DiscoveryEngine::HasSocketFor(std::uint32_t address) {
     return false;
 }
 
-void DiscoveryEngine::SendBurst(Request& request, bool writeSender) {
+BurstResult DiscoveryEngine::SendBurst(Request& request, bool writeSender) {
+    BurstResult result;
+    const auto note = [&result](int error) {
+        if (error != 0 && result.firstError == 0)
+            result.firstError = error;
+        return error == 0;
+    };
     std::lock_guard lock(m_socketLock);
     for (const OwnedEntry& entry : m_sockets) {
         if (!entry.socket.IsOpen())
             continue;
         if (writeSender)
             SetSenderAddress(request, entry.localAddress);
-        m_network.SendTo(entry.socket.Get(), request, kMulticastGroup, DISCOVERY_PORT);
+        const bool multicast =
+            note(m_network.SendTo(entry.socket.Get(), request, kMulticastGroup, DISCOVERY_PORT));
         m_sleep(kBurstPause);
-        m_network.SendTo(entry.socket.Get(), request, kBroadcastAddress, DISCOVERY_PORT);
+        const bool broadcast =
+            note(m_network.SendTo(entry.socket.Get(), request, kBroadcastAddress, DISCOVERY_PORT));
+        ++result.sockets;
+        result.silentSockets += multicast || broadcast ? 0 : 1;
     }
+    return result;
 }
 
 void DiscoveryEngine::ReceiverLoop() {

@@ -23,6 +23,14 @@ struct SocketEntry {
     std::uint32_t localAddress = 0;
 };
 
+// How one burst went. The window does not look (its sends are not examined); the command line
+// tells a network fault from an empty network by it.
+struct BurstResult {
+    std::size_t sockets = 0;       // live sockets the burst was sent from
+    std::size_t silentSockets = 0; // of those, the ones from which neither copy went out
+    int firstError = 0;            // the system's code for the first failed send; 0: none failed
+};
+
 inline constexpr std::size_t kMaxWatchedSockets = 64;
 inline constexpr std::chrono::milliseconds kReceiveWait{1000};
 inline constexpr std::chrono::milliseconds kIdlePause{10};
@@ -47,13 +55,14 @@ public:
     DiscoveryEngine(const DiscoveryEngine&) = delete;
     DiscoveryEngine& operator=(const DiscoveryEngine&) = delete;
 
-    // Clears both flags and starts the receiver thread.
+    // Clears both flags and any wake-up left outstanding by an earlier run, and starts the
+    // receiver thread.
     void Start();
     // Refreshes the sockets and sends one search request from each live socket, to the
     // multicast group, then after kBurstPause to the broadcast address.
-    void SendSearch();
+    BurstResult SendSearch();
     // The same burst with an address-change request.
-    void SendAddressChange(const AddressChange& change);
+    BurstResult SendAddressChange(const AddressChange& change);
     // Every queued reply, oldest first (window thread, once per wake-up).
     [[nodiscard]] std::vector<std::unique_ptr<ReplyRecord>> TakeAllReplies();
     // Puts replies the window thread took but could not handle yet back at the head of the
@@ -83,7 +92,7 @@ private:
 
     void RefreshSockets();
     bool HasSocketFor(std::uint32_t address); // socketLock held
-    void SendBurst(Request& request, bool writeSender);
+    BurstResult SendBurst(Request& request, bool writeSender);
     void ReceiverLoop();
     // The read walk of one cycle (socketLock held): one datagram from each readable socket.
     void ReadReadySockets(std::span<const SocketHandle> set, std::vector<bool>& readable,

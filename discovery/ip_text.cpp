@@ -28,6 +28,35 @@ std::uint32_t Octet(std::wstring_view piece) {
     return static_cast<std::uint32_t>(text::WideTextToInt(piece)) & 0xFF;
 }
 
+constexpr int kOctets = 4;
+constexpr std::size_t kMaxOctetDigits = 3;
+constexpr unsigned kMaxOctet = 255;
+
+template <class Char> std::optional<std::uint32_t> ParseStrict(std::basic_string_view<Char> text) {
+    std::uint32_t address = 0;
+    for (int octet = 0; octet < kOctets; ++octet) {
+        if (octet > 0) {
+            if (text.empty() || text.front() != Char('.'))
+                return std::nullopt;
+            text.remove_prefix(1);
+        }
+        std::size_t digits = 0;
+        unsigned value = 0;
+        while (digits < text.size() && text[digits] >= Char('0') && text[digits] <= Char('9')) {
+            if (++digits > kMaxOctetDigits)
+                return std::nullopt;
+            value = value * 10 + static_cast<unsigned>(text[digits - 1] - Char('0'));
+        }
+        if (digits == 0 || value > kMaxOctet)
+            return std::nullopt;
+        address = (address << 8) | value;
+        text.remove_prefix(digits);
+    }
+    if (!text.empty())
+        return std::nullopt;
+    return address;
+}
+
 } // namespace
 
 std::uint32_t ParseIPv4Text(std::wstring_view text) {
@@ -39,6 +68,14 @@ std::uint32_t ParseIPv4Text(std::wstring_view text) {
     const std::wstring_view piece3 = Piece(text, p2 + 1, p3);
     const std::wstring_view piece4 = text.substr(static_cast<std::size_t>(p3 + 1));
     return Octet(piece1) << 24 | Octet(piece2) << 16 | Octet(piece3) << 8 | Octet(piece4);
+}
+
+std::optional<std::uint32_t> ParseStrictIPv4Text(std::string_view text) {
+    return ParseStrict(text);
+}
+
+std::optional<std::uint32_t> ParseStrictIPv4Text(std::wstring_view text) {
+    return ParseStrict(text);
 }
 
 } // namespace discovery

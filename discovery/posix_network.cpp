@@ -78,11 +78,16 @@ bool PosixNetwork::BoundAddress(SocketHandle socket, std::uint32_t& address) {
     return true;
 }
 
-void PosixNetwork::SendTo(SocketHandle socket, std::span<const std::byte> datagram,
-                          std::uint32_t address, std::uint16_t port) {
+int PosixNetwork::SendTo(SocketHandle socket, std::span<const std::byte> datagram,
+                         std::uint32_t address, std::uint16_t port) {
     const sockaddr_in destination = MakeAddress(address, port);
-    (void)::sendto(Descriptor(socket), datagram.data(), datagram.size(), 0,
-                   reinterpret_cast<const sockaddr*>(&destination), sizeof destination);
+    ssize_t sent = 0;
+    do {
+        sent = ::sendto(Descriptor(socket), datagram.data(), datagram.size(), 0,
+                        reinterpret_cast<const sockaddr*>(&destination), sizeof destination);
+    } while (sent < 0 && errno == EINTR);
+    // A datagram goes out whole or not at all.
+    return sent < 0 ? errno : 0;
 }
 
 int PosixNetwork::WaitReadable(std::span<const SocketHandle> set, std::chrono::milliseconds timeout,

@@ -15,14 +15,15 @@ public:
     std::vector<std::uint32_t> LocalAddresses() override;
     SocketHandle OpenBroadcastSocket(std::uint32_t address) override;
     bool BoundAddress(SocketHandle socket, std::uint32_t& address) override;
-    void SendTo(SocketHandle socket, std::span<const std::byte> datagram, std::uint32_t address,
-                std::uint16_t port) override;
+    int SendTo(SocketHandle socket, std::span<const std::byte> datagram, std::uint32_t address,
+               std::uint16_t port) override;
     // poll() rather than select(): the same readiness, without select's limit on descriptor
     // values (FD_SETSIZE), which a long-running process can pass.
     int WaitReadable(std::span<const SocketHandle> set, std::chrono::milliseconds timeout,
                      std::vector<bool>& readable) override;
-    // A datagram longer than the buffer fails, as it does on Winsock (WSAEMSGSIZE), so both
-    // builds mark the socket dead. A socket with nothing to read after all gives 0 bytes.
+    // A datagram longer than the buffer gives its first buffer.size() bytes and the rest is
+    // discarded; the socket reads on, as WinsockNetwork keeps it after WSAEMSGSIZE. A socket
+    // with nothing to read after all gives 0 bytes.
     int Receive(SocketHandle socket, std::span<std::byte> buffer) override;
     void Close(SocketHandle socket) override;
 };

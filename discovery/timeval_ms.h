@@ -1,6 +1,6 @@
 // Milliseconds as the seconds and microseconds of a socket wait's timeval. Kept apart from the
-// socket code so that the conversion is tested natively: mixing up milliseconds and
-// microseconds in a timeval is an easy mistake.
+// Winsock code, which alone uses it, so that the native tests check the conversion beside the
+// engine's: mixing up milliseconds and microseconds in a timeval is an easy mistake.
 #pragma once
 
 #include <chrono>

@@ -70,12 +70,16 @@ bool WinsockNetwork::BoundAddress(SocketHandle socket, std::uint32_t& address) {
     return true;
 }
 
-void WinsockNetwork::SendTo(SocketHandle socket, std::span<const std::byte> datagram,
-                            std::uint32_t address, std::uint16_t port) {
+int WinsockNetwork::SendTo(SocketHandle socket, std::span<const std::byte> datagram,
+                           std::uint32_t address, std::uint16_t port) {
     const sockaddr_in destination = MakeAddress(address, port);
     const int length = static_cast<int>(std::min<std::size_t>(datagram.size(), INT_MAX));
-    (void)::sendto(Native(socket), reinterpret_cast<const char*>(datagram.data()), length, 0,
-                   reinterpret_cast<const sockaddr*>(&destination), sizeof destination);
+    // sendto returns the bytes sent or SOCKET_ERROR, whose reason WSAGetLastError gives.
+    if (::sendto(Native(socket), reinterpret_cast<const char*>(datagram.data()), length, 0,
+                 reinterpret_cast<const sockaddr*>(&destination),
+                 sizeof destination) == SOCKET_ERROR)
+        return ::WSAGetLastError();
+    return 0;
 }
 
 int WinsockNetwork::WaitReadable(std::span<const SocketHandle> set,

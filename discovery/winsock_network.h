@@ -11,8 +11,8 @@ public:
     std::vector<std::uint32_t> LocalAddresses() override;
     SocketHandle OpenBroadcastSocket(std::uint32_t address) override;
     bool BoundAddress(SocketHandle socket, std::uint32_t& address) override;
-    void SendTo(SocketHandle socket, std::span<const std::byte> datagram, std::uint32_t address,
-                std::uint16_t port) override;
+    int SendTo(SocketHandle socket, std::span<const std::byte> datagram, std::uint32_t address,
+               std::uint16_t port) override;
     // select() over at most FD_SETSIZE (64) sockets; fails with WSAEINVAL on an empty set.
     int WaitReadable(std::span<const SocketHandle> set, std::chrono::milliseconds timeout,
                      std::vector<bool>& readable) override;

@@ -36,6 +36,25 @@ void AppendUtf8(std::string& out, char32_t c) {
     }
 }
 
+// A number, perhaps signed ("-1" is a port some devices report): a spreadsheet reads it as
+// the number it is, so it needs no guard and keeps its value.
+bool IsPlainNumber(std::string_view field) {
+    if (!field.empty() && (field.front() == '-' || field.front() == '+'))
+        field.remove_prefix(1);
+    return !field.empty() && field.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
+// A spreadsheet that opens the file runs a cell starting with one of these as a formula, and
+// any host on the LAN can give itself such a name. The apostrophe makes it text.
+constexpr std::string_view kFormulaStarts = "=+-@\t\r";
+
+std::string GuardFormula(std::string field) {
+    if (!field.empty() && kFormulaStarts.find(field.front()) != std::string_view::npos &&
+        !IsPlainNumber(field))
+        field.insert(0, 1, '\'');
+    return field;
+}
+
 bool NeedsQuotes(std::string_view field) {
     if (field.empty())
         return false;
@@ -116,11 +135,11 @@ std::string RowsAsCsvFile(const discovery::DeviceRowList& list,
     std::string file = "\xEF\xBB\xBF";
     std::vector<std::string> fields(headings.size());
     for (std::size_t c = 0; c < fields.size(); ++c)
-        fields[c] = WideToUtf8(headings[c]);
+        fields[c] = GuardFormula(WideToUtf8(headings[c]));
     file += CsvRecord(fields);
     for (int row = 0; row < list.RowCount(); ++row) {
         for (std::size_t c = 0; c < fields.size(); ++c)
-            fields[c] = WideToUtf8(list.RowText(row, static_cast<int>(c)));
+            fields[c] = GuardFormula(WideToUtf8(list.RowText(row, static_cast<int>(c))));
         file += CsvRecord(fields);
     }
     return file;

@@ -34,7 +34,10 @@ inline constexpr std::array<std::string_view, discovery::kColumnCount> kColumnHe
                                      std::span<const std::wstring> headings,
                                      std::span<const int> rows);
 // Every row of a list under a heading line, as a CSV file in UTF-8 with a byte-order mark,
-// by which spreadsheets recognise UTF-8.
+// by which spreadsheets recognise UTF-8. Made to be opened in a spreadsheet: a field that
+// starts with '=', '+', '-', '@', a tab or CR gets a leading apostrophe, so that a device's
+// text is never run as a formula (a plain number such as "-1" is left as it is). The
+// clipboard text and CsvRecord keep every byte, for scripts.
 [[nodiscard]] std::string RowsAsCsvFile(const discovery::DeviceRowList& list,
                                         std::span<const std::wstring> headings);
 

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # usage: cli_netns_test.sh DEVSIM DEVICE_FILE SEARCH_CLI
-# search-cli end to end against the device simulator: the JSON and CSV lists, --interface, a
-# refused change sending nothing, --set-address --verify and --apply moving devices.
+# search-cli end to end against the device simulator: the JSON and CSV lists, output that
+# cannot be written, --interface, refused changes and plans sending nothing, --set-address
+# --verify (also of a device that did not answer before) and --apply moving devices.
 # A Linux program runs in namespaces made here (root needed, else exit 77); a Windows .exe
 # runs under Wine in ${SEARCH_NETNS_PREFIX}tool, where scripts/test-all booted its prefix.
 set -u
@@ -46,6 +47,8 @@ cli_run() {
     [ "$status" -eq "$want" ] || fail "$what: status $status, expected $want: $(cat "$work/err")"
 }
 address_requests() { grep -c '^rx .* cmd=3 ' "$log"; }
+# The tool's name for a file: a Windows program reads it through Wine's drive Z:.
+tool_path() { if [[ "$cli" == *.exe ]]; then echo "Z:${1//\//\\}"; else echo "$1"; fi; }
 
 # The simulator's devices by address as the tool must list them: known classes, 8-bit texts
 # read in windows-1252, ports as numbers. A byte that code page leaves undefined becomes U+FFFD
@@ -55,7 +58,8 @@ printf '%s\r\n' "Index,Model,Device Name,IP,HTTP Port,RTSP Port,MAC" \
     "2,IPCAMERA VX-200,Lobby camera,10.77.0.21,80,554,02:4B:00:00:0C:01" \
     '3,IPCAMERA VX-410P,"Gate ""north"", left",10.77.0.22,8080,554,02:4B:00:00:0C:02' \
     $'4,DVS DR-0404,"Caf\xC3\xA9 \xE2\x82\xAC 5, ""Stra\xC3\x9Fe""",10.77.0.23,81,8554,02:4B:00:00:0C:03' \
-    "5,\"DECODER \",Bad $undefined byte,10.77.0.24,80,554,02:4B:00:00:0C:04" >"$work/expected.csv"
+    "5,\"DECODER \",Bad $undefined byte,10.77.0.24,80,554,02:4B:00:00:0C:04" \
+    "6,IPCAMERA VX-200,Leading zeros,10.77.0.026,80,554,02:4B:00:00:0C:07" >"$work/expected.csv"
 
 # 1. The whole list, once per device although both local addresses asked; then by address.
 cli_run 0 "--format json" --wait 800 --format json
@@ -76,6 +80,10 @@ grep -q '^rx .* src=10.77.0.1:.* cmd=2 ' "$log" && grep -q '^rx .* src=10.77.0.2
     fail "the search did not go out from both local addresses"
 cli_run 0 "--format csv" --wait 800 --format csv --sort ip
 cmp -s "$work/out" "$work/expected.csv" || fail "--format csv: $(diff "$work/expected.csv" "$work/out")"
+# Output that could not be written is a fault, never a success.
+run_tool --wait 300 >/dev/full 2>"$work/err" </dev/null
+[ $? -eq 2 ] && grep -q '^search-cli: standard output could not be written (error ' "$work/err" ||
+    fail "output to a full disk: $(cat "$work/err")"
 
 # 2. --interface: the request leaves from that address only; a foreign one is refused.
 lines_before=$(wc -l <"$log")
@@ -90,6 +98,16 @@ cli_run 2 "a new address ending in .255" --set-address 10.77.0.22 --new 10.77.0.
 [ "$(wc -l <"$work/err")" -eq 1 ] && grep -q 'ends in .0 or .255' "$work/err" ||
     fail "refusal reason: $(cat "$work/err")"
 cli_run 2 "a gateway in another segment" --set-address 10.77.0.22 --new 10.77.0.52 --gateway 10.77.9.1
+# A swap would leave both devices on one address: a line per conflict. So would a move onto a
+# device that answers (at 10.77.0.026, which is 10.77.0.26).
+printf '10.77.0.22,10.77.0.23\n10.77.0.23,10.77.0.22\n' >"$work/swap.csv"
+cli_run 2 "a swap" --apply "$(tool_path "$work/swap.csv")"
+[ "$(wc -l <"$work/err")" -eq 2 ] &&
+    grep -qx 'search-cli: line 2: 10.77.0.23: new address 10.77.0.22 is the current address of the device on line 1 (both would end on one address)' "$work/err" ||
+    fail "swap refused with: $(cat "$work/err")"
+cli_run 2 "a move onto a device" --wait 800 --set-address 10.77.0.21 --new 10.77.0.26
+grep -qx 'search-cli: 10.77.0.21: new address 10.77.0.26 is taken by another device (02:4B:00:00:0C:07)' "$work/err" ||
+    fail "move onto a device refused with: $(cat "$work/err")"
 [ "$(address_requests)" -eq "$before" ] || fail "a refused change sent a request"
 
 # 4. --set-address --verify: the device moves (gateway filled in) and answers from there.
@@ -97,12 +115,14 @@ cli_run 0 "--set-address --verify" --wait 800 --set-address 10.77.0.21 --new 10.
 grep -qx '10.77.0.21 -> 10.77.0.51: answers' "$work/out" || fail "verify said: $(cat "$work/out")"
 grep -q '^addr .* target=10.77.0.21 result=applied mode=static ip=10.77.0.51 mask=255.255.255.0 gateway=10.77.0.1 ' "$log" ||
     fail "the simulator did not apply the change"
+# A device unseen before the change could not be told from another one answering afterwards.
+cli_run 1 "--verify of a silent device" --wait 800 --set-address 10.77.0.99 --new 10.77.0.59 --verify
+grep -qx '10.77.0.99 -> 10.77.0.59: cannot tell, it did not answer before the change' "$work/out" ||
+    fail "verify of a silent device said: $(cat "$work/out")"
 
 # 5. --apply: every line checked, sent, then reported.
 printf 'current,new,mask,gateway\r\n10.77.0.22,10.77.0.52,,\r\n"10.77.0.24",dhcp\r\n' >"$work/apply.csv"
-apply_file=$work/apply.csv
-[[ "$cli" == *.exe ]] && apply_file="Z:${apply_file//\//\\}"
-cli_run 0 "--apply" --wait 800 --apply "$apply_file"
+cli_run 0 "--apply" --wait 800 --apply "$(tool_path "$work/apply.csv")"
 grep -qx '10.77.0.22 -> 10.77.0.52: answers' "$work/out" &&
     grep -qx '10.77.0.24 -> dhcp: answers from 10.77.7.1' "$work/out" ||
     fail "--apply reported: $(cat "$work/out")"

@@ -1,11 +1,17 @@
-// search-cli's rules: refused command lines, --apply files and the IP page's checks before
-// anything is sent, and the rows as CSV, tab-separated text and an aligned table.
+// search-cli's rules: refused command lines, --apply files, the rows as CSV, tab-separated
+// text and an aligned table, console pieces, and a run over a network whose sends fail.
 #include "cli/address_changes.h"
 #include "cli/cli_options.h"
+#include "cli/cli_run.h"
+#include "cli/console_pieces.h"
 #include "cli/device_output.h"
+#include "cli/row_table.h"
 #include "rowexport/row_export.h"
+#include "tests/native/fake_network.h"
 
 #include <gtest/gtest.h>
+
+#include <fstream>
 
 namespace {
 
@@ -33,8 +39,8 @@ TEST(CliOptions, RefusedLinesSayWhy) {
         {{"--interface", "1.2.3"}, "'1.2.3' is not an IPv4 address"},
         {{"--interface", "1.2.3.4.5"}, "'1.2.3.4.5' is not an IPv4 address"},
         {{"--interface", " 1.2.3.4"}, "' 1.2.3.4' is not an IPv4 address"},
-        {{"--interface", "1..3.4"}, "'1..3.4' is not an IPv4 address"},
         {{"--interface", "-1.2.3.4"}, "'-1.2.3.4' is not an IPv4 address"},
+        {{"--interface", "0001.2.3.4"}, "'0001.2.3.4' is not an IPv4 address"},
         {{"--set-address", "10.0.0.5"}, "--set-address needs --new IP"},
         {{"--new", "10.0.0.6"}, "--new, --mask and --gateway go with --set-address"},
         {{"--dhcp", "10.0.0.5", "--apply", "f.csv"}, "exclude each other"},
@@ -45,18 +51,18 @@ TEST(CliOptions, RefusedLinesSayWhy) {
         const std::string error = Parse(c.args).error;
         EXPECT_NE(std::string::npos, error.find(c.reason)) << error;
     }
-    EXPECT_EQ(0xFFFFFFFFu, cli::ParseAddress("255.255.255.255"));
-    EXPECT_EQ(0x0A010101u, cli::ParseAddress("010.1.1.1")) << "a leading zero is decimal";
+    EXPECT_EQ(0xC0A80140u, Parse({"-i", "192.168.001.064"}).options.interfaces.at(0))
+        << "leading zeros are decimal";
 }
 
-TEST(ApplyFile, ReadsTheLinesASpreadsheetWritesAndRefusesWhatWouldLoseADevice) {
+TEST(ApplyFile, ReadsTheLinesASpreadsheetWritesAndRefusesWhatDoesNotRead) {
     // The heading, quotes and DHCP lines are proved end to end.
     const cli::ChangeList list = cli::ParseApplyFile("\xEF\xBB\xBF# moved on Monday\r\n\r\n"
                                                      "10.0.0.5, 10.0.1.5 ,255.255.0.0,10.0.1.254\n"
                                                      "10.0.0.6,10.0.1.6,,\n");
     ASSERT_EQ("", list.error);
     ASSERT_EQ(2u, list.changes.size());
-    const cli::PlannedChange& first = list.changes[0];
+    const ippage::PlannedChange& first = list.changes[0];
     EXPECT_EQ(3, first.line);
     EXPECT_EQ((std::vector<std::uint32_t>{0x0A000005, 0x0A000105, 0xFFFF0000, 0x0A0001FE}),
               (std::vector{first.device, first.newAddress, first.mask, first.gateway}));
@@ -69,8 +75,6 @@ TEST(ApplyFile, ReadsTheLinesASpreadsheetWritesAndRefusesWhatWouldLoseADevice) {
         {"# nothing\n\n", "no device lines"},
         {"10.0.0.5,,255.255.255.0\n", "line 1: expected current,new"},
         {"10.0.0.5,dhcp,255.255.255.0\n", "line 1: dhcp takes no mask or gateway"},
-        {"10.0.0.5,10.0.1.5\n10.0.0.5,10.0.1.6\n", "line 2: device 10.0.0.5 is on line 1 too"},
-        {"10.0.0.5,10.0.1.5\n10.0.0.6,10.0.1.5\n", "line 2: new address 10.0.1.5 is given on"},
         {"10.0.0.5,\"10.0.1.5\n", "line 1: unterminated quote"},
         // A mistyped address on the first line is a fault, not a heading to skip.
         {"10.0.0.5x,10.0.1.5\n", "line 1: '10.0.0.5x' is not an IPv4 address"},
@@ -83,42 +87,33 @@ TEST(ApplyFile, ReadsTheLinesASpreadsheetWritesAndRefusesWhatWouldLoseADevice) {
     }
 }
 
-TEST(CheckChanges, EveryLinePassesThePagesChecksBeforeAnyIsSent) {
-    auto parse = [](const char* content) { return cli::ParseApplyFile(content).changes; };
-    std::vector<cli::PlannedChange> fine = parse("10.0.0.5,10.0.1.5\n10.0.0.6,dhcp\n");
-    const cli::CheckedChanges sent = cli::CheckChanges(fine, false);
-    ASSERT_EQ("", sent.error);
-    ASSERT_EQ(2u, sent.requests.size());
-    EXPECT_EQ(0x0A000101u, sent.requests[0].gateway) << "filled in from the new address";
-    EXPECT_TRUE(sent.requests[1].useDhcp);
-    EXPECT_EQ(0u, sent.requests[1].newAddress | sent.requests[1].subnetMask);
-
-    std::vector<cli::PlannedChange> refused = parse("10.0.0.5,10.0.1.5\n10.0.0.7,10.0.1.0\n");
-    const cli::CheckedChanges none = cli::CheckChanges(refused, false);
-    EXPECT_EQ("line 2: 10.0.0.7: new address 10.0.1.0 ends in .0 or .255", none.error);
-    EXPECT_TRUE(none.requests.empty()) << "the second line's fault stops the whole file";
-
-    std::vector<cli::PlannedChange> otherSegment = parse("10.0.0.5,10.0.1.5,,10.0.2.1\n");
-    EXPECT_NE(std::string::npos,
-              cli::CheckChanges(otherSegment, false).error.find("gateway 10.0.2.1 is not in"));
-    ASSERT_EQ(1u, cli::CheckChanges(otherSegment, true).requests.size());
-}
-
+// Scripts get every byte; a CSV file, made for spreadsheets, never holds a formula.
 TEST(RowExport, CsvQuotesOnlyWhatMustBeAndTabSeparatedTextKeepsARowOnOneLine) {
     const struct {
-        std::string field, written;
+        std::string field, written, inFile;
     } cases[] = {
-        {"plain", "plain"},
-        {"", ""},
-        {"a,b", "\"a,b\""},
-        {"say \"hi\"", "\"say \"\"hi\"\"\""},
-        {"2\r\nlines", "\"2\r\nlines\""},
-        {"IPCAMERA ", "\"IPCAMERA \""},
+        {"plain", "plain", "plain"},
+        {"", "", ""},
+        {"a,b", "\"a,b\"", "\"a,b\""},
+        {"say \"hi\"", "\"say \"\"hi\"\"\"", "\"say \"\"hi\"\"\""},
+        {"2\r\nlines", "\"2\r\nlines\"", "\"2\r\nlines\""},
+        {"IPCAMERA ", "\"IPCAMERA \"", "\"IPCAMERA \""},
+        {"=1+1", "=1+1", "'=1+1"},
+        {"@SUM(A1)", "@SUM(A1)", "'@SUM(A1)"},
+        {"+1-2", "+1-2", "'+1-2"},
+        {"\rx", "\"\rx\"", "\"'\rx\""},
+        {"\tx", "\tx", "'\tx"},
+        {"-1", "-1", "-1"}, // a port some devices report, a number in any spreadsheet
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.field);
         const std::string fields[] = {c.field, "x"};
         EXPECT_EQ(c.written + ",x\r\n", rowexport::CsvRecord(fields));
+        cli::RowTable list;
+        discovery::AppendDeviceRow(list, {std::wstring(c.field.begin(), c.field.end())});
+        const std::wstring heading[] = {L"=h"}; // the file's one column: the row's first text
+        EXPECT_EQ("\xEF\xBB\xBF'=h\r\n" + c.inFile + "\r\n",
+                  rowexport::RowsAsCsvFile(list, heading));
     }
     const std::wstring fields[] = {L"1", L"a\tb", L"c\r\nd", L""};
     EXPECT_EQ(L"1\ta b\tc  d\t\r\n", rowexport::TsvRecord(fields));
@@ -137,6 +132,49 @@ TEST(DeviceOutput, TheTableAlignsByCharacters) {
               "02:4B:00:00:00:10\n",
               cli::FormatDevices(shown, cli::OutputFormat::kTable));
     EXPECT_EQ("[]\n", cli::FormatDevices({}, cli::OutputFormat::kJson));
+}
+
+// One console write over 64 KB fails on Windows 7: long output goes in pieces, and a piece
+// never ends on the first half of a surrogate pair (U+1F600 is D83D DE00).
+TEST(ConsolePieces, APieceNeverEndsHalfWayThroughACharacter) {
+    EXPECT_EQ(3u, cli::ConsolePieceLength(L"abc", 4));
+    EXPECT_EQ(4u, cli::ConsolePieceLength(L"abcdef", 4));
+    EXPECT_EQ(3u, cli::ConsolePieceLength(std::wstring{L'a', L'b', L'c', 0xD83D, 0xDE00}, 4));
+    EXPECT_EQ(4u, cli::ConsolePieceLength(std::wstring{L'a', L'b', 0xD83D, 0xDE00, L'c'}, 4));
+}
+
+// A send that leaves from no socket is a network fault, not a quiet network; a run stopped
+// part-way names the lines that went out.
+TEST(Run, ASendThatLeavesFromNoSocketIsANetworkFault) {
+    discovery_test::FakeNetwork network;
+    network.SetLocalAddresses({0x0A000001});
+    std::string err;
+    cli::RunContext context{
+        .network = network,
+        .toUtf8 = [](const std::wstring& text) { return rowexport::WideToUtf8(text); },
+        .compareText = nullptr,
+        .errorText = [](int code) { return "error " + std::to_string(code); },
+        .out = [](std::string_view) { return std::string(); },
+        .err = [&err](std::string_view text) { return err += text, std::string(); },
+    };
+    cli::CliOptions options;
+    options.wait = std::chrono::milliseconds(1);
+    network.Script([](auto& s) { s.sendsThatWork = 0, s.sendError = 101; });
+    EXPECT_EQ(cli::kExitFault, cli::Run(options, context));
+    EXPECT_EQ("search-cli: network fault: the search could not be sent from any local address "
+              "(error 101)\n",
+              err);
+
+    // The search and line 2's change leave (two copies each); line 3's does not.
+    options.action = cli::Action::kApply;
+    options.applyFile = testing::TempDir() + "cli_rules_apply.csv";
+    std::ofstream(options.applyFile) << "# moved\n10.0.0.5,10.0.0.15\n10.0.0.6,dhcp\n";
+    network.Script([](auto& s) { s.sendCalls = 0, s.sendsThatWork = 4; });
+    err.clear();
+    EXPECT_EQ(cli::kExitFault, cli::Run(options, context));
+    EXPECT_EQ("search-cli: line 3: network fault: the change could not be sent from any local "
+              "address (error 101); lines sent before it: 2\n",
+              err);
 }
 
 } // namespace

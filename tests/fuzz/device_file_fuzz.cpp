@@ -3,7 +3,6 @@
 // fault that names a line of the file.
 #include "tools/devsim/device_fields.h"
 #include "tools/devsim/device_file.h"
-#include "tools/devsim/replies.h"
 #include "tests/fuzz/fuzz_target.h"
 
 #include <algorithm>
@@ -22,18 +21,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     Require(result.devices.size() <= std::min(lines, kMaxDevices));
     std::set<std::string> addresses;
-    for (const Device& device : result.devices) {
-        Require(IsAddressText(device.address));
-        Require(addresses.insert(device.address).second);
+    for (const Device& parsed : result.devices) {
+        const discovery::SearchReply& device = parsed.reply;
+        Require(IsAddressText(device.deviceAddress));
+        Require(addresses.insert(device.deviceAddress).second);
         Require(!device.classText.empty() && device.classText.size() < discovery::kClassTextSize);
-        Require(device.name.size() <= kMaxNameBytes);
-        Require(device.model.size() < discovery::kModelTextSize);
-        Require(device.name.find('\0') == std::string::npos);
+        Require(device.deviceName.size() <= kMaxNameBytes);
+        Require(device.modelText.size() < discovery::kModelTextSize);
+        Require(device.deviceName.find('\0') == std::string::npos);
 
         // What the device will send reads back as the file said.
-        const discovery::SearchReply sent = discovery::DecodeSearchReply(BuildReply(device));
-        Require(sent.classText == device.classText && sent.deviceAddress == device.address &&
-                sent.deviceName == device.name && sent.modelText == device.model &&
+        const auto sent = discovery::DecodeSearchReply(discovery::EncodeSearchReply(device));
+        Require(sent.classText == device.classText && sent.deviceAddress == device.deviceAddress &&
+                sent.deviceName == device.deviceName && sent.modelText == device.modelText &&
                 sent.httpPort == device.httpPort && sent.rtspPort == device.rtspPort &&
                 sent.dvsByte == device.dvsByte &&
                 std::equal(device.mac.begin(), device.mac.end(), sent.mac.begin()));

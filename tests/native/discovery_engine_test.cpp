@@ -1,8 +1,10 @@
 // The discovery engine against a scripted network: socket table, send bursts, the receiver's
-// cycle (driven through PollOnce, or by the real receiver thread) and shutdown.
+// cycle (driven through PollOnce, or by the real receiver thread), shutdown and restart; and
+// the split of its waits into a timeval.
 #include "discovery/discovery_engine.h"
 
 #include "discovery/device_rows.h"
+#include "discovery/timeval_ms.h"
 #include "tests/native/fake_network.h"
 #include "tests/native/fake_row_list.h"
 
@@ -19,7 +21,10 @@ using namespace std::chrono_literals;
 
 // A whole 208-byte reply from a device at the given address.
 Datagram Reply(const std::string& deviceAddress, std::string classText = "IPCAMERA") {
-    const ReplyRecord record = EncodeSearchReply({std::move(classText), {}, deviceAddress});
+    SearchReply reply;
+    reply.classText = std::move(classText);
+    reply.deviceAddress = deviceAddress;
+    const ReplyRecord record = EncodeSearchReply(reply);
     return {record.begin(), record.end()};
 }
 
@@ -74,6 +79,13 @@ TEST_F(DiscoveryEngineTest, EachSearchSendsTwoCopiesFromOneLiveSocketPerAddress)
     EXPECT_EQ(DecodeSearchRequestSender(state.sent[6]), "10.0.0.2");
     EXPECT_EQ(state.sent[6], state.sent[7]);
     EXPECT_EQ(DecodeSearchRequestSender(state.sent[4]), "10.0.0.1");
+
+    // A socket counts as silent only when neither copy left it.
+    network.Script(
+        [](FakeNetwork::State& s) { s.sendsThatWork = s.sendCalls + 3, s.sendError = 9; });
+    const BurstResult sent = engine.SendAddressChange({});
+    EXPECT_EQ(std::tuple(2u, 0u, 9), std::tuple(sent.sockets, sent.silentSockets, sent.firstError));
+    EXPECT_EQ(2u, engine.SendSearch().silentSockets);
 }
 
 TEST_F(DiscoveryEngineTest, OnlyTheFirst64LiveSocketsAreWatchedAndAFailedOneIsRebound) {
@@ -119,7 +131,7 @@ TEST_F(DiscoveryEngineTest, AcceptedRepliesAreQueuedAsRecordsAndTheSocketReadsOn
     EXPECT_EQ(network.Snapshot().reads.size(), 4u);
 }
 
-TEST_F(DiscoveryEngineTest, OneWakeUpPerEmptiedQueueAndARefusedOneIsRetriedEachCycle) {
+TEST_F(DiscoveryEngineTest, OneWakeUpPerEmptiedQueueRetriedEachCycleAndForgottenAtARestart) {
     const SocketHandle socket = Search(1).at(0);
     const auto replies = [&](int count) {
         for (int i = 0; i < count; ++i)
@@ -152,6 +164,15 @@ TEST_F(DiscoveryEngineTest, OneWakeUpPerEmptiedQueueAndARefusedOneIsRetriedEachC
     Poll(2);
     EXPECT_EQ(notifications, 5u);
     EXPECT_EQ(engine.QueuedReplies(), 2u);
+
+    // Stopped with that wake-up outstanding; the restarted receiver must wake the window anew.
+    engine.StopDiscovery();
+    network.SetIdleWaitCap(2ms);
+    engine.Start();
+    network.QueueDatagram(Search(1).back(), Reply("10.77.2.1"));
+    for (int i = 0; i < 30'000 && notifications < 6; ++i)
+        std::this_thread::sleep_for(1ms);
+    EXPECT_EQ(notifications, 6u);
 }
 
 // A batch is what the window finds queued at a wake-up: the same rows as one at a time, one
@@ -225,6 +246,17 @@ TEST_F(DiscoveryEngineTest, TheReceiverWaitsForTheFirstSearchAndStopsWhileReplie
     EXPECT_EQ(network.Snapshot().waitSets.size(), waits) << "the receiver waits on";
     EXPECT_EQ(engine.QueuedReplies(), 0u); // LeakSanitizer checks that they were freed
     EXPECT_EQ(network.ClosedSockets(), opened) << "each socket closed once";
+}
+
+// A mix-up of milliseconds and microseconds makes the receiver spin or sleep far too long.
+TEST(TimevalFromMilliseconds, SplitsIntoSecondsAndMicroseconds) {
+    const std::pair<std::chrono::milliseconds, std::pair<long, long>> cases[] = {
+        {1000ms, {1, 0}}, {1500ms, {1, 500'000}}, {999ms, {0, 999'000}},
+        {1ms, {0, 1000}}, {0ms, {0, 0}},          {-5ms, {0, 0}}};
+    for (const auto& [duration, expected] : cases) {
+        const TimevalParts parts = TimevalFromMilliseconds(duration);
+        EXPECT_EQ(expected, std::pair(parts.seconds, parts.microseconds)) << duration.count();
+    }
 }
 
 } // namespace

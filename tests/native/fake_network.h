@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <condition_variable>
+#include <cstdint>
 #include <deque>
 #include <map>
 #include <mutex>
@@ -30,6 +31,10 @@ public:
         std::vector<std::vector<SocketHandle>> waitSets;
         std::vector<Datagram> sent;   // each datagram's socket and address are in `log`
         std::vector<std::string> log; // "send S to A" lines and the tests' notes
+        // Sends after the first `sendsThatWork` fail with `sendError` and are not in `sent`.
+        std::size_t sendsThatWork = SIZE_MAX;
+        int sendError = 0;
+        std::size_t sendCalls = 0;
     };
 
     // Changes the script under the lock and wakes a waiting receiver.
@@ -76,11 +81,14 @@ public:
         address = m_state.boundTo.at(socket);
         return !IsClosed(socket);
     }
-    void SendTo(SocketHandle socket, std::span<const std::byte> datagram, std::uint32_t address,
-                std::uint16_t) override {
+    int SendTo(SocketHandle socket, std::span<const std::byte> datagram, std::uint32_t address,
+               std::uint16_t) override {
         std::lock_guard lock(m_mutex);
+        if (m_state.sendCalls++ >= m_state.sendsThatWork)
+            return m_state.sendError;
         m_state.sent.emplace_back(datagram.begin(), datagram.end());
         m_state.log.push_back("send " + std::to_string(socket) + " to " + std::to_string(address));
+        return 0;
     }
     int WaitReadable(std::span<const SocketHandle> set, std::chrono::milliseconds timeout,
                      std::vector<bool>& readable) override {

@@ -1,5 +1,7 @@
 // The IP page's rules: Modify IP's verdict, filled-in gateway and request for each situation
-// the operator can leave the page in, and the address probe's verdict.
+// the operator can leave the page in, a plan of changes checked as a whole and each change's
+// outcome, and the address probe's verdict.
+#include "ippage/address_plan.h"
 #include "ippage/modify_ip_rules.h"
 #include "ippage/probe_verdict.h"
 
@@ -53,6 +55,99 @@ TEST(PlanModifyIP, VerdictFillInAndRequest) {
                                               r.useDhcp}),
                   (std::vector<std::uint32_t>{e.target, e.newAddress, e.subnetMask, e.gateway,
                                               e.useDhcp}));
+    }
+}
+
+// 10.0.0.n, and what answered from there.
+constexpr std::uint32_t At(std::uint32_t n) {
+    return 0x0A000000 + n;
+}
+AnsweringDevice Answer(std::uint32_t n, std::vector<std::wstring> macs) {
+    return {At(n), std::move(macs)};
+}
+PlannedChange Static(int line, std::uint32_t from, std::uint32_t to, std::uint32_t gateway = 0) {
+    return {line, At(from), false, At(to), kMask, gateway};
+}
+PlannedChange Dhcp(int line, std::uint32_t from) {
+    return {line, At(from), true, 0, 0, 0};
+}
+
+TEST(CheckPlan, EveryConflictOfTheWholePlanIsFoundBeforeAnythingIsSent) {
+    using enum ConflictKind;
+    // m6 answers from .7 too: a device with a second address.
+    const std::vector<AnsweringDevice> seen = {Answer(5, {L"m5"}), Answer(6, {L"m6"}),
+                                               Answer(7, {L"m6"}), Answer(9, {L"m9"}),
+                                               Answer(8, {L"a", L"b", L"c"})};
+    // A conflict as (line, kind, other line, gateway or devices).
+    using Found = std::tuple<int, ConflictKind, int, std::uint32_t>;
+    const struct {
+        std::vector<PlannedChange> changes;
+        bool agreed;
+        std::vector<Found> conflicts;
+    } cases[] = {
+        // Sound: a move, DHCP, a device that keeps its address, one nobody saw.
+        {{Static(1, 5, 15), Dhcp(2, 6), Static(3, 9, 9, At(1)), Static(4, 77, 78)}, false, {}},
+        // The page's checks, every line's.
+        {{Static(1, 5, 0), Static(2, 6, 16, 0x0A000901)},
+         false,
+         {{1, kInvalidNewAddress, 0, 0}, {2, kGatewayOtherSegment, 0, 0x0A000901}}},
+        {{Static(1, 6, 16, 0x0A000901)}, true, {}},
+        {{Static(1, 5, 15), Static(2, 5, 16), Static(3, 6, 15)},
+         false,
+         {{2, kDeviceTwice, 1, 0}, {3, kNewAddressTwice, 1, 0}}},
+        // A swap, a chain, a move onto a device that leaves for DHCP: each request still finds
+        // the device at the address, so two devices would end on one.
+        {{Static(1, 5, 6), Static(2, 6, 5)},
+         false,
+         {{1, kNewAddressIsPlannedDevice, 2, 0}, {2, kNewAddressIsPlannedDevice, 1, 0}}},
+        {{Static(1, 5, 6), Static(2, 6, 7)}, false, {{1, kNewAddressIsPlannedDevice, 2, 0}}},
+        {{Static(1, 5, 6), Dhcp(2, 6)}, false, {{1, kNewAddressIsPlannedDevice, 2, 0}}},
+        // Held by a device outside the plan; devices that share an address move together.
+        {{Static(1, 5, 9), Static(2, 8, 18), Dhcp(3, 88)},
+         false,
+         {{1, kNewAddressHeld, 0, 0}, {2, kSharedAddress, 0, 3}}},
+        {{Dhcp(1, 8), Static(2, 6, 7)}, false, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "case " << &c - cases);
+        const CheckedPlan plan = CheckPlan(c.changes, seen, c.agreed);
+        std::vector<Found> found;
+        for (const Conflict& f : plan.conflicts)
+            found.emplace_back(f.line, f.kind, f.otherLine, f.gateway | f.devices);
+        EXPECT_EQ(c.conflicts, found);
+        EXPECT_EQ(c.conflicts.empty() ? c.changes.size() : 0u, plan.requests.size());
+    }
+    // The requests are the page's: the gateway filled in, none of DHCP's static fields.
+    const CheckedPlan sent = CheckPlan(cases[0].changes, seen, false);
+    EXPECT_EQ(At(1), sent.requests.at(0).gateway);
+    EXPECT_TRUE(sent.requests.at(1).useDhcp && sent.requests.at(1).newAddress == 0);
+}
+
+// What a search after the change says about it, given the MACs at its address before.
+TEST(JudgeChange, TheDeviceIsKnownByItsMacFromBeforeTheChange) {
+    using enum OutcomeKind;
+    const struct {
+        PlannedChange change;
+        std::vector<std::wstring> before;
+        std::vector<AnsweringDevice> after;
+        OutcomeKind kind;
+        std::uint32_t address;
+        std::wstring mac;
+    } cases[] = {
+        {Static(1, 5, 15), {L"m5"}, {Answer(15, {L"m5"})}, kAnswers, 0, L""},
+        {Static(1, 5, 15), {L"m5"}, {Answer(15, {L"m5", L"m9"})}, kOtherDevice, 0, L"m9"},
+        {Static(1, 5, 15), {L"m5"}, {Answer(5, {L"m5"})}, kNoAnswer, 0, L""},
+        // Unseen before: whatever answers at the new address may be another device.
+        {Static(1, 5, 15), {}, {Answer(15, {L"m9"})}, kCannotTell, 0, L""},
+        {Dhcp(1, 5), {L"m5"}, {Answer(200, {L"m5"})}, kAnswersFrom, At(200), L""},
+        {Dhcp(1, 5), {L"m5"}, {Answer(5, {L"m5"})}, kNoAnswer, 0, L""},
+        {Dhcp(1, 5), {}, {Answer(200, {L"m5"})}, kCannotTell, 0, L""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "case " << &c - cases);
+        const ChangeOutcome outcome = JudgeChange(c.change, c.before, c.after);
+        EXPECT_EQ(std::tuple(c.kind, c.address, c.mac),
+                  std::tuple(outcome.kind, outcome.address, outcome.mac));
     }
 }
 

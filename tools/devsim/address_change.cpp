@@ -6,14 +6,8 @@
 namespace devsim {
 namespace {
 
-constexpr std::uint32_t kLastOctetMask = 0xFF;
 constexpr std::uint8_t kStaticFlag = 0;
 constexpr std::uint8_t kDhcpFlag = 1;
-
-bool IsHostAddress(std::uint32_t address) {
-    const std::uint32_t last = address & kLastOctetMask;
-    return last != 0 && last != kLastOctetMask;
-}
 
 } // namespace
 
@@ -31,67 +25,34 @@ std::optional<std::string> DhcpPool::Lease(const DeviceTable& table) {
     return std::nullopt;
 }
 
-std::string_view IgnoreReasonName(IgnoreReason reason) {
-    switch (reason) {
-    case IgnoreReason::ShortRequest:
-        return "short-request";
-    case IgnoreReason::UnknownTarget:
-        return "unknown-target";
-    case IgnoreReason::BadStaticFields:
-        return "bad-static-fields";
-    case IgnoreReason::BadDhcpFlag:
-        return "bad-dhcp-flag";
-    case IgnoreReason::AddressInUse:
-        return "address-in-use";
-    case IgnoreReason::DhcpExhausted:
-        return "dhcp-exhausted";
-    }
-    return "unknown";
-}
-
 AddressChangeOutcome ApplyAddressChange(DeviceTable& table, DhcpPool& pool,
                                         std::span<const std::byte> request) {
     const discovery::AddressChangeFields fields = discovery::DecodeAddressChange(request);
-    AddressChangeOutcome outcome;
-    outcome.target = fields.target;
-    if (request.size() <= discovery::kDhcpFlagOffset) {
-        outcome.ignored = IgnoreReason::ShortRequest;
+    AddressChangeOutcome outcome{std::nullopt, fields.target};
+    const auto ignore = [&outcome](IgnoreReason reason) {
+        outcome.ignored = reason;
         return outcome;
-    }
+    };
+    if (request.size() <= discovery::kDhcpFlagOffset)
+        return ignore(IgnoreReason::ShortRequest);
     const auto device = table.FindByAddress(fields.target);
-    if (!device) {
-        outcome.ignored = IgnoreReason::UnknownTarget;
-        return outcome;
-    }
+    if (!device)
+        return ignore(IgnoreReason::UnknownTarget);
     outcome.device = *device;
 
     if (fields.dhcpFlag == kStaticFlag) {
         if (!IsAddressText(fields.newAddress) || !IsAddressText(fields.subnetMask) ||
-            !IsAddressText(fields.gateway)) {
-            outcome.ignored = IgnoreReason::BadStaticFields;
-            return outcome;
-        }
-        if (!table.SetStaticAddress(*device, fields.newAddress, fields.subnetMask,
-                                    fields.gateway)) {
-            outcome.ignored = IgnoreReason::AddressInUse;
-            return outcome;
-        }
-        outcome.address = fields.newAddress;
-        outcome.subnetMask = fields.subnetMask;
-        outcome.gateway = fields.gateway;
+            !IsAddressText(fields.gateway))
+            return ignore(IgnoreReason::BadStaticFields);
+        if (!table.SetAddress(*device, fields.newAddress, false, fields.subnetMask, fields.gateway))
+            return ignore(IgnoreReason::AddressInUse);
         return outcome;
     }
-    if (fields.dhcpFlag != kDhcpFlag) {
-        outcome.ignored = IgnoreReason::BadDhcpFlag;
-        return outcome;
-    }
+    if (fields.dhcpFlag != kDhcpFlag)
+        return ignore(IgnoreReason::BadDhcpFlag);
     const auto lease = pool.Lease(table);
-    if (!lease || !table.SetDhcpAddress(*device, *lease)) {
-        outcome.ignored = IgnoreReason::DhcpExhausted;
-        return outcome;
-    }
-    outcome.dhcp = true;
-    outcome.address = *lease;
+    if (!lease || !table.SetAddress(*device, *lease, true))
+        return ignore(IgnoreReason::DhcpExhausted);
     return outcome;
 }
 

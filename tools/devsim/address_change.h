@@ -3,13 +3,13 @@
 #pragma once
 
 #include "tools/devsim/device_table.h"
+#include "tools/devsim/named.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
-#include <string_view>
 
 namespace devsim {
 
@@ -26,27 +26,30 @@ private:
 };
 
 enum class IgnoreReason {
-    ShortRequest,    // does not reach the DHCP flag
-    UnknownTarget,   // no device has the target text
-    BadStaticFields, // DHCP flag 0 but an address field is not a dotted address
-    BadDhcpFlag,     // neither 0 nor 1
-    AddressInUse,    // another device holds the new address
-    DhcpExhausted,
+    ShortRequest,
+    UnknownTarget,
+    BadStaticFields,
+    BadDhcpFlag,
+    AddressInUse,
+    DhcpExhausted
 };
 
-// Stable names for the log.
-[[nodiscard]] std::string_view IgnoreReasonName(IgnoreReason reason);
+// Under their names in the log.
+inline constexpr std::array<Named<IgnoreReason>, 6> kIgnoreReasons = {{
+    {IgnoreReason::ShortRequest, "short-request", "it does not reach the DHCP flag"},
+    {IgnoreReason::UnknownTarget, "unknown-target", "no device has the target text"},
+    {IgnoreReason::BadStaticFields, "bad-static-fields", "DHCP flag 0 and a field not an address"},
+    {IgnoreReason::BadDhcpFlag, "bad-dhcp-flag", "the DHCP flag is neither 0 nor 1"},
+    {IgnoreReason::AddressInUse, "address-in-use", "another device holds the new address"},
+    {IgnoreReason::DhcpExhausted, "dhcp-exhausted", "the DHCP pool has no address left"},
+}};
 
 struct AddressChangeOutcome {
     // Set when the request changed nothing.
     std::optional<IgnoreReason> ignored;
     std::string target;
-    // The rest is meaningful when the change was applied.
+    // The device that took the change, when it was applied.
     std::size_t device = 0;
-    bool dhcp = false;
-    std::string address;
-    std::string subnetMask;
-    std::string gateway;
 };
 
 // `request` is a whole datagram whose header carries command 3.

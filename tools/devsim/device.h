@@ -22,15 +22,8 @@ inline constexpr std::size_t kMaxDevices = 10000;
 using MacAddress = std::array<std::uint8_t, discovery::kMacSize>;
 
 struct Device {
-    std::string classText;
-    MacAddress mac{};
-    // The IP text as the device reports it; also the key that address changes name.
-    std::string address;
-    std::string name;
-    std::int32_t httpPort = 0;
-    std::int32_t rtspPort = 0;
-    std::uint8_t dvsByte = 0;
-    std::string model;
+    // What it sends; its IP text (deviceAddress) is also the key that address changes name.
+    discovery::SearchReply reply;
     // Written by address changes only; empty while the device keeps its initial settings.
     std::string subnetMask;
     std::string gateway;

@@ -2,56 +2,27 @@
 
 #include <arpa/inet.h>
 
-#include <charconv>
 #include <cstdio>
+#include <regex>
 
 namespace devsim {
 namespace {
 
 constexpr std::size_t kMacTextSize = 17; // "aa:bb:cc:dd:ee:ff"
-constexpr std::size_t kAddressGroups = 4;
-constexpr std::size_t kMaxGroupDigits = 3;
 constexpr unsigned kMaxOctet = 255;
 
-std::optional<unsigned> HexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return static_cast<unsigned>(c - '0');
-    if (c >= 'a' && c <= 'f')
-        return static_cast<unsigned>(c - 'a' + 10);
-    if (c >= 'A' && c <= 'F')
-        return static_cast<unsigned>(c - 'A' + 10);
-    return std::nullopt;
+// Two hex digits, either case.
+std::optional<std::uint8_t> HexPair(std::string_view text) {
+    if (text.size() != 2)
+        return std::nullopt;
+    return ParseNumber<std::uint8_t>(text, 16);
 }
 
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
-bool IsControl(unsigned char c) {
-    return c < 0x20 || c == 0x7F;
-}
-
-// Splits a dotted text into its four groups; false unless there are exactly four groups of
-// 1 to 3 digits.
-bool SplitAddressGroups(std::string_view text, std::string_view (&groups)[kAddressGroups]) {
-    std::size_t start = 0;
-    for (std::size_t g = 0; g < kAddressGroups; ++g) {
-        std::size_t end = text.find('.', start);
-        const bool last = g + 1 == kAddressGroups;
-        if (last != (end == std::string_view::npos))
-            return false;
-        if (last)
-            end = text.size();
-        const std::string_view group = text.substr(start, end - start);
-        if (group.empty() || group.size() > kMaxGroupDigits)
-            return false;
-        for (char c : group)
-            if (!IsDigit(c))
-                return false;
-        groups[g] = group;
-        start = end + 1;
-    }
-    return true;
+// "\xHH", the device file's way of writing a byte.
+std::string HexEscape(unsigned char byte) {
+    char hex[5];
+    std::snprintf(hex, sizeof hex, "\\x%02X", byte);
+    return hex;
 }
 
 } // namespace
@@ -64,11 +35,10 @@ std::optional<MacAddress> ParseMac(std::string_view text) {
         const std::size_t at = i * 3;
         if (i > 0 && text[at - 1] != ':')
             return std::nullopt;
-        const auto high = HexDigit(text[at]);
-        const auto low = HexDigit(text[at + 1]);
-        if (!high || !low)
+        const auto value = HexPair(text.substr(at, 2));
+        if (!value)
             return std::nullopt;
-        mac[i] = static_cast<std::uint8_t>(*high << 4 | *low);
+        mac[i] = *value;
     }
     return mac;
 }
@@ -80,36 +50,21 @@ std::string FormatMac(const MacAddress& mac) {
     return text;
 }
 
-std::optional<std::int32_t> ParseInt32(std::string_view text) {
-    // from_chars already refuses '+', spaces and values out of range; the end check refuses
-    // anything after the digits.
-    std::int32_t value = 0;
-    const char* end = text.data() + text.size();
-    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
-    if (ec != std::errc{} || ptr != end)
-        return std::nullopt;
-    return value;
-}
-
 std::optional<std::uint8_t> ParseByte(std::string_view text) {
     int base = 10;
     if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
         text.remove_prefix(2);
         base = 16;
     }
-    if (text.empty() || text.front() == '-' || text.front() == '+')
+    const auto value = ParseNumber<unsigned>(text, base);
+    if (!value || *value > kMaxOctet)
         return std::nullopt;
-    unsigned value = 0;
-    const char* end = text.data() + text.size();
-    const auto [ptr, ec] = std::from_chars(text.data(), end, value, base);
-    if (ec != std::errc{} || ptr != end || value > kMaxOctet)
-        return std::nullopt;
-    return static_cast<std::uint8_t>(value);
+    return static_cast<std::uint8_t>(*value);
 }
 
 bool IsAddressText(std::string_view text) {
-    std::string_view groups[kAddressGroups];
-    return SplitAddressGroups(text, groups);
+    static const std::regex kAddressText("[0-9]{1,3}(\\.[0-9]{1,3}){3}");
+    return std::regex_match(text.begin(), text.end(), kAddressText);
 }
 
 std::optional<std::uint32_t> ParseDottedAddress(std::string_view text) {
@@ -129,10 +84,9 @@ std::optional<std::string> UnescapeText(std::string_view text, std::string& erro
             error = "zero byte";
             return std::nullopt;
         }
-        if (IsControl(static_cast<unsigned char>(c))) {
-            char hex[5];
-            std::snprintf(hex, sizeof hex, "\\x%02X", static_cast<unsigned char>(c));
-            error = std::string("raw control byte (write ") + hex + " to mean it)";
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F) {
+            error = "raw control byte (write " + HexEscape(byte) + " to mean it)";
             return std::nullopt;
         }
         if (c != '\\') {
@@ -152,18 +106,17 @@ std::optional<std::string> UnescapeText(std::string_view text, std::string& erro
             error = std::string("unknown escape '\\") + kind + "' (use \\xHH, \\\\ or \\|)";
             return std::nullopt;
         }
-        const auto high = i + 1 < text.size() ? HexDigit(text[i + 1]) : std::nullopt;
-        const auto low = i + 2 < text.size() ? HexDigit(text[i + 2]) : std::nullopt;
-        if (!high || !low) {
+        const auto value = HexPair(text.substr(i + 1, 2));
+        if (!value) {
             error = "'\\x' needs two hex digits";
             return std::nullopt;
         }
-        if (*high == 0 && *low == 0) {
+        if (*value == 0) {
             // A zero byte would end the text inside the reply field.
             error = "'\\x00' is not allowed";
             return std::nullopt;
         }
-        out.push_back(static_cast<char>(*high << 4 | *low));
+        out.push_back(static_cast<char>(*value));
         i += 2;
     }
     return out;
@@ -173,13 +126,7 @@ std::string QuoteBytes(std::string_view text) {
     std::string out = "\"";
     for (char c : text) {
         const auto byte = static_cast<unsigned char>(c);
-        if (byte >= 0x20 && byte < 0x7F) {
-            out.push_back(c);
-        } else {
-            char hex[5];
-            std::snprintf(hex, sizeof hex, "\\x%02X", byte);
-            out += hex;
-        }
+        out += byte >= 0x20 && byte < 0x7F ? std::string(1, c) : HexEscape(byte);
     }
     out.push_back('"');
     return out;

@@ -3,6 +3,7 @@
 
 #include "tools/devsim/device.h"
 
+#include <charconv>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -15,8 +16,17 @@ namespace devsim {
 // Lower-case "aa:bb:cc:dd:ee:ff".
 [[nodiscard]] std::string FormatMac(const MacAddress& mac);
 
-// Optional '-', decimal digits, within the signed 32-bit range; nothing else around them.
-[[nodiscard]] std::optional<std::int32_t> ParseInt32(std::string_view text);
+// The whole text as a number of type T (std::from_chars: a '-' only for a signed T, no '+', no
+// spaces, within T's range).
+template <typename T>
+[[nodiscard]] std::optional<T> ParseNumber(std::string_view text, int base = 10) {
+    T value{};
+    const char* end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, value, base);
+    if (ec != std::errc{} || ptr != end)
+        return std::nullopt;
+    return value;
+}
 // Decimal 0..255 or 0x00..0xFF.
 [[nodiscard]] std::optional<std::uint8_t> ParseByte(std::string_view text);
 

@@ -45,93 +45,72 @@ std::vector<std::string_view> SplitFields(std::string_view line) {
     return fields;
 }
 
-// Reads one text field; an error message names the field.
-std::optional<std::string> ReadText(std::string_view raw, const char* field, std::size_t maxBytes,
-                                    bool mayBeEmpty, std::string& error) {
+std::string TooLong(const char* field, std::string_view text, std::size_t maxBytes) {
+    return std::string(field) + " " + QuoteBytes(text) + " is " + std::to_string(text.size()) +
+           " bytes, at most " + std::to_string(maxBytes) + " allowed";
+}
+
+// The field readers store what they read in `out` and return the field's fault, empty when
+// there is none.
+std::string ReadText(std::string_view raw, const char* field, std::size_t maxBytes, bool mayBeEmpty,
+                     std::string& out) {
     std::string why;
     auto text = UnescapeText(raw, why);
-    if (!text) {
-        error = std::string(field) + " " + QuoteBytes(raw) + ": " + why;
-        return std::nullopt;
-    }
-    if (text->empty() && !mayBeEmpty) {
-        error = std::string(field) + " is empty";
-        return std::nullopt;
-    }
-    if (text->size() > maxBytes) {
-        error = std::string(field) + " " + QuoteBytes(*text) + " is " +
-                std::to_string(text->size()) + " bytes, at most " + std::to_string(maxBytes) +
-                " allowed";
-        return std::nullopt;
-    }
-    return text;
+    if (!text)
+        return std::string(field) + " " + QuoteBytes(raw) + ": " + why;
+    if (text->empty() && !mayBeEmpty)
+        return std::string(field) + " is empty";
+    if (text->size() > maxBytes)
+        return TooLong(field, *text, maxBytes);
+    out = std::move(*text);
+    return {};
 }
 
-std::optional<std::int32_t> ReadPort(std::string_view raw, const char* field, std::string& error) {
-    const auto port = ParseInt32(raw);
-    if (!port)
-        error = std::string(field) + " " + QuoteBytes(raw) + " is not a signed 32-bit integer";
-    return port;
+std::string ReadAddress(std::string_view raw, std::string& out) {
+    if (raw.size() > kMaxAddressTextBytes)
+        return TooLong("IP", raw, kMaxAddressTextBytes);
+    if (!IsAddressText(raw))
+        return "IP " + QuoteBytes(raw) + " is not a dotted IPv4 address";
+    out = std::string(raw);
+    return {};
 }
 
-// Parses the fields of one device line; fills `error` and returns nothing on the first fault.
-std::optional<Device> ParseDeviceLine(std::string_view line, std::string& error) {
+template <typename T, typename Out>
+std::string Store(const std::optional<T>& value, Out& out, std::string fault) {
+    if (!value)
+        return fault;
+    out = *value;
+    return {};
+}
+
+// Reads the fields of one device line into `device`; returns the first fault, empty if none.
+std::string ParseDeviceLine(std::string_view line, Device& device) {
     const auto fields = SplitFields(line);
-    if (fields.size() != kFieldCount) {
-        error = "expected " + std::to_string(kFieldCount) + " fields separated by '|' (" +
-                kFieldLayout + "), found " + std::to_string(fields.size());
-        return std::nullopt;
-    }
-    Device device;
-    const auto classText = ReadText(fields[0], "class text", kMaxClassTextBytes, false, error);
-    if (!classText)
-        return std::nullopt;
-    device.classText = *classText;
+    if (fields.size() != kFieldCount)
+        return "expected " + std::to_string(kFieldCount) + " fields separated by '|' (" +
+               kFieldLayout + "), found " + std::to_string(fields.size());
+    discovery::SearchReply& reply = device.reply;
+    const auto quoted = [&](std::size_t field) { return QuoteBytes(fields[field]); };
+    for (const std::string& fault : std::initializer_list<std::string>{
+             ReadText(fields[0], "class text", kMaxClassTextBytes, false, reply.classText),
+             Store(ParseMac(fields[1]), reply.mac,
+                   "MAC " + quoted(1) + " is not six hex pairs like 02:4b:00:00:00:01"),
+             ReadAddress(fields[2], reply.deviceAddress),
+             ReadText(fields[3], "name", kMaxNameBytes, true, reply.deviceName),
+             Store(ParseNumber<std::int32_t>(fields[4]), reply.httpPort,
+                   "HTTP port " + quoted(4) + " is not a signed 32-bit integer"),
+             Store(ParseNumber<std::int32_t>(fields[5]), reply.rtspPort,
+                   "RTSP port " + quoted(5) + " is not a signed 32-bit integer"),
+             Store(ParseByte(fields[6]), reply.dvsByte,
+                   "DVS byte " + quoted(6) + " is not a number from 0 to 255"),
+             ReadText(fields[7], "model", kMaxModelBytes, true, reply.modelText)})
+        if (!fault.empty())
+            return fault;
+    return {};
+}
 
-    const auto mac = ParseMac(fields[1]);
-    if (!mac) {
-        error = "MAC " + QuoteBytes(fields[1]) + " is not six hex pairs like 02:4b:00:00:00:01";
-        return std::nullopt;
-    }
-    device.mac = *mac;
-
-    if (fields[2].size() > kMaxAddressTextBytes) {
-        error = "IP " + QuoteBytes(fields[2]) + " is " + std::to_string(fields[2].size()) +
-                " bytes, at most " + std::to_string(kMaxAddressTextBytes) + " allowed";
-        return std::nullopt;
-    }
-    if (!IsAddressText(fields[2])) {
-        error = "IP " + QuoteBytes(fields[2]) + " is not a dotted IPv4 address";
-        return std::nullopt;
-    }
-    device.address = std::string(fields[2]);
-
-    const auto name = ReadText(fields[3], "name", kMaxNameBytes, true, error);
-    if (!name)
-        return std::nullopt;
-    device.name = *name;
-
-    const auto httpPort = ReadPort(fields[4], "HTTP port", error);
-    if (!httpPort)
-        return std::nullopt;
-    device.httpPort = *httpPort;
-    const auto rtspPort = ReadPort(fields[5], "RTSP port", error);
-    if (!rtspPort)
-        return std::nullopt;
-    device.rtspPort = *rtspPort;
-
-    const auto dvsByte = ParseByte(fields[6]);
-    if (!dvsByte) {
-        error = "DVS byte " + QuoteBytes(fields[6]) + " is not a number from 0 to 255";
-        return std::nullopt;
-    }
-    device.dvsByte = *dvsByte;
-
-    const auto model = ReadText(fields[7], "model", kMaxModelBytes, true, error);
-    if (!model)
-        return std::nullopt;
-    device.model = *model;
-    return device;
+DeviceFileResult Fault(std::size_t line, std::string message) {
+    return {{}, DeviceFileError{line, std::move(message)}};
 }
 
 } // namespace
@@ -155,50 +134,40 @@ DeviceFileResult ParseDeviceFile(std::string_view content) {
         if (trimmed.empty() || trimmed.front() == kComment)
             continue;
 
-        std::string error;
-        auto device = ParseDeviceLine(trimmed, error);
-        if (!device) {
-            result.error = DeviceFileError{lineNumber, error};
-            return result;
-        }
-        const auto [known, inserted] = addressLines.emplace(device->address, lineNumber);
-        if (!inserted) {
-            result.error =
-                DeviceFileError{lineNumber, "IP " + device->address + " is already used on line " +
-                                                std::to_string(known->second)};
-            return result;
-        }
-        if (result.devices.size() == kMaxDevices) {
-            result.error = DeviceFileError{lineNumber,
-                                           "more than " + std::to_string(kMaxDevices) + " devices"};
-            return result;
-        }
-        result.devices.push_back(std::move(*device));
+        Device device;
+        if (std::string fault = ParseDeviceLine(trimmed, device); !fault.empty())
+            return Fault(lineNumber, std::move(fault));
+        const std::string& address = device.reply.deviceAddress;
+        const auto [known, inserted] = addressLines.emplace(address, lineNumber);
+        if (!inserted)
+            return Fault(lineNumber, "IP " + address + " is already used on line " +
+                                         std::to_string(known->second));
+        if (result.devices.size() == kMaxDevices)
+            return Fault(lineNumber, "more than " + std::to_string(kMaxDevices) + " devices");
+        result.devices.push_back(std::move(device));
     }
     if (result.devices.empty())
-        result.error = DeviceFileError{0, "no devices"};
+        return Fault(0, "no devices");
     return result;
 }
 
 DeviceFileResult LoadDeviceFile(const std::string& path) {
     std::ifstream file(path, std::ios::binary);
     if (!file)
-        return {{}, DeviceFileError{0, std::string("cannot open: ") + std::strerror(errno)}};
+        return Fault(0, std::string("cannot open: ") + std::strerror(errno));
     std::error_code ec;
     if (!std::filesystem::is_regular_file(path, ec))
-        return {{}, DeviceFileError{0, "not a regular file"}};
+        return Fault(0, "not a regular file");
     file.seekg(0, std::ios::end);
     const auto size = file.tellg();
     if (size < 0)
-        return {{}, DeviceFileError{0, "cannot read"}};
+        return Fault(0, "cannot read");
     if (static_cast<std::size_t>(size) > kMaxDeviceFileBytes)
-        return {
-            {},
-            DeviceFileError{0, "larger than " + std::to_string(kMaxDeviceFileBytes) + " bytes"}};
+        return Fault(0, "larger than " + std::to_string(kMaxDeviceFileBytes) + " bytes");
     file.seekg(0, std::ios::beg);
     std::string content(static_cast<std::size_t>(size), '\0');
     if (!file.read(content.data(), size))
-        return {{}, DeviceFileError{0, "cannot read"}};
+        return Fault(0, "cannot read");
     return ParseDeviceFile(content);
 }
 

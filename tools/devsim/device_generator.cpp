@@ -8,7 +8,6 @@ namespace devsim {
 namespace {
 
 constexpr std::uint32_t kLastOctetMask = 0xFF;
-constexpr std::uint32_t kBroadcastOctet = 0xFF;
 
 // Locally administered prefix; the index fills the low three bytes, so MACs stay distinct far
 // beyond kMaxDevices.
@@ -42,37 +41,39 @@ const T& Pick(const std::array<T, N>& choices, std::uint64_t bits) {
 Device MakeDevice(std::size_t index, std::uint32_t address) {
     const std::uint64_t bits = Mix(index);
     Device device;
-    device.classText = std::string(Pick(kClasses, bits));
+    discovery::SearchReply& reply = device.reply;
+    reply.classText = std::string(Pick(kClasses, bits));
     const auto serial = static_cast<std::uint32_t>(index + 1);
-    device.mac = {kMacPrefix[0],
-                  kMacPrefix[1],
-                  kMacPrefix[2],
-                  static_cast<std::uint8_t>(serial >> 16),
-                  static_cast<std::uint8_t>(serial >> 8),
-                  static_cast<std::uint8_t>(serial)};
-    device.address = discovery::FormatIPv4(address);
-    const std::string_view kind = device.classText.find("DECODER") != std::string::npos ? "decoder"
-                                  : device.classText.find("DVS") != std::string::npos   ? "recorder"
-                                                                                        : "camera";
+    const auto byte = [serial](int shift) { return static_cast<std::uint8_t>(serial >> shift); };
+    reply.mac = {kMacPrefix[0], kMacPrefix[1], kMacPrefix[2], byte(16), byte(8), byte(0)};
+    reply.deviceAddress = discovery::FormatIPv4(address);
+    const std::string_view kind = reply.classText.find("DECODER") != std::string::npos ? "decoder"
+                                  : reply.classText.find("DVS") != std::string::npos   ? "recorder"
+                                                                                       : "camera";
     char name[kMaxNameBytes + 1];
     std::snprintf(name, sizeof name, "%s %s %05u", std::string(Pick(kPlaces, bits >> 8)).c_str(),
                   std::string(kind).c_str(), serial);
-    device.name = name;
-    device.httpPort = Pick(kHttpPorts, bits >> 16);
-    device.rtspPort = Pick(kRtspPorts, bits >> 24);
-    device.dvsByte = kind == "recorder" ? Pick(kDvsBytes, bits >> 32) : 0;
-    device.model = std::string(Pick(kModels, bits >> 40));
+    reply.deviceName = name;
+    reply.httpPort = Pick(kHttpPorts, bits >> 16);
+    reply.rtspPort = Pick(kRtspPorts, bits >> 24);
+    reply.dvsByte = kind == "recorder" ? Pick(kDvsBytes, bits >> 32) : 0;
+    reply.modelText = std::string(Pick(kModels, bits >> 40));
     return device;
 }
 
 } // namespace
+
+bool IsHostAddress(std::uint32_t address) {
+    const std::uint32_t last = address & kLastOctetMask;
+    return last != 0 && last != kLastOctetMask;
+}
 
 std::optional<std::uint32_t> NextHostAddress(std::uint32_t address) {
     do {
         if (address == UINT32_MAX)
             return std::nullopt;
         ++address;
-    } while ((address & kLastOctetMask) == 0 || (address & kLastOctetMask) == kBroadcastOctet);
+    } while (!IsHostAddress(address));
     return address;
 }
 

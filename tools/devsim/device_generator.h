@@ -11,8 +11,9 @@
 
 namespace devsim {
 
-// The first address after `address` whose last octet is neither 0 nor 255 (network and
-// broadcast addresses of a /24); nothing when it would pass 255.255.255.255.
+// Whether the last octet is neither 0 nor 255 (the network and broadcast addresses of a /24).
+[[nodiscard]] bool IsHostAddress(std::uint32_t address);
+// The first host address after `address`; nothing when it would pass 255.255.255.255.
 [[nodiscard]] std::optional<std::uint32_t> NextHostAddress(std::uint32_t address);
 
 // `count` devices on the host addresses after `network`, with distinct MACs; nothing when the

@@ -7,7 +7,8 @@ namespace devsim {
 DeviceTable::DeviceTable(std::vector<Device> devices) : m_devices(std::move(devices)) {
     m_byAddress.reserve(m_devices.size());
     for (std::size_t i = 0; i < m_devices.size(); ++i) {
-        [[maybe_unused]] const bool inserted = m_byAddress.emplace(m_devices[i].address, i).second;
+        [[maybe_unused]] const bool inserted =
+            m_byAddress.emplace(m_devices[i].reply.deviceAddress, i).second;
         assert(inserted && "device IP texts must be distinct");
     }
 }
@@ -19,35 +20,18 @@ std::optional<std::size_t> DeviceTable::FindByAddress(std::string_view address) 
     return found->second;
 }
 
-bool DeviceTable::MoveAddress(std::size_t index, const std::string& address) {
+bool DeviceTable::SetAddress(std::size_t index, const std::string& address, bool dhcp,
+                             const std::string& subnetMask, const std::string& gateway) {
     const auto holder = FindByAddress(address);
     if (holder && *holder != index)
         return false;
     Device& device = m_devices[index];
-    m_byAddress.erase(device.address);
-    device.address = address;
+    m_byAddress.erase(device.reply.deviceAddress);
+    device.reply.deviceAddress = address;
     m_byAddress.emplace(address, index);
-    return true;
-}
-
-bool DeviceTable::SetStaticAddress(std::size_t index, const std::string& address,
-                                   const std::string& subnetMask, const std::string& gateway) {
-    if (!MoveAddress(index, address))
-        return false;
-    Device& device = m_devices[index];
     device.subnetMask = subnetMask;
     device.gateway = gateway;
-    device.usesDhcp = false;
-    return true;
-}
-
-bool DeviceTable::SetDhcpAddress(std::size_t index, const std::string& address) {
-    if (!MoveAddress(index, address))
-        return false;
-    Device& device = m_devices[index];
-    device.subnetMask.clear();
-    device.gateway.clear();
-    device.usesDhcp = true;
+    device.usesDhcp = dhcp;
     return true;
 }
 

@@ -23,18 +23,17 @@ public:
 
     [[nodiscard]] std::optional<std::size_t> FindByAddress(std::string_view address) const;
 
-    // Both fail, changing nothing, when another device holds the address text.
-    [[nodiscard]] bool SetStaticAddress(std::size_t index, const std::string& address,
-                                        const std::string& subnetMask, const std::string& gateway);
-    [[nodiscard]] bool SetDhcpAddress(std::size_t index, const std::string& address);
+    // The device's new settings (no mask and gateway under DHCP); fails, changing nothing,
+    // when another device holds the address text.
+    [[nodiscard]] bool SetAddress(std::size_t index, const std::string& address, bool dhcp,
+                                  const std::string& subnetMask = {},
+                                  const std::string& gateway = {});
 
     void SetRestarting(std::size_t index, bool restarting) {
         m_devices[index].restarting = restarting;
     }
 
 private:
-    bool MoveAddress(std::size_t index, const std::string& address);
-
     std::vector<Device> m_devices;
     std::unordered_map<std::string, std::size_t> m_byAddress;
 };

@@ -17,34 +17,31 @@ namespace {
 // the kernel caps it at its own maximum, which is fine.
 constexpr int kSocketBufferBytes = 4 * 1024 * 1024;
 
-std::string Describe(const char* what) {
-    return std::string(what) + ": " + std::strerror(errno);
-}
-
 bool SetInt(int socket, int level, int option, int value) {
     return setsockopt(socket, level, option, &value, sizeof value) == 0;
 }
 
 // A tool with several addresses sends each multicast copy out of the interface of its socket's
 // address, so without --interface the group is joined on every interface of the namespace.
+// ip_mreqn names the interface by its address (index 0) or by its index (address 0).
 bool JoinGroup(int socket, std::optional<std::uint32_t> interfaceAddress) {
-    if (interfaceAddress) {
-        ip_mreq membership{};
-        membership.imr_multiaddr.s_addr = htonl(discovery::kMulticastGroup);
-        membership.imr_interface.s_addr = htonl(*interfaceAddress);
+    ip_mreqn membership{};
+    membership.imr_multiaddr.s_addr = htonl(discovery::kMulticastGroup);
+    const auto join = [&] {
         return setsockopt(socket, IPPROTO_IP, IP_ADD_MEMBERSHIP, &membership, sizeof membership) ==
                0;
+    };
+    if (interfaceAddress) {
+        membership.imr_address.s_addr = htonl(*interfaceAddress);
+        return join();
     }
     struct if_nameindex* interfaces = if_nameindex();
     if (interfaces == nullptr)
         return false;
     bool joined = false;
     for (const struct if_nameindex* i = interfaces; i->if_index != 0; ++i) {
-        ip_mreqn membership{};
-        membership.imr_multiaddr.s_addr = htonl(discovery::kMulticastGroup);
         membership.imr_ifindex = static_cast<int>(i->if_index);
-        joined |=
-            setsockopt(socket, IPPROTO_IP, IP_ADD_MEMBERSHIP, &membership, sizeof membership) == 0;
+        joined |= join();
     }
     if_freenameindex(interfaces);
     return joined;
@@ -53,19 +50,17 @@ bool JoinGroup(int socket, std::optional<std::uint32_t> interfaceAddress) {
 } // namespace
 
 UniqueFd OpenDiscoverySocket(std::optional<std::uint32_t> interfaceAddress, std::string& error) {
+    const auto fail = [&error](const char* what) {
+        error = std::string(what) + ": " + std::strerror(errno);
+        return UniqueFd();
+    };
     UniqueFd socket(::socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
-    if (!socket) {
-        error = Describe("socket");
-        return {};
-    }
-    if (!SetInt(socket.Get(), SOL_SOCKET, SO_REUSEADDR, 1)) {
-        error = Describe("SO_REUSEADDR");
-        return {};
-    }
-    if (!SetInt(socket.Get(), IPPROTO_IP, IP_PKTINFO, 1)) {
-        error = Describe("IP_PKTINFO");
-        return {};
-    }
+    if (!socket)
+        return fail("socket");
+    if (!SetInt(socket.Get(), SOL_SOCKET, SO_REUSEADDR, 1))
+        return fail("SO_REUSEADDR");
+    if (!SetInt(socket.Get(), IPPROTO_IP, IP_PKTINFO, 1))
+        return fail("IP_PKTINFO");
     // Best effort: a smaller buffer only means more Busy sends.
     SetInt(socket.Get(), SOL_SOCKET, SO_SNDBUF, kSocketBufferBytes);
     SetInt(socket.Get(), SOL_SOCKET, SO_RCVBUF, kSocketBufferBytes);
@@ -74,14 +69,10 @@ UniqueFd OpenDiscoverySocket(std::optional<std::uint32_t> interfaceAddress, std:
     local.sin_family = AF_INET;
     local.sin_addr.s_addr = htonl(INADDR_ANY);
     local.sin_port = htons(discovery::DISCOVERY_PORT);
-    if (bind(socket.Get(), reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0) {
-        error = Describe("bind 0.0.0.0:6789");
-        return {};
-    }
-    if (!JoinGroup(socket.Get(), interfaceAddress)) {
-        error = Describe("joining 224.111.111.1");
-        return {};
-    }
+    if (bind(socket.Get(), reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0)
+        return fail("bind 0.0.0.0:6789");
+    if (!JoinGroup(socket.Get(), interfaceAddress))
+        return fail("joining 224.111.111.1");
     return socket;
 }
 

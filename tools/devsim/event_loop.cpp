@@ -1,7 +1,5 @@
 #include "tools/devsim/event_loop.h"
 
-#include "tools/devsim/monotonic_time.h"
-
 #include <sys/epoll.h>
 #include <sys/signalfd.h>
 #include <sys/timerfd.h>
@@ -10,6 +8,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <ctime>
 
 namespace devsim {
 namespace {
@@ -20,37 +19,41 @@ std::string Describe(const char* what) {
     return std::string(what) + ": " + std::strerror(errno);
 }
 
+// A steady_clock time (CLOCK_MONOTONIC on Linux) as timerfd wants it. A zero timespec would
+// disarm the timer instead of firing it, so times at or before the epoch become 1 ns.
+timespec ToTimespec(std::chrono::nanoseconds sinceEpoch) {
+    if (sinceEpoch <= std::chrono::nanoseconds::zero())
+        return timespec{0, 1};
+    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(sinceEpoch);
+    const auto rest = sinceEpoch - seconds;
+    return timespec{static_cast<std::time_t>(seconds.count()), static_cast<long>(rest.count())};
+}
+
 } // namespace
 
 bool EventLoop::Open(std::string& error) {
+    const auto fail = [&error](const char* what) {
+        error = Describe(what);
+        return false;
+    };
     m_epoll = UniqueFd(epoll_create1(EPOLL_CLOEXEC));
-    if (!m_epoll) {
-        error = Describe("epoll_create1");
-        return false;
-    }
+    if (!m_epoll)
+        return fail("epoll_create1");
     m_timer = UniqueFd(timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC));
-    if (!m_timer) {
-        error = Describe("timerfd_create");
-        return false;
-    }
+    if (!m_timer)
+        return fail("timerfd_create");
     sigset_t mask;
     sigemptyset(&mask);
     sigaddset(&mask, SIGINT);
     sigaddset(&mask, SIGTERM);
-    if (sigprocmask(SIG_BLOCK, &mask, nullptr) != 0) {
-        error = Describe("sigprocmask");
-        return false;
-    }
+    if (sigprocmask(SIG_BLOCK, &mask, nullptr) != 0)
+        return fail("sigprocmask");
     m_signals = UniqueFd(signalfd(-1, &mask, SFD_NONBLOCK | SFD_CLOEXEC));
-    if (!m_signals) {
-        error = Describe("signalfd");
-        return false;
-    }
+    if (!m_signals)
+        return fail("signalfd");
     if (!Watch(m_timer.Get(), EPOLLIN, [this](std::uint32_t) { RunDueTimers(); }) ||
-        !Watch(m_signals.Get(), EPOLLIN, [this](std::uint32_t) { ReadSignals(); })) {
-        error = Describe("epoll_ctl");
-        return false;
-    }
+        !Watch(m_signals.Get(), EPOLLIN, [this](std::uint32_t) { ReadSignals(); }))
+        return fail("epoll_ctl");
     return true;
 }
 
@@ -70,20 +73,15 @@ void EventLoop::Unwatch(int fd) {
 }
 
 EventLoop::TimerId EventLoop::AddTimer(Clock::time_point when, std::function<void()> callback) {
-    const TimerId id = m_nextTimer++;
-    m_timers.emplace(std::make_pair(when, id), std::move(callback));
-    m_timerTimes.emplace(id, when);
+    const TimerId id{when, m_nextTimer++};
+    m_timers.emplace(id, std::move(callback));
     ArmTimer();
     return id;
 }
 
 void EventLoop::CancelTimer(TimerId id) {
-    const auto found = m_timerTimes.find(id);
-    if (found == m_timerTimes.end())
-        return;
-    m_timers.erase(std::make_pair(found->second, id));
-    m_timerTimes.erase(found);
-    ArmTimer();
+    if (m_timers.erase(id) > 0)
+        ArmTimer();
 }
 
 void EventLoop::ArmTimer() {
@@ -100,11 +98,9 @@ void EventLoop::RunDueTimers() {
     const Clock::time_point now = Clock::now();
     // A callback may add or cancel timers, so take one due timer at a time.
     while (!m_timers.empty() && m_timers.begin()->first.first <= now) {
-        auto first = m_timers.begin();
-        const TimerId id = first->first.second;
-        std::function<void()> callback = std::move(first->second);
+        const auto first = m_timers.begin();
+        const std::function<void()> callback = std::move(first->second);
         m_timers.erase(first);
-        m_timerTimes.erase(id);
         callback();
     }
     ArmTimer();
@@ -112,10 +108,8 @@ void EventLoop::RunDueTimers() {
 
 void EventLoop::ReadSignals() {
     signalfd_siginfo info{};
-    while (read(m_signals.Get(), &info, sizeof info) == static_cast<ssize_t>(sizeof info)) {
-        if (m_onSignal)
-            m_onSignal(static_cast<int>(info.ssi_signo));
-    }
+    while (read(m_signals.Get(), &info, sizeof info) == static_cast<ssize_t>(sizeof info))
+        m_running = false;
 }
 
 bool EventLoop::Run(std::string& error) {

@@ -1,6 +1,5 @@
-// A single-threaded epoll loop: file descriptors, one-shot timers and SIGINT/SIGTERM, all as
-// events. The discovery socket lives on it now; a web-command server's listening and
-// connection sockets can join it the same way.
+// A single-threaded epoll loop: file descriptors and one-shot timers as events, and SIGINT or
+// SIGTERM to end it. The discovery socket and the web servers' sockets live on it.
 #pragma once
 
 #include "tools/devsim/unique_fd.h"
@@ -19,7 +18,8 @@ class EventLoop {
 public:
     using Clock = std::chrono::steady_clock;
     using Handler = std::function<void(std::uint32_t events)>;
-    using TimerId = std::uint64_t;
+    // When the timer fires and a sequence number that tells timers of one time apart.
+    using TimerId = std::pair<Clock::time_point, std::uint64_t>;
 
     // Blocks SIGINT and SIGTERM so that they arrive only through the loop; call it before
     // any other thread exists. False, with `error` set, when a descriptor cannot be made.
@@ -31,11 +31,8 @@ public:
     TimerId AddTimer(Clock::time_point when, std::function<void()> callback);
     void CancelTimer(TimerId id);
 
-    void OnSignal(std::function<void(int signal)> callback) { m_onSignal = std::move(callback); }
-
-    // Runs until Stop is called or waiting fails; false on failure, with `error` set.
+    // Runs until SIGINT or SIGTERM comes (true) or waiting fails (false, `error` set).
     [[nodiscard]] bool Run(std::string& error);
-    void Stop() { m_running = false; }
 
 private:
     void ArmTimer();
@@ -46,10 +43,8 @@ private:
     UniqueFd m_timer;
     UniqueFd m_signals;
     std::unordered_map<int, Handler> m_handlers;
-    std::map<std::pair<Clock::time_point, TimerId>, std::function<void()>> m_timers;
-    std::unordered_map<TimerId, Clock::time_point> m_timerTimes;
-    TimerId m_nextTimer = 1;
-    std::function<void(int)> m_onSignal;
+    std::map<TimerId, std::function<void()>> m_timers;
+    std::uint64_t m_nextTimer = 1;
     bool m_running = false;
 };
 

@@ -1,7 +1,5 @@
 #include "tools/devsim/injection.h"
 
-#include "tools/devsim/replies.h"
-
 #include <algorithm>
 #include <array>
 #include <random>
@@ -9,30 +7,6 @@
 namespace devsim {
 namespace {
 
-struct KindName {
-    InjectKind kind;
-    std::string_view name;
-};
-
-constexpr std::array<KindName, 14> kKindNames = {{
-    {InjectKind::BadMarker, "bad-marker"},
-    {InjectKind::Command0, "command0"},
-    {InjectKind::Command2, "command2"},
-    {InjectKind::Command3, "command3"},
-    {InjectKind::Command4, "command4"},
-    {InjectKind::Short12, "short12"},
-    {InjectKind::ShortReply, "short-reply"},
-    {InjectKind::Oversize, "oversize"},
-    {InjectKind::UnknownClass, "unknown-class"},
-    {InjectKind::Duplicate, "duplicate"},
-    {InjectKind::Lengths, "lengths"},
-    {InjectKind::RandomBody, "random-body"},
-    {InjectKind::Unterminated, "unterminated"},
-    {InjectKind::SameAddress, "same-address"},
-}};
-
-// 0 to 300 bytes one by one, the largest payload of a 1500-byte Ethernet frame and one more,
-// 4096 and the largest UDP payload over IPv4.
 constexpr std::size_t kLengthsUpTo = 300;
 constexpr std::array<std::size_t, 4> kLargeLengths = {1472, 1473, 4096, 65507};
 constexpr auto kInjectedLengthList = [] {
@@ -45,14 +19,8 @@ constexpr auto kInjectedLengthList = [] {
     return lengths;
 }();
 
-constexpr std::array<InjectKind, kKindNames.size()> kAllKinds = [] {
-    std::array<InjectKind, kKindNames.size()> kinds{};
-    for (std::size_t i = 0; i < kinds.size(); ++i)
-        kinds[i] = kKindNames[i].kind;
-    return kinds;
-}();
-
 constexpr std::string_view kAllKindsName = "all";
+constexpr std::size_t kRandomBodies = 16;
 constexpr std::size_t kShortReplyBytes = 100;
 constexpr std::size_t kOversizeBytes = 300;
 constexpr std::size_t kMarkerZeroOffset = discovery::kMarkerSize - 1;
@@ -86,16 +54,8 @@ constexpr std::size_t Ordinal(InjectKind kind) {
     return static_cast<std::size_t>(kind);
 }
 
-// InjectKindName indexes the table by the kind.
-static_assert([] {
-    for (std::size_t i = 0; i < kKindNames.size(); ++i)
-        if (Ordinal(kKindNames[i].kind) != i)
-            return false;
-    return true;
-}());
-
-Device InjectedDevice(InjectKind kind, const DeviceTable& table) {
-    Device device;
+discovery::SearchReply InjectedDevice(InjectKind kind, const DeviceTable& table) {
+    discovery::SearchReply device;
     device.classText = kind == InjectKind::UnknownClass ? kUnknownClass : kInjectedClass;
     std::copy(kInjectedMacPrefix.begin(), kInjectedMacPrefix.end(), device.mac.begin());
     device.mac.back() = static_cast<std::uint8_t>(Ordinal(kind) + 1);
@@ -108,22 +68,23 @@ Device InjectedDevice(InjectKind kind, const DeviceTable& table) {
         if (!table.FindByAddress(discovery::FormatIPv4(address)))
             ++free;
     }
-    device.address = discovery::FormatIPv4(address);
-    device.name = "injected " + std::string(InjectKindName(kind));
+    device.deviceAddress = discovery::FormatIPv4(address);
+    device.deviceName = "injected " + std::string(NameOf(kInjectKinds, kind));
     device.httpPort = kInjectedHttpPort;
     device.rtspPort = kInjectedRtspPort;
-    device.model = kInjectedModel;
+    device.modelText = kInjectedModel;
     return device;
 }
 
-Device DuplicateOfFirst(const DeviceTable& table) {
-    Device device = table[0];
-    device.name = std::string(kDuplicatePrefix) + device.name;
-    device.name.resize(std::min(device.name.size(), kMaxNameBytes));
+discovery::SearchReply DuplicateOfFirst(const DeviceTable& table) {
+    discovery::SearchReply device = table[0].reply;
+    device.deviceName = std::string(kDuplicatePrefix) + device.deviceName;
+    device.deviceName.resize(std::min(device.deviceName.size(), kMaxNameBytes));
     return device;
 }
 
-std::vector<std::byte> Bytes(const discovery::ReplyRecord& record) {
+std::vector<std::byte> Bytes(const discovery::SearchReply& reply) {
+    const discovery::ReplyRecord record = discovery::EncodeSearchReply(reply);
     return {record.begin(), record.end()};
 }
 
@@ -141,11 +102,7 @@ std::vector<std::vector<std::byte>> RandomBodies() {
     std::uniform_int_distribution<int> byte(0, 255);
     std::vector<std::vector<std::byte>> bodies;
     for (std::size_t i = 0; i < kRandomBodies; ++i) {
-        std::vector<std::byte> datagram(discovery::kReplySize);
-        std::copy(discovery::kMarker.begin(), discovery::kMarker.end(),
-                  reinterpret_cast<std::uint8_t*>(datagram.data()));
-        datagram[discovery::kCommandOffset] =
-            static_cast<std::byte>(discovery::Command::SearchReply);
+        std::vector<std::byte> datagram = Bytes(discovery::SearchReply{});
         for (std::size_t b = discovery::kHeaderSize; b < datagram.size(); ++b)
             datagram[b] = static_cast<std::byte>(byte(random));
         if (i % 2 == 0) {
@@ -160,58 +117,48 @@ std::vector<std::vector<std::byte>> RandomBodies() {
 
 } // namespace
 
-std::span<const InjectKind> AllInjectKinds() {
-    return kAllKinds;
-}
-
-std::string_view InjectKindName(InjectKind kind) {
-    return kKindNames[Ordinal(kind)].name;
-}
-
 std::optional<std::vector<InjectKind>> ParseInjectList(std::string_view text, std::string& error) {
-    if (text == kAllKindsName)
-        return std::vector<InjectKind>(kAllKinds.begin(), kAllKinds.end());
     std::vector<InjectKind> kinds;
+    if (text == kAllKindsName) {
+        for (const Named<InjectKind>& kind : kInjectKinds)
+            kinds.push_back(kind.value);
+        return kinds;
+    }
     std::size_t start = 0;
     while (true) {
         const std::size_t end = text.find(',', start);
         const std::string_view name = text.substr(start, end - start);
-        const auto found = std::find_if(kKindNames.begin(), kKindNames.end(),
-                                        [&](const KindName& k) { return k.name == name; });
-        if (found == kKindNames.end()) {
+        const auto kind = ValueNamed(kInjectKinds, name);
+        if (!kind) {
             error = "unknown inject kind '" + std::string(name) + "' (known: all";
-            for (const KindName& k : kKindNames)
-                error += ", " + std::string(k.name);
+            for (const Named<InjectKind>& known : kInjectKinds)
+                error += ", " + std::string(known.name);
             error += ")";
             return std::nullopt;
         }
-        kinds.push_back(found->kind);
+        kinds.push_back(*kind);
         if (end == std::string_view::npos)
             return kinds;
         start = end + 1;
     }
 }
 
-std::span<const std::size_t> InjectedLengths() {
-    return kInjectedLengthList;
-}
-
 std::vector<std::vector<std::byte>> BuildInjected(InjectKind kind, const DeviceTable& table) {
     switch (kind) {
     case InjectKind::Duplicate:
-        return {Bytes(BuildReply(DuplicateOfFirst(table)))};
+        return {Bytes(DuplicateOfFirst(table))};
     case InjectKind::RandomBody:
         return RandomBodies();
     case InjectKind::SameAddress: {
-        Device device = InjectedDevice(kind, table);
-        std::vector<std::vector<std::byte>> pair = {Bytes(BuildReply(device))};
+        discovery::SearchReply device = InjectedDevice(kind, table);
+        std::vector<std::vector<std::byte>> pair = {Bytes(device)};
         device.mac.back() = static_cast<std::uint8_t>(device.mac.back() + kSameAddressMacStep);
-        device.name += " (second)";
-        pair.push_back(Bytes(BuildReply(device)));
+        device.deviceName += " (second)";
+        pair.push_back(Bytes(device));
         return pair;
     }
     case InjectKind::Lengths: {
-        const std::vector<std::byte> whole = Bytes(BuildReply(InjectedDevice(kind, table)));
+        const std::vector<std::byte> whole = Bytes(InjectedDevice(kind, table));
         std::vector<std::vector<std::byte>> datagrams;
         for (const std::size_t length : kInjectedLengthList) {
             std::vector<std::byte> datagram(whole.begin(),
@@ -224,7 +171,7 @@ std::vector<std::vector<std::byte>> BuildInjected(InjectKind kind, const DeviceT
     default:
         break;
     }
-    std::vector<std::byte> datagram = Bytes(BuildReply(InjectedDevice(kind, table)));
+    std::vector<std::byte> datagram = Bytes(InjectedDevice(kind, table));
     switch (kind) {
     case InjectKind::BadMarker:
         datagram[kMarkerZeroOffset] = kBadMarkerByte;

@@ -5,10 +5,10 @@
 #pragma once
 
 #include "tools/devsim/device_table.h"
+#include "tools/devsim/named.h"
 
 #include <cstddef>
 #include <optional>
-#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,31 +16,38 @@
 namespace devsim {
 
 enum class InjectKind {
-    BadMarker,    // a whole reply whose marker byte 11 is not zero
-    Command0,     // a whole reply with command byte 0
-    Command2,     // ... 2 (a search request's code)
-    Command3,     // ... 3 (an address change's code)
-    Command4,     // ... 4 (no such command)
-    Short12,      // the 12 marker bytes only: no command byte
-    ShortReply,   // the first 100 bytes of a valid reply
-    Oversize,     // a valid reply followed by junk, 300 bytes in all
-    UnknownClass, // a valid reply whose class text is "NVR"
-    Duplicate,    // a valid reply with the first device's IP text and another name
-    Lengths,      // one valid reply stretched or cut to each length of kInjectedLengths,
-                  // longest first
-    RandomBody,   // whole replies with a valid header and random bytes after it; every other
-                  // one has the class text "DVS" where the random bytes begin
-    Unterminated, // a valid reply whose texts fill their fields with no zero byte
-    SameAddress,  // two valid replies with one new IP text and different MACs and names
+    BadMarker,
+    Command0,
+    Command2,
+    Command3,
+    Command4,
+    Short12,
+    ShortReply,
+    Oversize,
+    UnknownClass,
+    Duplicate,
+    Lengths,
+    RandomBody,
+    Unterminated,
+    SameAddress
 };
 
-// The lengths of the `lengths` kind: every length up to a little past a reply, then the
-// edges of an Ethernet frame, and the largest UDP datagram.
-[[nodiscard]] std::span<const std::size_t> InjectedLengths();
-inline constexpr std::size_t kRandomBodies = 16;
-
-[[nodiscard]] std::span<const InjectKind> AllInjectKinds();
-[[nodiscard]] std::string_view InjectKindName(InjectKind kind);
+inline constexpr std::array<Named<InjectKind>, 14> kInjectKinds = {{
+    {InjectKind::BadMarker, "bad-marker", "a whole reply whose marker byte 11 is not zero"},
+    {InjectKind::Command0, "command0", "a whole reply with command byte 0"},
+    {InjectKind::Command2, "command2", "a whole reply with command byte 2 (a search's code)"},
+    {InjectKind::Command3, "command3", "a whole reply with command byte 3 (an address change's)"},
+    {InjectKind::Command4, "command4", "a whole reply with command byte 4 (no such command)"},
+    {InjectKind::Short12, "short12", "the 12 marker bytes only: no command byte"},
+    {InjectKind::ShortReply, "short-reply", "the first 100 bytes of a valid reply"},
+    {InjectKind::Oversize, "oversize", "a valid reply followed by junk, 300 bytes in all"},
+    {InjectKind::UnknownClass, "unknown-class", "a valid reply whose class text is \"NVR\""},
+    {InjectKind::Duplicate, "duplicate", "a valid reply with the first device's IP, another name"},
+    {InjectKind::Lengths, "lengths", "one valid reply at 65507, 4096, 1473, 1472, 300..0 bytes"},
+    {InjectKind::RandomBody, "random-body", "16 replies with random bodies, every other one DVS"},
+    {InjectKind::Unterminated, "unterminated", "a valid reply whose texts have no zero byte"},
+    {InjectKind::SameAddress, "same-address", "two replies: one new IP, other MACs and names"},
+}};
 
 // Comma-separated kind names, or "all". Fails on an unknown or empty name; `error` says which.
 [[nodiscard]] std::optional<std::vector<InjectKind>> ParseInjectList(std::string_view text,

@@ -3,6 +3,7 @@
 #include "tools/devsim/device_fields.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cstdio>
 #include <cstring>
 
@@ -15,10 +16,7 @@ constexpr char kFirstPlain = '!';
 constexpr char kLastPlain = '~';
 constexpr char kEscape = '%';
 
-std::string Time(std::chrono::nanoseconds elapsed) {
-    return "t=" + FormatMillis(elapsed);
-}
-
+// The command byte of a datagram with a whole, marked header, else "none".
 std::string FormatCommand(std::span<const std::byte> datagram) {
     const bool marked = datagram.size() >= discovery::kHeaderSize &&
                         std::memcmp(datagram.data() + discovery::kMarkerOffset,
@@ -28,8 +26,7 @@ std::string FormatCommand(std::span<const std::byte> datagram) {
     return std::to_string(std::to_integer<unsigned>(datagram[discovery::kCommandOffset]));
 }
 
-} // namespace
-
+// Milliseconds with three decimals, e.g. "12.345".
 std::string FormatMillis(std::chrono::nanoseconds elapsed) {
     const auto micros = std::max<std::int64_t>(
         0, std::chrono::duration_cast<std::chrono::microseconds>(elapsed).count());
@@ -39,6 +36,7 @@ std::string FormatMillis(std::chrono::nanoseconds elapsed) {
     return text;
 }
 
+// Two lower-case hex digits per byte, nothing between them.
 std::string HexBytes(std::span<const std::byte> bytes) {
     std::string text;
     text.reserve(bytes.size() * 2);
@@ -50,6 +48,7 @@ std::string HexBytes(std::span<const std::byte> bytes) {
     return text;
 }
 
+// Bytes outside '!'..'~', and '%' itself, as %HH; the rest as they are.
 std::string LogValue(std::string_view text) {
     std::string out;
     for (char c : text) {
@@ -65,93 +64,78 @@ std::string LogValue(std::string_view text) {
     return out;
 }
 
+} // namespace
+
 std::string FormatEndpoint(Endpoint endpoint) {
     return discovery::FormatIPv4(endpoint.address) + ":" + std::to_string(endpoint.port);
 }
 
+std::string LogLine(std::string_view event, std::chrono::nanoseconds elapsed,
+                    std::initializer_list<LogText> keysAndValues) {
+    assert(keysAndValues.size() % 2 == 0);
+    std::string line = std::string(event) + " t=" + FormatMillis(elapsed);
+    for (auto key = keysAndValues.begin(); key != keysAndValues.end(); key += 2)
+        line += " " + key->text + "=" + LogValue(key[1].text);
+    return line;
+}
+
 std::string FormatRxLine(std::chrono::nanoseconds elapsed, Endpoint source,
                          std::uint32_t destination, std::span<const std::byte> datagram) {
-    return "rx " + Time(elapsed) + " src=" + FormatEndpoint(source) +
-           " dst=" + discovery::FormatIPv4(destination) +
-           " len=" + std::to_string(datagram.size()) + " cmd=" + FormatCommand(datagram) +
-           " hex=" + HexBytes(datagram);
+    return LogLine("rx", elapsed,
+                   {"src", FormatEndpoint(source), "dst", discovery::FormatIPv4(destination), "len",
+                    datagram.size(), "cmd", FormatCommand(datagram), "hex", HexBytes(datagram)});
 }
 
 std::string FormatTxLine(std::chrono::nanoseconds elapsed, const BurstReport& report) {
-    return "tx " + Time(elapsed) + " burst=" + std::to_string(report.id) +
-           " dst=" + FormatEndpoint(report.requester) +
-           " replies=" + std::to_string(report.replies) +
-           " injected=" + std::to_string(report.injected) +
-           " dropped=" + std::to_string(report.dropped) +
-           " retries=" + std::to_string(report.retries) + " took=" + FormatMillis(report.took);
+    return LogLine("tx", elapsed,
+                   {"burst", report.id, "dst", FormatEndpoint(report.requester), "replies",
+                    report.replies, "injected", report.injected, "dropped", report.dropped,
+                    "retries", report.retries, "took", FormatMillis(report.took)});
 }
 
 std::string FormatAddressLine(std::chrono::nanoseconds elapsed, Endpoint source,
                               const AddressChangeOutcome& outcome, const DeviceTable& table) {
-    std::string line = "addr " + Time(elapsed) + " src=" + FormatEndpoint(source) +
-                       " target=" + LogValue(outcome.target);
+    const std::string from = FormatEndpoint(source);
     if (outcome.ignored)
-        return line + " result=ignored reason=" + std::string(IgnoreReasonName(*outcome.ignored));
-    line += " result=applied mode=";
-    if (outcome.dhcp) {
-        line += "dhcp ip=" + LogValue(outcome.address);
-    } else {
-        line += "static ip=" + LogValue(outcome.address) + " mask=" + LogValue(outcome.subnetMask) +
-                " gateway=" + LogValue(outcome.gateway);
-    }
-    return line + " mac=" + FormatMac(table[outcome.device].mac);
+        return LogLine("addr", elapsed,
+                       {"src", from, "target", outcome.target, "result", "ignored", "reason",
+                        NameOf(kIgnoreReasons, *outcome.ignored)});
+    const Device& device = table[outcome.device];
+    const std::string mac = FormatMac(device.reply.mac);
+    if (device.usesDhcp)
+        return LogLine("addr", elapsed,
+                       {"src", from, "target", outcome.target, "result", "applied", "mode", "dhcp",
+                        "ip", device.reply.deviceAddress, "mac", mac});
+    return LogLine("addr", elapsed,
+                   {"src", from, "target", outcome.target, "result", "applied", "mode", "static",
+                    "ip", device.reply.deviceAddress, "mask", device.subnetMask, "gateway",
+                    device.gateway, "mac", mac});
 }
 
 std::string FormatReadyLine(std::chrono::nanoseconds elapsed, const ReadyInfo& info) {
     std::string inject;
     for (InjectKind kind : info.inject)
-        inject += (inject.empty() ? "" : ",") + std::string(InjectKindName(kind));
-    return "ready " + Time(elapsed) + " devices=" + std::to_string(info.devices) +
-           " port=" + std::to_string(discovery::DISCOVERY_PORT) +
-           " group=" + discovery::FormatIPv4(discovery::kMulticastGroup) + " interface=" +
-           (info.interfaceAddress ? discovery::FormatIPv4(*info.interfaceAddress) : "default") +
-           " spread_ms=" + std::to_string(info.spread.count()) +
-           " inject=" + (inject.empty() ? "none" : inject);
+        inject += (inject.empty() ? "" : ",") + std::string(NameOf(kInjectKinds, kind));
+    const auto address = info.interfaceAddress;
+    return LogLine("ready", elapsed,
+                   {"devices", info.devices, "port", discovery::DISCOVERY_PORT, "group",
+                    discovery::FormatIPv4(discovery::kMulticastGroup), "interface",
+                    address ? discovery::FormatIPv4(*address) : "default", "spread_ms",
+                    info.spread.count(), "inject", inject.empty() ? "none" : inject});
 }
 
 std::string FormatSummaryLine(std::chrono::nanoseconds elapsed, const Totals& totals) {
-    return "summary " + Time(elapsed) + " rx=" + std::to_string(totals.received) +
-           " requests=" + std::to_string(totals.requests) +
-           " address_changes=" + std::to_string(totals.addressChanges) +
-           " bursts=" + std::to_string(totals.bursts) +
-           " replies=" + std::to_string(totals.replies) +
-           " injected=" + std::to_string(totals.injected) +
-           " dropped=" + std::to_string(totals.dropped) +
-           " retries=" + std::to_string(totals.retries) +
-           " pending=" + std::to_string(totals.pending);
-}
-
-std::string FormatHttpLine(std::chrono::nanoseconds elapsed, const HttpRequestInfo& info) {
-    return "http " + Time(elapsed) + " conn=" + std::to_string(info.connection) +
-           " src=" + info.source + " dst=" + info.destination +
-           " cmd=" + std::string(info.command) + " behaviour=" + std::string(info.behaviour) +
-           " open=" + std::to_string(info.open) + " len=" + std::to_string(info.request.size()) +
-           " request=" + LogValue(info.request);
-}
-
-std::string FormatHttpCloseLine(std::chrono::nanoseconds elapsed, std::uint64_t connection) {
-    return "close " + Time(elapsed) + " conn=" + std::to_string(connection);
-}
-
-std::string FormatRestartLine(std::chrono::nanoseconds elapsed, std::string_view device,
-                              std::chrono::milliseconds silent) {
-    return "restart " + Time(elapsed) + " device=" + LogValue(device) +
-           " silent_ms=" + std::to_string(silent.count());
-}
-
-std::string FormatRestartedLine(std::chrono::nanoseconds elapsed, std::string_view device) {
-    return "restarted " + Time(elapsed) + " device=" + LogValue(device);
+    return LogLine("summary", elapsed,
+                   {"rx", totals.received, "requests", totals.requests, "address_changes",
+                    totals.addressChanges, "bursts", totals.bursts, "replies", totals.replies,
+                    "injected", totals.injected, "dropped", totals.dropped, "retries",
+                    totals.retries, "pending", totals.pending});
 }
 
 std::string FormatErrorLine(std::chrono::nanoseconds elapsed, std::string_view what, int error) {
     const char* name = strerrorname_np(error);
-    return "error " + Time(elapsed) + " what=" + LogValue(what) +
-           " errno=" + (name ? std::string(name) : std::to_string(error));
+    return LogLine("error", elapsed,
+                   {"what", what, "errno", name ? std::string(name) : std::to_string(error)});
 }
 
 } // namespace devsim

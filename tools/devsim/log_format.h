@@ -1,6 +1,7 @@
-// The simulator's log lines: "<event> t=<ms since start> key=value ...", one event per line.
-// Values never hold spaces: texts from the network are escaped (see LogValue), so a test can
-// split a line at spaces and each field at its first '='.
+// The simulator's log lines: "<event> t=<ms since start> key=value ...", one event a line (the
+// events and their fields are listed in README.md). Every line is built by LogLine, which
+// escapes every value, so that a reader can split a line at spaces and a field at its first
+// '='.
 #pragma once
 
 #include "tools/devsim/address_change.h"
@@ -9,8 +10,10 @@
 #include "tools/devsim/reply_scheduler.h"
 
 #include <chrono>
+#include <concepts>
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <optional>
 #include <span>
 #include <string>
@@ -19,24 +22,26 @@
 
 namespace devsim {
 
-// Milliseconds with three decimals, e.g. "12.345".
-[[nodiscard]] std::string FormatMillis(std::chrono::nanoseconds elapsed);
-// Two lower-case hex digits per byte, nothing between them.
-[[nodiscard]] std::string HexBytes(std::span<const std::byte> bytes);
-// Bytes outside '!'..'~', and '%' itself, as %HH; the rest as they are.
-[[nodiscard]] std::string LogValue(std::string_view text);
 // "10.77.0.1:40000"
 [[nodiscard]] std::string FormatEndpoint(Endpoint endpoint);
 
-// rx t=.. src=IP:PORT dst=IP len=N cmd=C hex=...  (cmd=none without a whole, marked header)
+// A key or a value of a log line; numbers are written in decimal.
+struct LogText {
+    LogText(const char* text) : text(text) {}
+    LogText(std::string_view text) : text(text) {}
+    LogText(std::string text) : text(std::move(text)) {}
+    LogText(std::integral auto number) : text(std::to_string(number)) {}
+    std::string text;
+};
+
+// "<event> t=<ms> key=value ...": keys and values alternate, every value escaped by LogValue.
+[[nodiscard]] std::string LogLine(std::string_view event, std::chrono::nanoseconds elapsed,
+                                  std::initializer_list<LogText> keysAndValues);
+
 [[nodiscard]] std::string FormatRxLine(std::chrono::nanoseconds elapsed, Endpoint source,
                                        std::uint32_t destination,
                                        std::span<const std::byte> datagram);
-// tx t=.. burst=N dst=IP:PORT replies=N injected=N dropped=N retries=N took=MS
 [[nodiscard]] std::string FormatTxLine(std::chrono::nanoseconds elapsed, const BurstReport& report);
-// addr t=.. src=IP:PORT target=T result=applied mode=static ip=A mask=M gateway=G mac=..
-// addr t=.. src=IP:PORT target=T result=applied mode=dhcp ip=A mac=..
-// addr t=.. src=IP:PORT target=T result=ignored reason=R
 [[nodiscard]] std::string FormatAddressLine(std::chrono::nanoseconds elapsed, Endpoint source,
                                             const AddressChangeOutcome& outcome,
                                             const DeviceTable& table);
@@ -47,7 +52,6 @@ struct ReadyInfo {
     std::chrono::milliseconds spread{0};
     std::vector<InjectKind> inject;
 };
-// ready t=.. devices=N port=6789 group=224.111.111.1 interface=default|IP spread_ms=N inject=..
 [[nodiscard]] std::string FormatReadyLine(std::chrono::nanoseconds elapsed, const ReadyInfo& info);
 
 struct Totals {
@@ -61,34 +65,9 @@ struct Totals {
     std::size_t retries = 0;
     std::size_t pending = 0; // datagrams still queued at exit
 };
-// summary t=.. rx=N requests=N address_changes=N bursts=N replies=N injected=N dropped=N
-//         retries=N pending=N
 [[nodiscard]] std::string FormatSummaryLine(std::chrono::nanoseconds elapsed, const Totals& totals);
 
-struct HttpRequestInfo {
-    std::uint64_t connection = 0;
-    std::string source;      // IP:PORT of the client
-    std::string destination; // IP:PORT the client connected to
-    std::string_view command;
-    std::string_view behaviour;
-    std::size_t open = 0; // the device's connections not yet closed by their client, this one too
-    std::string_view request;
-};
-// http t=.. conn=N src=IP:PORT dst=IP:PORT cmd=C behaviour=B open=N len=N request=<escaped>
-[[nodiscard]] std::string FormatHttpLine(std::chrono::nanoseconds elapsed,
-                                         const HttpRequestInfo& info);
-// close t=.. conn=N  (the client closed its side)
-[[nodiscard]] std::string FormatHttpCloseLine(std::chrono::nanoseconds elapsed,
-                                              std::uint64_t connection);
-// restart t=.. device=IP silent_ms=N
-[[nodiscard]] std::string FormatRestartLine(std::chrono::nanoseconds elapsed,
-                                            std::string_view device,
-                                            std::chrono::milliseconds silent);
-// restarted t=.. device=IP
-[[nodiscard]] std::string FormatRestartedLine(std::chrono::nanoseconds elapsed,
-                                              std::string_view device);
-
-// error t=.. what=W errno=NAME
+// `error` is an errno value, logged by its name.
 [[nodiscard]] std::string FormatErrorLine(std::chrono::nanoseconds elapsed, std::string_view what,
                                           int error);
 

@@ -92,7 +92,7 @@ int main(int argc, char** argv) {
     auto devices = MakeDevices(options, error);
     if (!devices)
         return Fail(kExitBadInput, error);
-    LogSink log;
+    LogSink log(start);
     if (!log.Open(options.logFile, error))
         return Fail(kExitBadInput, "--log " + error);
 
@@ -104,31 +104,20 @@ int main(int argc, char** argv) {
         return Fail(kExitSetupFailed, error);
 
     DeviceTable table(std::move(*devices));
-    ResponderSettings settings;
-    settings.scheduler.spread = options.spread;
-    settings.scheduler.seed = options.seed;
-    settings.scheduler.inject = options.inject;
-    settings.scheduler.injectAfter = options.injectAfter;
-    settings.scheduler.gather = options.gather;
-    settings.dhcpBase = options.dhcpBase;
-    settings.exitAfterRequests = options.exitAfterRequests;
-    Responder responder(loop, std::move(socket), table, log, start, settings);
+    Responder responder(loop, std::move(socket), table, log, options);
     if (!responder.Start())
         return Fail(kExitSetupFailed, std::string("epoll_ctl: ") + std::strerror(errno));
     RaiseDescriptorLimit();
-    WebServer web(loop, table, log, start,
-                  WebServerSettings{options.webBehaviours, options.restartTime});
+    WebServer web(loop, table, log, options);
     web.Start();
-    loop.OnSignal([&loop](int) { loop.Stop(); });
 
-    log.Write(
-        FormatReadyLine(Clock::now() - start, ReadyInfo{table.size(), options.interfaceAddress,
-                                                        options.spread, options.inject}));
+    log.Write(FormatReadyLine(log.Elapsed(), ReadyInfo{table.size(), options.interfaceAddress,
+                                                       options.spread, options.inject}));
     if (options.readyFile && !WriteReadyFile(*options.readyFile, error))
         return Fail(kExitBadInput, "--ready-file " + error);
 
     const bool ran = loop.Run(error);
-    const std::string summary = FormatSummaryLine(Clock::now() - start, responder.GetTotals());
+    const std::string summary = FormatSummaryLine(log.Elapsed(), responder.GetTotals());
     log.Write(summary);
     if (!log.IsStandardError())
         std::fprintf(stderr, "devsim: %s\n", summary.c_str());

@@ -29,11 +29,9 @@ struct Options {
     std::uint64_t seed = kDefaultSeed;
     std::uint32_t dhcpBase = kDefaultDhcpBase;
     std::vector<InjectKind> inject;
-    std::optional<std::size_t> injectAfter;
     std::chrono::milliseconds gather{0};
     std::optional<std::string> logFile;
     std::optional<std::string> readyFile;
-    std::optional<std::size_t> exitAfterRequests;
     std::vector<WebBehaviourRule> webBehaviours;
     std::chrono::milliseconds restartTime = kDefaultRestart;
     bool help = false;

@@ -1,19 +1,11 @@
 #include "tools/devsim/reply_scheduler.h"
 
-#include "tools/devsim/replies.h"
-
 #include <algorithm>
-#include <numeric>
 
 namespace devsim {
 
-ReplyScheduler::ReplyScheduler(const DeviceTable& table, SchedulerSettings settings)
-    : m_table(table), m_settings(std::move(settings)), m_random(m_settings.seed) {}
-
-void ReplyScheduler::Push(Clock::time_point due, std::uint64_t burst, bool injected,
-                          std::size_t index) {
-    m_queue.push(Entry{due, m_nextSequence++, burst, injected, index});
-}
+ReplyScheduler::ReplyScheduler(const DeviceTable& table, const Options& options)
+    : m_table(table), m_options(options), m_random(options.seed) {}
 
 std::uint64_t ReplyScheduler::ScheduleBurst(Endpoint requester, Clock::time_point now) {
     const std::uint64_t id = m_nextBurst++;
@@ -21,46 +13,30 @@ std::uint64_t ReplyScheduler::ScheduleBurst(Endpoint requester, Clock::time_poin
     burst.report.id = id;
     burst.report.requester = requester;
     burst.start = now;
-    for (InjectKind kind : m_settings.inject) {
+    for (InjectKind kind : m_options.inject) {
         for (std::vector<std::byte>& datagram : BuildInjected(kind, m_table))
             burst.injected.push_back(std::move(datagram));
     }
     burst.remaining = m_table.size() + burst.injected.size();
 
     Clock::time_point begin = now;
-    if (m_settings.gather.count() > 0) {
+    if (m_options.gather.count() > 0) {
         if (!m_gatherEnd || now >= *m_gatherEnd)
-            m_gatherEnd = now + m_settings.gather;
+            m_gatherEnd = now + m_options.gather;
         begin = *m_gatherEnd;
     }
-    const auto spread = m_settings.spread.count();
-    std::uniform_int_distribution<std::int64_t> delay(0, std::max<std::int64_t>(spread - 1, 0));
-    std::vector<Clock::time_point> dues(m_table.size(), begin);
-    if (spread > 0) {
-        for (Clock::time_point& due : dues)
-            due += std::chrono::microseconds(delay(m_random));
+    // Each device answers after a uniformly random delay in [0, spread); zero: all at once.
+    const std::chrono::microseconds spread = m_options.spread;
+    std::uniform_int_distribution<std::int64_t> delay(
+        0, std::max<std::int64_t>(spread.count() - 1, 0));
+    // The queue keeps equal due times in the order they were pushed: table order.
+    for (std::size_t device = 0; device < m_table.size(); ++device) {
+        const auto due =
+            spread.count() > 0 ? begin + std::chrono::microseconds(delay(m_random)) : begin;
+        m_queue.push(Entry{due, m_nextSequence++, id, false, device});
     }
-    // Devices are queued in due order (equal due times in table order, which the queue keeps
-    // by sequence), so that the injected datagrams can be queued right behind the cut.
-    std::vector<std::size_t> order(dues.size());
-    std::iota(order.begin(), order.end(), std::size_t{0});
-    std::stable_sort(order.begin(), order.end(),
-                     [&](std::size_t a, std::size_t b) { return dues[a] < dues[b]; });
-    const std::size_t cut = std::min(m_settings.injectAfter.value_or(dues.size()), dues.size());
-    const auto pushInjected = [&](Clock::time_point due) {
-        for (std::size_t i = 0; i < burst.injected.size(); ++i)
-            Push(due, id, true, i);
-    };
-    if (cut == 0)
-        pushInjected(begin);
-    for (std::size_t position = 0; position < order.size(); ++position) {
-        Push(dues[order[position]], id, false, order[position]);
-        if (position + 1 == cut && cut < dues.size())
-            pushInjected(dues[order[position]]);
-    }
-    // By default after every device has answered, so that a duplicate arrives second.
-    if (cut == dues.size() && cut > 0)
-        pushInjected(begin + m_settings.spread);
+    for (std::size_t i = 0; i < burst.injected.size(); ++i)
+        m_queue.push(Entry{begin + spread, m_nextSequence++, id, true, i});
     return id;
 }
 
@@ -81,7 +57,7 @@ std::vector<BurstReport> ReplyScheduler::Pump(Clock::time_point now, DatagramSen
         if (entry.injected) {
             status = sender.Send(burst.injected[entry.index], burst.report.requester);
         } else if (!silent) {
-            const discovery::ReplyRecord reply = BuildReply(m_table[entry.index]);
+            const auto reply = discovery::EncodeSearchReply(m_table[entry.index].reply);
             status = sender.Send(reply, burst.report.requester);
         }
 

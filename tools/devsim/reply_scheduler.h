@@ -1,11 +1,14 @@
 // Answers search requests on time: one reply per device (then the injected datagrams) for each
 // request, each due after its own random delay, and held back while the network is busy.
-// Time is passed in, so the pacing is tested without sockets or sleeps.
+// Time is passed in, so the pacing needs no sockets or sleeps. The command line sets the
+// spread of the delays, their seed, the injected kinds (sent after every device has answered,
+// so that a duplicate arrives second) and the gathering of requests.
 #pragma once
 
 #include "tools/devsim/device_table.h"
 #include "tools/devsim/endpoint.h"
 #include "tools/devsim/injection.h"
+#include "tools/devsim/options.h"
 
 #include <chrono>
 #include <cstddef>
@@ -44,20 +47,6 @@ struct BurstReport {
     Clock::duration took{};
 };
 
-struct SchedulerSettings {
-    // Each device answers after a uniformly random delay in [0, spread); zero: all at once.
-    std::chrono::microseconds spread{0};
-    std::uint64_t seed = 1;
-    std::vector<InjectKind> inject;
-    // The injected datagrams go out right after this many device replies of the burst (in
-    // due order); none: after every device has answered.
-    std::optional<std::size_t> injectAfter;
-    // Nonzero: the answers to every request that arrives within this time of the first one
-    // are all held until it has passed and then go out together, so that requests from
-    // several interfaces are answered by simultaneous bursts.
-    std::chrono::milliseconds gather{0};
-};
-
 class ReplyScheduler {
 public:
     // Bounds one Pump so that received datagrams are not starved by a 10,000-reply burst.
@@ -68,7 +57,7 @@ public:
     static constexpr std::chrono::milliseconds kBusyGiveUp{200};
 
     // Replies are built when sent, from the table as it is then.
-    ReplyScheduler(const DeviceTable& table, SchedulerSettings settings);
+    ReplyScheduler(const DeviceTable& table, const Options& options);
 
     std::uint64_t ScheduleBurst(Endpoint requester, Clock::time_point now);
     // Sends what is due at `now`; returns the bursts that this call completed.
@@ -84,9 +73,7 @@ private:
         std::uint64_t burst = 0;
         bool injected = false;
         std::size_t index = 0; // device index, or index into the burst's injected datagrams
-        bool operator>(const Entry& other) const {
-            return due != other.due ? due > other.due : sequence > other.sequence;
-        }
+        auto operator<=>(const Entry&) const = default;
     };
     struct Burst {
         BurstReport report;
@@ -95,10 +82,8 @@ private:
         std::vector<std::vector<std::byte>> injected;
     };
 
-    void Push(Clock::time_point due, std::uint64_t burst, bool injected, std::size_t index);
-
     const DeviceTable& m_table;
-    SchedulerSettings m_settings;
+    const Options& m_options;
     std::mt19937_64 m_random;
     std::priority_queue<Entry, std::vector<Entry>, std::greater<>> m_queue;
     std::unordered_map<std::uint64_t, Burst> m_bursts;
@@ -106,7 +91,9 @@ private:
     std::uint64_t m_nextSequence = 0;
     std::optional<Clock::time_point> m_busySince;
     std::optional<Clock::time_point> m_retryAt;
-    std::optional<Clock::time_point> m_gatherEnd; // when the answers of the current group go
+    // Requests that come before this time are answered together at this time, so that
+    // requests from several interfaces are answered by simultaneous bursts.
+    std::optional<Clock::time_point> m_gatherEnd;
 };
 
 } // namespace devsim

@@ -16,11 +16,10 @@ constexpr int kMaxReadsPerWake = 64;
 } // namespace
 
 Responder::Responder(EventLoop& loop, UniqueFd socket, DeviceTable& table, LogSink& log,
-                     Clock::time_point start, ResponderSettings settings)
-    : m_loop(loop), m_socket(std::move(socket)), m_table(table), m_log(log), m_start(start),
-      m_exitAfterRequests(settings.exitAfterRequests),
-      m_scheduler(table, std::move(settings.scheduler)), m_dhcp(settings.dhcpBase),
-      m_sender(m_socket.Get()), m_buffer(kReceiveBufferBytes) {}
+                     const Options& options)
+    : m_loop(loop), m_socket(std::move(socket)), m_table(table), m_log(log),
+      m_scheduler(table, options), m_dhcp(options.dhcpBase), m_sender(m_socket.Get()),
+      m_buffer(kReceiveBufferBytes) {}
 
 bool Responder::Start() {
     return m_loop.Watch(m_socket.Get(), EPOLLIN, [this](std::uint32_t) { OnReadable(); });
@@ -32,10 +31,6 @@ Totals Responder::GetTotals() const {
     return totals;
 }
 
-std::chrono::nanoseconds Responder::Elapsed() const {
-    return Clock::now() - m_start;
-}
-
 void Responder::OnReadable() {
     for (int i = 0; i < kMaxReadsPerWake; ++i) {
         ReceivedDatagram datagram;
@@ -44,7 +39,7 @@ void Responder::OnReadable() {
             break;
         if (status == ReceiveStatus::Failed) {
             // Typically an ICMP error for an earlier reply; the socket itself stays usable.
-            m_log.Write(FormatErrorLine(Elapsed(), "recvmsg", errno));
+            m_log.Error("recvmsg", errno);
             continue;
         }
         const std::size_t length = std::min(datagram.length, m_buffer.size());
@@ -55,7 +50,7 @@ void Responder::OnReadable() {
 
 void Responder::Handle(const ReceivedDatagram& datagram, std::span<const std::byte> bytes) {
     ++m_totals.received;
-    m_log.Write(FormatRxLine(Elapsed(), datagram.source, datagram.destination, bytes));
+    m_log.Write(FormatRxLine(m_log.Elapsed(), datagram.source, datagram.destination, bytes));
     switch (discovery::CommandOf(bytes)) {
     case static_cast<std::uint8_t>(discovery::Command::SearchRequest):
         ++m_totals.requests;
@@ -65,7 +60,7 @@ void Responder::Handle(const ReceivedDatagram& datagram, std::span<const std::by
         const AddressChangeOutcome outcome = ApplyAddressChange(m_table, m_dhcp, bytes);
         if (!outcome.ignored)
             ++m_totals.addressChanges;
-        m_log.Write(FormatAddressLine(Elapsed(), datagram.source, outcome, m_table));
+        m_log.Write(FormatAddressLine(m_log.Elapsed(), datagram.source, outcome, m_table));
         break;
     }
     default:
@@ -81,13 +76,9 @@ void Responder::PumpReplies() {
         m_totals.injected += report.injected;
         m_totals.dropped += report.dropped;
         m_totals.retries += report.retries;
-        m_log.Write(FormatTxLine(Elapsed(), report));
+        m_log.Write(FormatTxLine(m_log.Elapsed(), report));
         if (report.dropped > 0)
-            m_log.Write(FormatErrorLine(Elapsed(), "sendto", m_sender.LastError()));
-    }
-    if (m_exitAfterRequests && m_totals.bursts >= *m_exitAfterRequests) {
-        m_loop.Stop();
-        return;
+            m_log.Error("sendto", m_sender.LastError());
     }
     ArmPump();
 }

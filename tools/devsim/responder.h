@@ -16,17 +16,10 @@
 
 namespace devsim {
 
-struct ResponderSettings {
-    SchedulerSettings scheduler;
-    std::uint32_t dhcpBase = 0;
-    // Stop the loop once this many search requests have been fully answered.
-    std::optional<std::size_t> exitAfterRequests;
-};
-
 class Responder {
 public:
     Responder(EventLoop& loop, UniqueFd socket, DeviceTable& table, LogSink& log,
-              Clock::time_point start, ResponderSettings settings);
+              const Options& options);
 
     [[nodiscard]] bool Start();
     [[nodiscard]] Totals GetTotals() const;
@@ -36,14 +29,11 @@ private:
     void Handle(const ReceivedDatagram& datagram, std::span<const std::byte> bytes);
     void PumpReplies();
     void ArmPump();
-    [[nodiscard]] std::chrono::nanoseconds Elapsed() const;
 
     EventLoop& m_loop;
     UniqueFd m_socket;
     DeviceTable& m_table;
     LogSink& m_log;
-    Clock::time_point m_start;
-    std::optional<std::size_t> m_exitAfterRequests;
     ReplyScheduler m_scheduler;
     DhcpPool m_dhcp;
     SocketSender m_sender;

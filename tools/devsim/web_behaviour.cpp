@@ -2,31 +2,8 @@
 
 #include "tools/devsim/device_fields.h"
 
-#include <array>
-#include <utility>
-
 namespace devsim {
 namespace {
-
-constexpr std::array<std::pair<WebCommand, std::string_view>, 4> kCommandNames = {{
-    {WebCommand::Scan, "scan"},
-    {WebCommand::Read, "read"},
-    {WebCommand::Save, "save"},
-    {WebCommand::Reboot, "reboot"},
-}};
-
-constexpr std::array<std::pair<WebBehaviour, std::string_view>, 10> kBehaviourNames = {{
-    {WebBehaviour::Close, "close"},
-    {WebBehaviour::KeepOpen, "keep-open"},
-    {WebBehaviour::Split, "split"},
-    {WebBehaviour::Unauthorized, "401"},
-    {WebBehaviour::Silent, "silent"},
-    {WebBehaviour::NoListener, "no-listener"},
-    {WebBehaviour::LongReply, "long-reply"},
-    {WebBehaviour::LongSsid, "long-ssid"},
-    {WebBehaviour::ManyNetworks, "many-networks"},
-    {WebBehaviour::EightBitSsids, "8bit-ssids"},
-}};
 
 std::optional<WebBehaviourRule> ParseRule(std::string_view item, std::string& error) {
     const std::size_t colon = item.find(':');
@@ -43,9 +20,7 @@ std::optional<WebBehaviourRule> ParseRule(std::string_view item, std::string& er
     }
     const std::string_view command = item.substr(colon + 1, equals - colon - 1);
     if (command != "all") {
-        for (const auto& [value, name] : kCommandNames)
-            if (name == command)
-                rule.command = value;
+        rule.command = ValueNamed(kWebCommands, command);
         if (!rule.command) {
             error =
                 "unknown command '" + std::string(command) + "' (scan, read, save, reboot or all)";
@@ -53,17 +28,12 @@ std::optional<WebBehaviourRule> ParseRule(std::string_view item, std::string& er
         }
     }
     const std::string_view kind = item.substr(equals + 1);
-    bool known = false;
-    for (const auto& [value, name] : kBehaviourNames) {
-        if (name == kind) {
-            rule.behaviour = value;
-            known = true;
-        }
-    }
-    if (!known) {
+    const auto behaviour = ValueNamed(kWebBehaviours, kind);
+    if (!behaviour) {
         error = "unknown behaviour '" + std::string(kind) + "' (see --help)";
         return std::nullopt;
     }
+    rule.behaviour = *behaviour;
     if (rule.behaviour == WebBehaviour::NoListener && rule.command) {
         error = "no-listener applies to all commands of a device";
         return std::nullopt;
@@ -72,20 +42,6 @@ std::optional<WebBehaviourRule> ParseRule(std::string_view item, std::string& er
 }
 
 } // namespace
-
-std::string_view WebCommandName(WebCommand command) {
-    for (const auto& [value, name] : kCommandNames)
-        if (value == command)
-            return name;
-    return "other";
-}
-
-std::string_view WebBehaviourName(WebBehaviour behaviour) {
-    for (const auto& [value, name] : kBehaviourNames)
-        if (value == behaviour)
-            return name;
-    return "?";
-}
 
 std::optional<std::vector<WebBehaviourRule>> ParseWebBehaviours(std::string_view text,
                                                                 std::string& error) {

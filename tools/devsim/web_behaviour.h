@@ -2,7 +2,8 @@
 // default and the ways real embedded servers misbehave. Parsed from --web-behaviour.
 #pragma once
 
-#include <cstdint>
+#include "tools/devsim/named.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -12,18 +13,39 @@ namespace devsim {
 
 enum class WebCommand { Scan, Read, Save, Reboot, Other };
 
+// Other, a request for anything else, has no name a rule can use; the log calls it "other".
+inline constexpr std::array<Named<WebCommand>, 4> kWebCommands = {{
+    {WebCommand::Scan, "scan", "the Wi-Fi networks the device sees"},
+    {WebCommand::Read, "read", "the device's Wi-Fi settings"},
+    {WebCommand::Save, "save", "new Wi-Fi settings, shown by the next read"},
+    {WebCommand::Reboot, "reboot", "a restart: the device answers nothing for --restart-ms"},
+}};
+
 enum class WebBehaviour {
-    Close,         // head and body in one piece, then the server closes its side
-    KeepOpen,      // head and body in one piece, and the connection stays open
-    Split,         // head, a pause, then the body in a second segment; then close
-    Unauthorized,  // status 401
-    Silent,        // accepts and reads the request, never answers
-    NoListener,    // no listening socket at all: connections are refused
-    LongReply,     // 4096 bytes of reply without a zero byte
-    LongSsid,      // scan: one network whose SSID has 1,000 characters
-    ManyNetworks,  // scan: 400 networks, in lines short enough for one 4096-byte receive
-    EightBitSsids, // scan: SSIDs with bytes above 0x7F
+    Close,
+    KeepOpen,
+    Split,
+    Unauthorized,
+    Silent,
+    NoListener,
+    LongReply,
+    LongSsid,
+    ManyNetworks,
+    EightBitSsids
 };
+
+inline constexpr std::array<Named<WebBehaviour>, 10> kWebBehaviours = {{
+    {WebBehaviour::Close, "close", "head and body in one piece, then close (the default)"},
+    {WebBehaviour::KeepOpen, "keep-open", "head and body in one piece, connection kept open"},
+    {WebBehaviour::Split, "split", "head, a 300 ms pause, then the body in a second segment"},
+    {WebBehaviour::Unauthorized, "401", "status 401 Unauthorized"},
+    {WebBehaviour::Silent, "silent", "accept and read the request, never answer"},
+    {WebBehaviour::NoListener, "no-listener", "(all only) no listening socket: connect is refused"},
+    {WebBehaviour::LongReply, "long-reply", "4096 bytes of reply without a zero byte"},
+    {WebBehaviour::LongSsid, "long-ssid", "scan: one network with a 1,000-character SSID"},
+    {WebBehaviour::ManyNetworks, "many-networks", "scan: 400 networks in short lines, one receive"},
+    {WebBehaviour::EightBitSsids, "8bit-ssids", "scan: SSIDs with bytes above 0x7F"},
+}};
 
 struct WebBehaviourRule {
     std::string address;               // the device's IP text
@@ -31,10 +53,7 @@ struct WebBehaviourRule {
     WebBehaviour behaviour = WebBehaviour::Close;
 };
 
-[[nodiscard]] std::string_view WebCommandName(WebCommand command);
-[[nodiscard]] std::string_view WebBehaviourName(WebBehaviour behaviour);
-
-// "IP:COMMAND=KIND[,IP:COMMAND=KIND...]", COMMAND one of scan, read, save, reboot, all;
+// "IP:COMMAND=KIND[,IP:COMMAND=KIND...]", COMMAND a name of kWebCommands or "all";
 // "no-listener" goes with "all" only. Nothing, with `error` set, on a fault.
 [[nodiscard]] std::optional<std::vector<WebBehaviourRule>> ParseWebBehaviours(std::string_view text,
                                                                               std::string& error);

@@ -1,7 +1,10 @@
 #include "tools/devsim/web_content.h"
 
-#include <charconv>
+#include "tools/devsim/device_fields.h"
+
 #include <regex>
+#include <span>
+#include <vector>
 
 namespace devsim {
 namespace {
@@ -26,45 +29,34 @@ const Network kNetworks[] = {
 };
 
 // Two lines per network, LF-ended: "index=N" and "ssid=SSID(signal) security".
-void AppendNetwork(std::string& body, std::size_t index, std::string_view ssid, int signal,
-                   std::string_view security) {
-    body += "index=" + std::to_string(index) + "\nssid=";
-    body += ssid;
-    body += "(" + std::to_string(signal) + ") ";
-    body += security;
-    body += "\n";
+std::string NetworkList(std::span<const Network> networks) {
+    std::string body;
+    for (std::size_t i = 0; i < networks.size(); ++i)
+        body += "index=" + std::to_string(i + 1) + "\nssid=" + networks[i].ssid + "(" +
+                std::to_string(networks[i].signal) + ") " + std::string(networks[i].security) +
+                "\n";
+    return body;
 }
 
 std::string ScanBody(WebBehaviour behaviour) {
-    std::string body;
     switch (behaviour) {
-    case WebBehaviour::ManyNetworks:
+    case WebBehaviour::ManyNetworks: {
         // Lines as short as the format allows (no names, no index, no SSID), so that all of
         // them fit one 4096-byte receive with the head: "=\n=(signal) \n".
+        std::string body;
         for (std::size_t i = 1; i <= kManyNetworks; ++i)
             body += "=\n=(" + std::to_string(i * 37 % 101) + ") \n";
         return body;
-    case WebBehaviour::LongSsid:
-        AppendNetwork(body, 1, std::string(kLongSsidBytes, 'L'), 60, "WPA2PSK/AES");
-        return body;
-    case WebBehaviour::EightBitSsids:
-        AppendNetwork(body, 1, "Caf\xe9", 61, "WPA2PSK/AES");
-        AppendNetwork(body, 2, "\xc4rger\xff", 12, "NONE");
-        return body;
-    default:
-        for (std::size_t i = 0; i < std::size(kNetworks); ++i)
-            AppendNetwork(body, i + 1, kNetworks[i].ssid, kNetworks[i].signal,
-                          kNetworks[i].security);
-        return body;
     }
-}
-
-std::optional<int> Number(std::string_view text) {
-    int value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc{} || end != text.data() + text.size())
-        return std::nullopt;
-    return value;
+    case WebBehaviour::LongSsid:
+        return NetworkList(
+            std::vector<Network>{{std::string(kLongSsidBytes, 'L'), 60, "WPA2PSK/AES"}});
+    case WebBehaviour::EightBitSsids:
+        return NetworkList(
+            std::vector<Network>{{"Caf\xe9", 61, "WPA2PSK/AES"}, {"\xc4rger\xff", 12, "NONE"}});
+    default:
+        return NetworkList(kNetworks);
+    }
 }
 
 } // namespace
@@ -94,9 +86,9 @@ WebRequest ParseWebRequest(std::string_view request) {
                                       "&authentication=(-?[0-9]+)&keyindex=(-?[0-9]+)&key=(.*)");
         std::match_results<std::string_view::const_iterator> match;
         if (std::regex_match(target.begin(), target.end(), match, kSave)) {
-            const auto enable = Number(std::string_view(match[1].first, match[1].second));
-            const auto authentication = Number(std::string_view(match[3].first, match[3].second));
-            const auto keyindex = Number(std::string_view(match[4].first, match[4].second));
+            const auto enable = ParseNumber<int>(match[1].str());
+            const auto authentication = ParseNumber<int>(match[3].str());
+            const auto keyindex = ParseNumber<int>(match[4].str());
             if (enable && authentication && keyindex)
                 parsed.settings = WebSettings{*enable, match[2].str(), *authentication, *keyindex,
                                               match[5].str()};

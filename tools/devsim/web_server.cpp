@@ -29,26 +29,20 @@ std::string SocketName(int fd, bool peer) {
 
 } // namespace
 
-WebServer::WebServer(EventLoop& loop, DeviceTable& table, LogSink& log,
-                     EventLoop::Clock::time_point start, WebServerSettings settings)
-    : m_loop(loop), m_table(table), m_log(log), m_start(start), m_settings(std::move(settings)),
-      m_wifi(table.size()) {}
-
-std::chrono::nanoseconds WebServer::Elapsed() const {
-    return EventLoop::Clock::now() - m_start;
-}
+WebServer::WebServer(EventLoop& loop, DeviceTable& table, LogSink& log, const Options& options)
+    : m_loop(loop), m_table(table), m_log(log), m_options(options), m_wifi(table.size()) {}
 
 void WebServer::Start() {
     for (std::size_t device = 0; device < m_table.size(); ++device) {
-        if (BehaviourFor(m_settings.rules, m_table[device].address, WebCommand::Other) !=
-            WebBehaviour::NoListener)
+        if (BehaviourFor(m_options.webBehaviours, m_table[device].reply.deviceAddress,
+                         WebCommand::Other) != WebBehaviour::NoListener)
             Listen(device);
     }
 }
 
 void WebServer::Listen(std::size_t device) {
-    const Device& d = m_table[device];
-    const auto address = ParseDottedAddress(d.address);
+    const discovery::SearchReply& d = m_table[device].reply;
+    const auto address = ParseDottedAddress(d.deviceAddress);
     if (!address || d.httpPort <= 0 || d.httpPort > kMaxPort)
         return;
     UniqueFd fd(socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
@@ -63,13 +57,13 @@ void WebServer::Listen(std::size_t device) {
         setsockopt(fd.Get(), IPPROTO_IP, IP_FREEBIND, &on, sizeof on) != 0 ||
         bind(fd.Get(), reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0 ||
         listen(fd.Get(), kBacklog) != 0) {
-        m_log.Write(FormatErrorLine(Elapsed(), "listen " + d.address, errno));
+        m_log.Error("listen " + d.deviceAddress, errno);
         return;
     }
     const int listener = fd.Get();
     if (!m_loop.Watch(listener, EPOLLIN,
                       [this, device, listener](std::uint32_t) { Accept(device, listener); })) {
-        m_log.Write(FormatErrorLine(Elapsed(), "epoll_ctl", errno));
+        m_log.Error("epoll_ctl", errno);
         return;
     }
     m_listeners[device] = std::move(fd);
@@ -133,11 +127,12 @@ void WebServer::Answer(Connection& connection) {
     const std::size_t device = connection.device;
     const WebRequest request = ParseWebRequest(connection.request);
     const WebBehaviour behaviour =
-        BehaviourFor(m_settings.rules, m_table[device].address, request.command);
-    m_log.Write(FormatHttpLine(
-        Elapsed(), HttpRequestInfo{connection.id, connection.peer, connection.local,
-                                   WebCommandName(request.command), WebBehaviourName(behaviour),
-                                   OpenConnections(device), connection.request}));
+        BehaviourFor(m_options.webBehaviours, m_table[device].reply.deviceAddress, request.command);
+    // open: the device's connections not yet closed by their clients, this one too.
+    m_log.Event("http", {"conn", connection.id, "src", connection.peer, "dst", connection.local,
+                         "cmd", NameOf(kWebCommands, request.command, "other"), "behaviour",
+                         NameOf(kWebBehaviours, behaviour), "open", OpenConnections(device), "len",
+                         connection.request.size(), "request", connection.request});
     switch (behaviour) {
     case WebBehaviour::Silent:
         return;
@@ -181,7 +176,7 @@ void WebServer::Answer(Connection& connection) {
 void WebServer::Send(Connection& connection, std::string_view bytes, bool last) {
     const ssize_t sent = send(connection.fd.Get(), bytes.data(), bytes.size(), MSG_NOSIGNAL);
     if (sent != static_cast<ssize_t>(bytes.size()))
-        m_log.Write(FormatErrorLine(Elapsed(), "send", sent < 0 ? errno : EMSGSIZE));
+        m_log.Error("send", sent < 0 ? errno : EMSGSIZE);
     if (last)
         shutdown(connection.fd.Get(), SHUT_WR);
 }
@@ -192,7 +187,7 @@ void WebServer::Close(int fd) {
         return;
     if (found->second.timer)
         m_loop.CancelTimer(*found->second.timer);
-    m_log.Write(FormatHttpCloseLine(Elapsed(), found->second.id));
+    m_log.Event("close", {"conn", found->second.id});
     m_loop.Unwatch(fd);
     m_connections.erase(found);
 }
@@ -203,11 +198,12 @@ void WebServer::Restart(std::size_t device) {
         m_loop.Unwatch(listener->second.Get());
         m_listeners.erase(listener);
     }
-    m_log.Write(FormatRestartLine(Elapsed(), m_table[device].address, m_settings.restartTime));
-    m_loop.AddTimer(EventLoop::Clock::now() + m_settings.restartTime, [this, device] {
+    const std::string& address = m_table[device].reply.deviceAddress;
+    m_log.Event("restart", {"device", address, "silent_ms", m_options.restartTime.count()});
+    m_loop.AddTimer(EventLoop::Clock::now() + m_options.restartTime, [this, device] {
         m_table.SetRestarting(device, false);
         Listen(device);
-        m_log.Write(FormatRestartedLine(Elapsed(), m_table[device].address));
+        m_log.Event("restarted", {"device", m_table[device].reply.deviceAddress});
     });
 }
 

@@ -7,6 +7,7 @@
 #include "tools/devsim/device_table.h"
 #include "tools/devsim/event_loop.h"
 #include "tools/devsim/log_sink.h"
+#include "tools/devsim/options.h"
 #include "tools/devsim/unique_fd.h"
 #include "tools/devsim/web_behaviour.h"
 #include "tools/devsim/web_content.h"
@@ -21,19 +22,13 @@
 
 namespace devsim {
 
-struct WebServerSettings {
-    std::vector<WebBehaviourRule> rules;
-    // How long a restarted device stays silent.
-    std::chrono::milliseconds restartTime{3000};
-};
-
 class WebServer {
 public:
     // The pause between head and body of the split behaviour.
     static constexpr std::chrono::milliseconds kSplitPause{300};
 
-    WebServer(EventLoop& loop, DeviceTable& table, LogSink& log, EventLoop::Clock::time_point start,
-              WebServerSettings settings);
+    // The behaviours come from --web-behaviour, how long a restart lasts from --restart-ms.
+    WebServer(EventLoop& loop, DeviceTable& table, LogSink& log, const Options& options);
 
     // Opens every device's listening socket; a device whose socket cannot be opened is
     // logged and left without one.
@@ -59,13 +54,11 @@ private:
     void Close(int fd);
     void Restart(std::size_t device);
     [[nodiscard]] std::size_t OpenConnections(std::size_t device) const;
-    [[nodiscard]] std::chrono::nanoseconds Elapsed() const;
 
     EventLoop& m_loop;
     DeviceTable& m_table;
     LogSink& m_log;
-    EventLoop::Clock::time_point m_start;
-    WebServerSettings m_settings;
+    const Options& m_options;
     std::vector<WebSettings> m_wifi;
     std::unordered_map<std::size_t, UniqueFd> m_listeners;
     std::unordered_map<int, Connection> m_connections;
