@@ -75,6 +75,13 @@ void CKQ_ScanfDlg::DoDataExchange(CDataExchange* pDX) {
 }
 
 bool CKQ_ScanfDlg::OnCommand(UINT id, UINT code, HWND control) {
+    // The modal loop's IsDialogMessage serves this top-level dialog, so Enter on a focused push
+    // button of a page arrives here, as that button's BN_CLICKED with the button as lParam. The
+    // page the button belongs to handles it, as it does the button's own click.
+    if (const HWND page = ShownPage(); control != nullptr && ::GetParent(control) == page) {
+        ::SendMessageW(page, WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(control));
+        return true;
+    }
     // A menu command arrives with code 0, which is also BN_CLICKED.
     if (code == BN_CLICKED) {
         switch (id) {
@@ -117,8 +124,13 @@ bool CKQ_ScanfDlg::OnNotify(UINT id, NMHDR* header, LRESULT& result) {
         result = 0;
         return true;
     }
+    if (id == IDC_PAGE_TABS && header->code == TCN_SELCHANGE) {
+        OnTabSelectionChange();
+        result = 0;
+        return true;
+    }
     if (id == IDC_PAGE_TABS && header->code == NM_CLICK) {
-        ShowSelectedPage();
+        OnTabClick();
         result = 0;
         return true;
     }
@@ -194,16 +206,45 @@ std::optional<wifi::DeviceEndpoint> CKQ_ScanfDlg::SelectedDevice() const {
                                 m_list.RowText(row, discovery::kHttpPortColumn)};
 }
 
-// Only a click switches pages: a selection changed with the keyboard leaves them as they are.
-void CKQ_ScanfDlg::ShowSelectedPage() {
-    if (m_tabs.GetCurSel() == 0) {
-        ::ShowWindow(m_ipPage, SW_SHOW);
-        ::ShowWindow(m_wifiPage, SW_HIDE);
+// The page shown always follows the strip's selection.
+HWND CKQ_ScanfDlg::ShownPage() const {
+    return m_tabs.GetCurSel() != 0 ? m_wifiPage : m_ipPage;
+}
+
+bool CKQ_ScanfDlg::ShowSelectedPage() {
+    const HWND shown = ShownPage();
+    ::ShowWindow(shown == m_ipPage ? m_wifiPage : m_ipPage, SW_HIDE);
+    ::ShowWindow(shown, SW_SHOW);
+    return shown == m_wifiPage;
+}
+
+// The strip sends TCN_SELCHANGE for an arrow key, and for a press on another tab while it handles
+// that press's WM_LBUTTONDOWN; NM_CLICK follows with the WM_LBUTTONUP, and comes alone for a
+// click on the current tab. The page shown always follows the selection, and the Wi-Fi page is
+// read once each time it becomes current: by a key at once, by a press when its click ends.
+void CKQ_ScanfDlg::OnTabSelectionChange() {
+    if (!ShowSelectedPage()) {
         return;
     }
-    ::ShowWindow(m_ipPage, SW_HIDE);
-    ::ShowWindow(m_wifiPage, SW_SHOW);
+    // GetKeyState tells the button's state as of the input message being handled: down during
+    // the press. Capturing the mouse for the strip sends the press's WM_LBUTTONUP to the strip
+    // wherever the button is released (off the strip, or off the tab the strip scrolled away),
+    // so that its NM_CLICK always ends the press and reads.
+    if (::GetKeyState(VK_LBUTTON) < 0) {
+        ::SetCapture(m_tabs);
+        return;
+    }
     m_wifiPage.ReadDeviceSettings();
+}
+
+void CKQ_ScanfDlg::OnTabClick() {
+    // Released before the read, which may show a message box.
+    if (::GetCapture() == m_tabs) {
+        ::ReleaseCapture();
+    }
+    if (m_tabs.GetCurSel() != 0) {
+        m_wifiPage.ReadDeviceSettings();
+    }
 }
 
 // The one way the window ends: discovery has to be stopped before the dialog ends, since the

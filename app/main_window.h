@@ -93,7 +93,12 @@ private:
     void SelectDeviceRow();
     // The device the Wi-Fi page talks to: the first selected row's address and HTTP port.
     std::optional<wifi::DeviceEndpoint> SelectedDevice() const;
-    void ShowSelectedPage();
+    // The page under the tab strip now.
+    HWND ShownPage() const;
+    // Shows the page that the strip's selection names; true when that is the Wi-Fi page.
+    bool ShowSelectedPage();
+    void OnTabSelectionChange();
+    void OnTabClick();
     void RunCloseSequence();
     bool OnPaint();
 

@@ -9,7 +9,8 @@ namespace app {
 
 inline constexpr int kWindowWidth = 760;
 inline constexpr int kLargestWindowHeight = 780;
-// Blanks on each side of a tab label; they widen the tabs of a strip without fixed-width tabs.
+// Blanks on each side of a tab label. Fixed-width tabs centre their text, so the blanks change
+// nothing visible; in a strip without that style they would make each tab far too wide.
 inline constexpr int kTabLabelPadding = 42;
 inline constexpr int kTabStripHeight = 20;
 

@@ -30,19 +30,23 @@ std::optional<INT_PTR> CBaseDialog::OnPageMessage(HWND page, UINT message, WPARA
         OnPageVScroll(page, LOWORD(wParam), HIWORD(wParam));
         return std::nullopt;
     case WM_CTLCOLORSTATIC:
-        return OnLabelColour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+        return OnLabelColour(page, wParam, lParam);
     default:
         return std::nullopt;
     }
 }
 
-// Static texts and check boxes ask with WM_CTLCOLORSTATIC. The hollow brush is a stock
+// Static texts and check boxes ask with WM_CTLCOLORSTATIC. A label first gets the default
+// answer, which is what sets the system's window-text colour in its DC (DefWindowProc, as the
+// dialog manager would call it); without it the text keeps the DC's black, unreadable on a dark
+// or high-contrast scheme. Then its background goes transparent. The hollow brush is a stock
 // object: nothing to free.
-std::optional<INT_PTR> CBaseDialog::OnLabelColour(HDC dc, HWND control) const {
-    if (::GetDlgCtrlID(control) == m_nOpaqueControlId) {
+std::optional<INT_PTR> CBaseDialog::OnLabelColour(HWND page, WPARAM wParam, LPARAM lParam) const {
+    if (::GetDlgCtrlID(reinterpret_cast<HWND>(lParam)) == m_nOpaqueControlId) {
         return std::nullopt;
     }
-    ::SetBkMode(dc, TRANSPARENT);
+    ::DefWindowProcW(page, WM_CTLCOLORSTATIC, wParam, lParam);
+    ::SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
     return reinterpret_cast<INT_PTR>(::GetStockObject(HOLLOW_BRUSH));
 }
 

@@ -28,7 +28,7 @@ protected:
 private:
     void OnPageSize(HWND page, int clientHeight);
     void OnPageVScroll(HWND page, int request, int thumbPosition);
-    std::optional<INT_PTR> OnLabelColour(HDC dc, HWND control) const;
+    std::optional<INT_PTR> OnLabelColour(HWND page, WPARAM wParam, LPARAM lParam) const;
 
     int m_nOpaqueControlId;
 };

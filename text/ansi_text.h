@@ -10,7 +10,8 @@
 namespace text {
 
 // Windows: the ANSI code page (CP_ACP). Elsewhere: Latin-1, a fixed 8-bit code page.
-// Nothing on failure.
+// Nothing on failure; WideToAnsi fails for a character the code page has no form for, never
+// putting another in its place.
 [[nodiscard]] std::optional<std::wstring> AnsiToWide(std::string_view text);
 [[nodiscard]] std::optional<std::string> WideToAnsi(std::wstring_view text);
 

@@ -22,9 +22,19 @@ struct DeviceWebClient::Target {
 };
 
 struct DeviceWebClient::Exchange {
+    // Open after a successful step; null after a failed one.
     std::unique_ptr<DeviceStream> stream;
-    std::wstring body;
+    // Nothing until the body has been received.
+    std::optional<std::wstring> body;
+    // After a failure, what to tell; null when it goes untold (a read the device refused).
+    const wchar_t* failure = nullptr;
 };
+
+DeviceWebClient::Exchange DeviceWebClient::Failed(const wchar_t* failure) {
+    Exchange failed;
+    failed.failure = failure;
+    return failed;
+}
 
 std::optional<DeviceWebClient::Target> DeviceWebClient::TargetOf(const DeviceEndpoint& device) {
     auto host = text::WideToAnsi(device.addressText, kHostTextBytes);
@@ -40,48 +50,41 @@ std::optional<DeviceWebClient::Target> DeviceWebClient::TargetOf(const DeviceEnd
     return target;
 }
 
-std::unique_ptr<DeviceStream> DeviceWebClient::Open(const Target& target,
-                                                    const std::optional<std::string>& request) {
+DeviceWebClient::Exchange DeviceWebClient::Open(const Target& target,
+                                                const std::optional<std::string>& request) {
     // Refused before any connection, so that nothing at all reaches the device.
     if (!request) {
-        Notice(kRequestTooLong);
-        return nullptr;
+        return Failed(kRequestTooLong);
     }
     std::unique_ptr<DeviceStream> stream = m_connector.Connect(target.address, target.port);
     if (!stream) {
-        Notice(kNotRunning);
-        return nullptr;
+        return Failed(kNotRunning);
     }
     stream->SetTimeouts(kSendTimeLimit, kReceiveTimeLimit);
     if (!stream->Send(*request)) {
-        Notice(kSendTimeout);
-        return nullptr;
+        return Failed(kSendTimeout);
     }
-    return stream;
+    Exchange opened;
+    opened.stream = std::move(stream);
+    return opened;
 }
 
-std::optional<DeviceWebClient::Exchange>
-DeviceWebClient::Run(const Target& target, const std::optional<std::string>& request,
-                     const wchar_t* statusFailure) {
-    std::unique_ptr<DeviceStream> stream = Open(target, request);
-    if (!stream)
-        return std::nullopt;
-    const auto first = stream->Receive(kReceiveBufferBytes);
-    if (!first) {
-        Notice(kReceiveTimeout);
-        return std::nullopt;
-    }
-    if (!HasOkStatus(*first)) {
-        if (statusFailure != nullptr)
-            Notice(statusFailure);
-        return std::nullopt;
-    }
-    const auto second = stream->Receive(kReceiveBufferBytes);
-    if (!second) {
-        Notice(kReceiveTimeout);
-        return std::nullopt;
-    }
-    return Exchange{std::move(stream), BodyText(*first, *second)};
+DeviceWebClient::Exchange DeviceWebClient::Run(const Target& target,
+                                               const std::optional<std::string>& request,
+                                               const wchar_t* statusFailure) {
+    Exchange exchange = Open(target, request);
+    if (!exchange.stream)
+        return exchange;
+    const auto first = exchange.stream->Receive(kReceiveBufferBytes);
+    if (!first)
+        return Failed(kReceiveTimeout);
+    if (!HasOkStatus(*first))
+        return Failed(statusFailure);
+    const auto second = exchange.stream->Receive(kReceiveBufferBytes);
+    if (!second)
+        return Failed(kReceiveTimeout);
+    exchange.body = BodyText(*first, *second);
+    return exchange;
 }
 
 std::optional<std::vector<ScannedNetwork>>
@@ -89,51 +92,67 @@ DeviceWebClient::ScanNetworks(const DeviceEndpoint& device) {
     const auto target = TargetOf(device);
     if (!target)
         return std::nullopt;
-    const auto exchange = Run(*target, ComposeScanRequest(target->host), kScanFailed);
-    if (!exchange)
+    const Exchange exchange = Run(*target, ComposeScanRequest(target->host), kScanFailed);
+    if (!exchange.body) {
+        Notice(exchange.failure);
         return std::nullopt;
-    return ParseScanBody(exchange->body);
+    }
+    return ParseScanBody(*exchange.body);
 }
 
 std::optional<ReadSettings> DeviceWebClient::ReadWifiSettings(const DeviceEndpoint& device) {
     const auto target = TargetOf(device);
     if (!target)
         return std::nullopt;
-    const auto exchange = Run(*target, ComposeReadRequest(target->host), nullptr);
-    if (!exchange)
+    const Exchange exchange = Run(*target, ComposeReadRequest(target->host), nullptr);
+    if (!exchange.body) {
+        Notice(exchange.failure);
         return std::nullopt;
-    return ParseReadBody(exchange->body);
+    }
+    return ParseReadBody(*exchange.body);
 }
 
 void DeviceWebClient::SaveWifiSettings(const DeviceEndpoint& device, const WifiSettings& settings) {
     const auto target = TargetOf(device);
     if (!target)
         return;
-    // The save connection stays open (held by `exchange`) until the reboot is over.
-    const auto exchange = Run(*target, ComposeSaveRequest(target->host, settings), kSaveFailed);
-    if (!exchange || !HasSavePhrase(exchange->body))
+    // A character the host's code page has no form for would reach the device as another one.
+    if (!text::WideToAnsi(settings.ssid) || !text::WideToAnsi(settings.key)) {
+        Notice(kUnsendableText);
         return;
-    if (m_tell(kRebootQuestion, Prompt::OkCancel))
-        RebootDevice(device);
+    }
+    Exchange exchange = Run(*target, ComposeSaveRequest(target->host, settings), kSaveFailed);
+    if (!exchange.body) {
+        Notice(exchange.failure);
+        return;
+    }
+    if (!HasSavePhrase(*exchange.body) || !m_tell(kRebootQuestion, Prompt::OkCancel))
+        return;
+    // The save connection stays open until the reboot is over, and is closed before its outcome
+    // is told.
+    const wchar_t* outcome = Reboot(*target);
+    exchange.stream.reset();
+    Notice(outcome);
 }
 
 void DeviceWebClient::RebootDevice(const DeviceEndpoint& device) {
-    const auto target = TargetOf(device);
-    if (!target)
-        return;
-    const std::unique_ptr<DeviceStream> stream = Open(*target, ComposeRebootRequest(target->host));
-    if (!stream)
-        return;
-    const auto reply = stream->Receive(kReceiveBufferBytes);
-    if (!reply) {
-        Notice(kReceiveTimeout);
-        return;
-    }
-    Notice(HasOkStatus(*reply) ? kRebootDone : kRebootFailed);
+    if (const auto target = TargetOf(device))
+        Notice(Reboot(*target));
+}
+
+const wchar_t* DeviceWebClient::Reboot(const Target& target) {
+    const Exchange exchange = Open(target, ComposeRebootRequest(target.host));
+    if (!exchange.stream)
+        return exchange.failure;
+    const auto reply = exchange.stream->Receive(kReceiveBufferBytes);
+    if (!reply)
+        return kReceiveTimeout;
+    return HasOkStatus(*reply) ? kRebootDone : kRebootFailed;
 }
 
 void DeviceWebClient::Notice(const wchar_t* text) const {
-    m_tell(text, Prompt::Notice);
+    if (text != nullptr)
+        m_tell(text, Prompt::Notice);
 }
 
 } // namespace wifi

@@ -40,12 +40,16 @@ private:
     [[nodiscard]] std::optional<Target> TargetOf(const DeviceEndpoint& device);
     // Connects, sends `request`, checks the status and receives the body. `statusFailure`:
     // the text for a reply without "200 OK" (none for a read). The stream stays open in the
-    // result, so that a save can hold it across the reboot.
-    [[nodiscard]] std::optional<Exchange> Run(const Target& target,
-                                              const std::optional<std::string>& request,
-                                              const wchar_t* statusFailure);
-    [[nodiscard]] std::unique_ptr<DeviceStream> Open(const Target& target,
-                                                     const std::optional<std::string>& request);
+    // result, so that a save can hold it across the reboot. A failed step closes its
+    // connection and leaves what to tell in the result: the device sees the close before the
+    // operator sees the message.
+    [[nodiscard]] Exchange Run(const Target& target, const std::optional<std::string>& request,
+                               const wchar_t* statusFailure);
+    [[nodiscard]] Exchange Open(const Target& target, const std::optional<std::string>& request);
+    [[nodiscard]] static Exchange Failed(const wchar_t* failure);
+    // The reboot on a connection of its own, closed again: what to tell.
+    [[nodiscard]] const wchar_t* Reboot(const Target& target);
+    // Tells `text`; nothing when it is null.
     void Notice(const wchar_t* text) const;
 
     StreamConnector& m_connector;

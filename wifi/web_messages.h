@@ -16,5 +16,9 @@ inline constexpr wchar_t kRebootDone[] = L"Success to reboot the device!";
 inline constexpr wchar_t kRebootFailed[] = L"Fail to reboot the device!";
 // A request whose SSID or key (or address) would not fit the request buffer is not sent.
 inline constexpr wchar_t kRequestTooLong[] = L"The SSID or key is too long to send to Server!";
+// Nor one whose SSID or key has characters that the host's code page has no form for: the
+// device would store other characters than the ones typed.
+inline constexpr wchar_t kUnsendableText[] =
+    L"The SSID or key has characters that cannot be sent to the device!";
 
 } // namespace wifi

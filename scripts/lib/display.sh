@@ -1,6 +1,9 @@
 # A virtual X display with a small window manager (Wine closes windows promptly only with one).
 # usage: display_start [WIDTHxHEIGHT]  -> exports DISPLAY, records pids (screen 1280x1024
-#        unless given);  display_stop
+#        unless given); returns 1 when the window manager does not come up
+#        display_wait_framed TITLE  -> waits until the window manager has framed the top-level
+#        window titled TITLE; returns 1 when it does not within 30 s
+#        display_stop
 display_start() {
     local size=${1:-1280x1024} number_file i
     # Xvfb picks a free display itself and writes its number once it listens, so runs started
@@ -14,11 +17,34 @@ display_start() {
     done
     export DISPLAY=":$(tr -d '[:space:]' <"$number_file")"
     rm -f "$number_file"
-    # Without these, twm asks the user to place each new window and grabs the server meanwhile.
+    # Without the first three, twm asks the user to place each new window and grabs the server
+    # meanwhile. Its default fonts come with the X font packages; without them twm ends at
+    # once, and every window is left without a frame. "fixed" is built into every X server.
     DISPLAY_TWMRC=$(mktemp /tmp/search-twmrc.XXXXXX)
-    printf 'RandomPlacement\nUsePPosition "on"\nNoGrabServer\n' >"$DISPLAY_TWMRC"
-    twm -f "$DISPLAY_TWMRC" >/dev/null 2>&1 &
+    printf '%s\n' RandomPlacement 'UsePPosition "on"' NoGrabServer 'TitleFont "fixed"' \
+        'ResizeFont "fixed"' 'MenuFont "fixed"' 'IconFont "fixed"' 'IconManagerFont "fixed"' >"$DISPLAY_TWMRC"
+    LANG=C twm -f "$DISPLAY_TWMRC" >/dev/null 2>&1 &
     DISPLAY_WM_PID=$!
+    # twm has taken over the root window once it has made its own (unmapped) windows there;
+    # nothing else runs on this display yet.
+    for i in $(seq 1 200); do
+        kill -0 "$DISPLAY_WM_PID" 2>/dev/null || break
+        xwininfo -root -children 2>/dev/null | grep -q '^ *[1-9][0-9]* child' && return 0
+        sleep 0.05
+    done
+    echo "the window manager did not start on $DISPLAY" >&2
+    return 1
+}
+
+display_wait_framed() {
+    local i window
+    for i in $(seq 1 300); do
+        window=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1)
+        [ -n "$window" ] && ! xwininfo -tree -id "$window" | grep -q 'Parent window id: .*(the root window)' &&
+            return 0
+        sleep 0.1
+    done
+    return 1
 }
 
 display_stop() {

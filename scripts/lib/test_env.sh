@@ -12,7 +12,7 @@ test_env_start() {
     TEST_ENV_PREFIX_DIR=$(mktemp -d /tmp/search-wine.XXXXXX)
     netns_create "$TEST_ENV_NS" || { echo "cannot create network namespaces" >&2; return 2; }
     export SEARCH_NETNS=1 SEARCH_NETNS_PREFIX=$TEST_ENV_NS
-    display_start
+    display_start || return 2
     wine_boot "$TEST_ENV_PREFIX_DIR" "${TEST_ENV_NS}tool" || { echo "the wine prefix did not boot" >&2; return 2; }
 }
 

@@ -10,6 +10,10 @@ wine_boot() {
     # A persistent server, started first, keeps every later wine call in this namespace and warm.
     in_ns wineserver -p >/dev/null 2>&1 || return 1
     in_ns wineboot -i >/dev/null 2>&1 || return 1
+    # Wine names its own dialog fonts ("MS Sans Serif", Tahoma) in the registry as files of the
+    # prefix's Fonts folder, which Debian's Wine leaves empty. Without them the dialogs fall back
+    # to a wider font and their dialog units no longer fit the pixel sizes the program sets.
+    ln -sf /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" || return 1
 }
 
 in_ns() {

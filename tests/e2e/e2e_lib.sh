@@ -50,9 +50,12 @@ e2e_add_address() {
     added_addresses+=("$1")
 }
 
+# Returns once the window shows: the dialog manager shows it after WM_INITDIALOG, and a step sent
+# before that (the window exists from its creation on) could reach it before it is bound.
 start_search() {
     (cd "$program_dir" && exec wine Search.exe "$@" >>"$work/search.out" 2>&1) &
     search_pid=$!
+    probe visible >/dev/null || fail "the window did not show"
 }
 
 # win_probe's steps; its output also in $work/probe.out (a file: Wine's helper processes would

@@ -2,7 +2,8 @@
 # The IP page over the tool's two interfaces: a row click shows Original IP; Modify IP with an
 # empty gateway fills it in, sends four datagrams byte for byte and no search, and the device
 # answers at its new address; a .0 address and a gateway elsewhere (Cancel) send nothing; Use
-# DHCP disables the fields and moves the device; Ping tells a used and (after ~2 s) a free address.
+# DHCP disables the fields and moves the device; Ping tells a used and (after ~2 s) a free address,
+# Enter on the focused Ping button as a click does.
 set -u
 readonly MODIFY_IP=1004 NEW_IP=1005 MASK=1006 GATEWAY=1007 ORIGINAL_IP=1008 USE_DHCP=1009 PING=1010
 source "$(dirname "$0")/e2e_lib.sh"
@@ -44,7 +45,9 @@ diff <(row_set "${rows//10.77.0.43/10.77.3.10}") <(row_set "$(search_rows)") || 
 
 e2e_add_address 10.77.1.50
 probe press "$USE_DHCP" wait-field "$NEW_IP" 10.77.1.60 >/dev/null || fail "Use DHCP off"
-expect_box "Warnning!! This IP address is  existend!" OK 0 1500 set-address "$NEW_IP" 10.77.1.50 press "$PING" box ok
+# Shift+Tab from the list, the window's first tab stop, wraps round to the page's last: Ping.
+probe set-address "$NEW_IP" 10.77.1.50 click-row "$LIST" 0 >/dev/null && xdotool key shift+Tab Return || fail "Enter on Ping"
+expect_box "Warnning!! This IP address is  existend!" OK 0 1500 box ok
 expect_box "This IP address is available!" OK 1800 4000 set-address "$NEW_IP" 10.77.9.9 press "$PING" box ok
 probe post "$WM_CLOSE" close >/dev/null || fail "the window did not close on WM_CLOSE"
 expect_exit

@@ -5,6 +5,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdio>
 #include <functional>
@@ -55,11 +56,13 @@ void Await(const std::function<bool()>& done, const std::function<std::string()>
         throw std::runtime_error(failure());
 }
 
-// False when the window is gone or hangs.
+// False when the window is gone or has not answered within `timeoutMs`. Not SMTO_ABORTIFHUNG:
+// a thread that was busy 5 s (a web command's receive) counts as hung until it next reads a
+// message.
 bool Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT timeoutMs = kSendTimeoutMs,
           DWORD_PTR* result = nullptr) {
     DWORD_PTR ignored = 0;
-    return ::SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, timeoutMs,
+    return ::SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, timeoutMs,
                                  result ? result : &ignored) != 0;
 }
 
@@ -123,11 +126,15 @@ HWND Header(HWND list) {
     return reinterpret_cast<HWND>(::SendMessageW(list, LVM_GETHEADER, 0, 0));
 }
 
-// The centre of an item (LVM_, HDM_ or TCM_GETITEMRECT; a row's reads the part from `left`).
-POINT ItemCentre(HWND window, UINT message, int index, LONG left = 0) {
+// An item's rectangle (LVM_, HDM_ or TCM_GETITEMRECT; a row's reads the part from `left`).
+RECT ItemRect(HWND window, UINT message, int index, LONG left = 0) {
     RECT r{left, 0, 0, 0};
     const auto ok = RemoteCall(window, message, static_cast<WPARAM>(index), r);
     Check(ok && *ok != 0, "no item " + std::to_string(index));
+    return r;
+}
+
+POINT Centre(const RECT& r) {
     return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
 }
 
@@ -219,17 +226,15 @@ void RunStep(const std::wstring& step, const std::function<const std::wstring&()
         const HWND button = control();
         g_since = ::GetTickCount64();
         Send(button, BM_CLICK, 0, 0, kStartMs);
-    } else if (step == L"click-item") { // ID N: click tab N of a tab strip, heading N of a list
-        HWND window = control();
-        const bool tabs = ClassName(window) == WC_TABCONTROLW;
-        window = tabs ? window : Header(window);
-        const POINT at = ItemCentre(window, tabs ? TCM_GETITEMRECT : HDM_GETITEMRECT, number());
+    } else if (step == L"click-item") { // LIST N: click heading N
+        const HWND window = Header(control());
+        const POINT at = Centre(ItemRect(window, HDM_GETITEMRECT, number()));
         g_since = ::GetTickCount64();
         Send(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(at.x, at.y), kStartMs);
         Send(window, WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y), kStartMs);
     } else if (step == L"click-row") { // LIST ROW: the pointer on the row and a real click
         const HWND list = control();
-        POINT at = ItemCentre(list, LVM_GETITEMRECT, number(), LVIR_LABEL);
+        POINT at = Centre(ItemRect(list, LVM_GETITEMRECT, number(), LVIR_LABEL));
         ::ClientToScreen(list, &at);
         INPUT clicks[2] = {};
         clicks[0].type = clicks[1].type = INPUT_MOUSE;
@@ -238,6 +243,21 @@ void RunStep(const std::wstring& step, const std::function<const std::wstring&()
         g_since = ::GetTickCount64();
         Check(::SetCursorPos(at.x, at.y) && ::SendInput(2, clicks, sizeof(INPUT)) == 2,
               "cannot click");
+    } else if (step == L"tab-point") { // ID N: prints "point", X, Y: tab N's visible centre
+        const HWND strip = control();
+        RECT tab = ItemRect(strip, TCM_GETITEMRECT, number());
+        // The scroll arrows of a strip too narrow for its tabs hide the tabs' right ends.
+        if (const HWND arrows = FindChild(strip, [](HWND child) {
+                return ClassName(child) == UPDOWN_CLASSW && ::IsWindowVisible(child);
+            })) {
+            RECT over{};
+            ::GetWindowRect(arrows, &over);
+            ::MapWindowPoints(nullptr, strip, reinterpret_cast<POINT*>(&over), 2);
+            tab.right = std::min(tab.right, over.left);
+        }
+        POINT at = Centre(tab);
+        Check(tab.left < tab.right && ::ClientToScreen(strip, &at), "the tab is out of sight");
+        std::printf("point\t%ld\t%ld\n", at.x, at.y);
     } else if (step == L"set-text") { // ID TEXT into an edit
         const HWND edit = control();
         Check(Send(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(next().c_str())),
@@ -250,14 +270,15 @@ void RunStep(const std::wstring& step, const std::function<const std::wstring&()
                                : std::swscanf(text.c_str(), L"%u.%u.%u.%u", &a, &b, &c, &d) == 4 &&
                                      Send(field, IPM_SETADDRESS, 0, MAKEIPADDRESS(a, b, c, d)),
               "cannot write " + Utf8(text) + " into an address field");
-    } else if (step == L"wait-field") { // ID TEXT: the field's value, " disabled" appended
+    } else if (step == L"wait-field") { // ID TEXT: the value, " disabled" and " hidden" appended
         const HWND field = control();
         const std::string expected = Utf8(next());
         std::string seen;
         Await(
             [&] {
-                return (seen = FieldValue(field) + (::IsWindowEnabled(field) ? "" : " disabled")) ==
-                       expected;
+                seen = FieldValue(field) + (::IsWindowEnabled(field) ? "" : " disabled") +
+                       (::IsWindowVisible(field) ? "" : " hidden");
+                return seen == expected;
             },
             [&] { return "the field shows \"" + seen + "\", not \"" + expected + "\""; });
     } else if (step == L"wait-rows") { // LIST N: at least N rows

@@ -1,5 +1,5 @@
 // The web commands over scripted connections: what the operator is told for each way a device
-// fails or accepts, and that every connection is closed again.
+// fails or accepts, that every connection is closed again, and closed before the message.
 #include "wifi/device_web_client.h"
 
 #include "wifi/web_messages.h"
@@ -58,12 +58,13 @@ public:
 
 class WebClientTest : public ::testing::Test {
 protected:
-    // The texts told since the last call.
+    // The texts told since the last call, each marked when told while a connection was open.
     std::vector<std::wstring> Told() { return std::exchange(told, {}); }
     DeviceWebClient client{connector, [this](const std::wstring& text, Prompt) {
-                               told.push_back(text);
+                               told.push_back(connector.open == 0 ? text : text + kOpen);
                                return true;
                            }};
+    static constexpr wchar_t kOpen[] = L" [a connection open]";
     const DeviceEndpoint device{L"10.77.1.5", L"8080"};
     ScriptedConnector connector;
     std::vector<std::wstring> told;
@@ -81,7 +82,11 @@ TEST_F(WebClientTest, EachCommandTellsTheOutcomeOfEachStep) {
         {{true, true, {"HTTP/1.1 401 Unauthorized\r\n\r\n"}}, {kScanFailed}, {}, {kSaveFailed}},
         {{true, true, {kOk + "n=1\n", std::nullopt}}, {wait}, {wait}, {wait}},
         {{true, true, {kOk + "Saved"}}, {}, {}, {}},
-        {{true, true, {kOk + "Successful Need Reboot"}}, {}, {}, {kRebootQuestion, kRebootDone}},
+        // Only the question is asked with the save's connection open, as the reboot needs it.
+        {{true, true, {kOk + "Successful Need Reboot"}},
+         {},
+         {},
+         {kRebootQuestion + std::wstring(kOpen), kRebootDone}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "case " << &c - cases);
@@ -97,10 +102,18 @@ TEST_F(WebClientTest, EachCommandTellsTheOutcomeOfEachStep) {
         EXPECT_EQ(0, connector.open);
     }
 
-    connector.scripts = {{}}; // a request too long to send: no connection, one message
-    client.SaveWifiSettings(device, {0, L"", -1, -1, std::wstring(1100, L'k')});
-    EXPECT_EQ(1u, connector.scripts.size()) << "a connection was made";
-    EXPECT_EQ(std::vector<std::wstring>{kRequestTooLong}, Told());
+    // A request too long to send, and a text with no form in the code page: no connection.
+    const std::pair<WifiSettings, std::wstring> refused[] = {
+        {{0, L"", -1, -1, std::wstring(1100, L'k')}, kRequestTooLong},
+        {{0, L"\u4e2d", -1, -1, L""}, kUnsendableText},
+        {{0, L"", -1, -1, L"\u4e2d"}, kUnsendableText},
+    };
+    for (const auto& [settings, message] : refused) {
+        connector.scripts = {{}};
+        client.SaveWifiSettings(device, settings);
+        EXPECT_EQ(1u, connector.scripts.size()) << "a connection was made";
+        EXPECT_EQ(std::vector<std::wstring>{message}, Told());
+    }
 }
 
 } // namespace

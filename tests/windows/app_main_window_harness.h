@@ -22,8 +22,18 @@ namespace main_window_test {
 
 using namespace std::chrono_literals;
 
+// Counts the connections the Wi-Fi page asks for and refuses them all.
+struct RefusingConnector : wifi::StreamConnector {
+    std::unique_ptr<wifi::DeviceStream> Connect(std::uint32_t, std::uint16_t) override {
+        ++connects;
+        return nullptr;
+    }
+    int connects = 0;
+};
+
 // URLs opened are recorded (marked unless opened with no owner, verb, parameters or directory,
-// shown normally); message boxes are answered with OK and their texts kept.
+// shown normally); message boxes are answered with OK and their texts kept; every device's web
+// server refuses.
 class TestSearchWindow : public CKQ_ScanfDlg {
 public:
     explicit TestSearchWindow(discovery_test::FakeNetwork* network)
@@ -36,6 +46,7 @@ public:
     }
 
     std::vector<std::wstring> messages;
+    RefusingConnector web;
     inline static std::vector<std::wstring> openedUrls;
     using CKQ_ScanfDlg::m_discovery;
     using CKQ_ScanfDlg::m_ipPage;
@@ -64,10 +75,12 @@ private:
                                        discovery_test::FakeNetwork* network) {
         return {.network = network,
                 .openUrl = &RecordUrl,
-                .messageBox = [window](HWND, const std::wstring& text, UINT) {
-                    window->messages.push_back(text);
-                    return IDOK;
-                }};
+                .messageBox =
+                    [window](HWND, const std::wstring& text, UINT) {
+                        window->messages.push_back(text);
+                        return IDOK;
+                    },
+                .webConnector = &window->web};
     }
     static HINSTANCE WINAPI RecordUrl(HWND owner, LPCWSTR verb, LPCWSTR file, LPCWSTR parameters,
                                       LPCWSTR directory, INT show) {

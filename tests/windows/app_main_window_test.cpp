@@ -2,6 +2,11 @@
 // columns), and the search workflow through keys and clicks.
 #include "tests/windows/app_main_window_harness.h"
 
+#include "wifi/web_messages.h"
+
+#include <memory>
+#include <tuple>
+
 namespace main_window_test {
 namespace {
 
@@ -20,8 +25,10 @@ void OpenWeb(TestSearchWindow& w) {
 // The window as initialised without a caption in config.ini. Five replies make three rows (a
 // repeated address, an unknown class). The row under the pointer when the window handles a click
 // counts, not the notification's: a click names the IP page's device, a double click or Open Web
-// opens web pages; only a tab click (not an arrow key) switches the pages. Escape is ignored; Enter
-// searches again from an empty list; the close closes every socket.
+// opens web pages. A tab click and the arrow keys switch the pages; the Wi-Fi page refuses to
+// save an SSID that the code page cannot carry. Both pages' labels take the system's text colour
+// on no background of their own; the check boxes keep the default answer.
+// Escape is ignored; Enter searches again from an empty list; the close closes every socket.
 TEST_F(MainWindowTest, SearchClickAndCloseWorkflow) {
     const std::vector<discovery::SearchReply> replies = {
         {"IPCAMERA", {}, "192.168.1.10", "Lobby", 80, 554, 0, "VX-200"},
@@ -94,10 +101,26 @@ TEST_F(MainWindowTest, SearchClickAndCloseWorkflow) {
         ClickAt(w, list, row2);
         EXPECT_EQ(0x0A000005u, OriginalAddressShown(w)) << "the hidden IP page follows too";
         PressKey(w, w.m_tabs, VK_LEFT);
-        EXPECT_EQ(0, w.m_tabs.GetCurSel());
-        EXPECT_TRUE(::IsWindowVisible(w.m_wifiPage)) << "the arrow key switched the pages";
-        ClickTab(w, 0);
         EXPECT_TRUE(::IsWindowVisible(w.m_ipPage) && !::IsWindowVisible(w.m_wifiPage));
+        const int connects = w.web.connects;
+        ::SetDlgItemTextW(w.m_wifiPage, IDC_SSID, L"Caf\u00e9 \u03a9");
+        ::SendDlgItemMessageW(w.m_wifiPage, IDC_SAVE, BM_CLICK, 0, 0);
+        EXPECT_EQ(connects, w.web.connects) << "the save connected";
+        EXPECT_EQ(wifi::kUnsendableText, w.messages.back());
+
+        const std::unique_ptr<HDC__, decltype(&::DeleteDC)> dc(::CreateCompatibleDC(nullptr),
+                                                               &::DeleteDC);
+        const std::tuple<HWND, int, bool> labels[] = {{w.m_ipPage, IDC_NEW_IP_LABEL, true},
+                                                      {w.m_wifiPage, IDC_SSID_LABEL, true},
+                                                      {w.m_wifiPage, IDC_ENABLE_WIFI, false}};
+        for (const auto& [page, id, hollow] : labels) {
+            ::SetTextColor(dc.get(), RGB(1, 2, 3));
+            const LRESULT brush =
+                ::SendMessageW(page, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc.get()),
+                               reinterpret_cast<LPARAM>(::GetDlgItem(page, id)));
+            EXPECT_EQ(::GetSysColor(COLOR_WINDOWTEXT), ::GetTextColor(dc.get())) << id;
+            EXPECT_EQ(hollow, brush == reinterpret_cast<LRESULT>(::GetStockObject(HOLLOW_BRUSH)));
+        }
 
         PressKey(w, list, VK_ESCAPE);
         EXPECT_TRUE(::IsWindowVisible(w.m_hWnd)) << "Escape ended the window";

@@ -55,8 +55,8 @@ TEST_F(MainWindowTest, HundredSearchesHoldNoMoreThanTheFirst) {
         for (; searches < 100; ++searches) {
             if (!SearchAndReceive(w, m_network, replies, 8))
                 return;
-            ClickTab(w, 1);
-            ClickTab(w, 0);
+            PressKey(w, w.m_tabs, VK_RIGHT);
+            PressKey(w, w.m_tabs, VK_LEFT);
             (searches == 0 ? first : last) = Holdings();
         }
     });
