@@ -1,6 +1,14 @@
 // CListCtrl: the list-view calls that take a structure.
 #include "framework/list_ctrl.h"
 
+int CListCtrl::InsertItem(int item, const wchar_t* text) {
+    LVITEMW row{};
+    row.mask = LVIF_TEXT;
+    row.iItem = item;
+    row.pszText = const_cast<wchar_t*>(text);
+    return static_cast<int>(SendMessage(LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&row)));
+}
+
 BOOL CListCtrl::SetItemText(int item, int subItem, const wchar_t* text) {
     LVITEMW row{};
     row.iSubItem = subItem;

@@ -10,6 +10,9 @@ class CListCtrl : public CWnd {
 public:
     // The number of rows.
     int GetItemCount() const { return static_cast<int>(SendMessage(LVM_GETITEMCOUNT)); }
+    // Inserts a row before `item` with its first column's text; the new row's index, or -1 on
+    // failure.
+    int InsertItem(int item, const wchar_t* text);
     // FALSE when the row does not exist.
     BOOL SetItemText(int item, int subItem, const wchar_t* text);
     // Inserts a column before `column`; its index, or -1 on failure. A negative width leaves

@@ -5,14 +5,6 @@
 
 #include <optional>
 
-int CSSIDList::InsertItem(int item, const wchar_t* text) {
-    LVITEMW row{};
-    row.mask = LVIF_TEXT;
-    row.iItem = item;
-    row.pszText = const_cast<wchar_t*>(text);
-    return static_cast<int>(SendMessage(LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&row)));
-}
-
 BOOL CSSIDList::SetItemData(int item, LPARAM data) {
     LVITEMW row{};
     row.mask = LVIF_PARAM;

@@ -16,8 +16,6 @@ public:
     // row's item datum names its slot by number plus one, and 0 means the row has none.
     void SetSignalSlots(const std::vector<int>* slots) { m_pSignalSlots = slots; }
 
-    // The new row's index, or -1 on failure.
-    int InsertItem(int item, const wchar_t* text);
     // FALSE when the row does not exist.
     BOOL SetItemData(int item, LPARAM data);
     // FALSE on failure.
