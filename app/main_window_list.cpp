@@ -1,13 +1,16 @@
 // CKQ_ScanfDlg: what the device list hands to other programs: Ctrl+A and Ctrl+C, and the
-// context menu with Copy, Open Web and Export.
+// context menu with Copy, Open Web, Export and Assign addresses.
 #include "app/main_window.h"
 
 #include "app/list_menu.h"
+#include "ippage/batch_address_dialog.h"
 #include "listview/list_selection.h"
 #include "app/list_transfer.h"
 #include "i18n/ui_text.h"
 #include "resources/resource.h"
 #include "rowexport/row_export.h"
+
+#include <numeric>
 
 // LVN_KEYDOWN carries the key alone: the modifier state is the thread's own at the time the
 // key message was taken from the queue.
@@ -58,4 +61,34 @@ void CKQ_ScanfDlg::ExportRows() {
 void CKQ_ScanfDlg::ShowListMenu(LPARAM at) {
     app::TrackListMenu(m_hWnd, app::ListMenuPoint(m_list, at), !listview::SelectedRows(m_list).empty(),
                        m_list.RowCount() > 0);
+}
+
+std::vector<ippage::BatchDevice> CKQ_ScanfDlg::ListedDevices(bool selectedOnly) const {
+    std::vector<int> rows = listview::SelectedRows(m_list);
+    if (!selectedOnly) {
+        rows.resize(static_cast<std::size_t>(m_list.RowCount()));
+        std::iota(rows.begin(), rows.end(), 0);
+    }
+    std::vector<ippage::BatchDevice> devices;
+    for (const int row : rows)
+        devices.push_back({m_list.RowText(row, discovery::kAddressColumn),
+                           {m_list.RowText(row, discovery::kMacColumn)}});
+    return devices;
+}
+
+// The dialog gets the rows as data: it never reads the list, which its search refills.
+void CKQ_ScanfDlg::AssignAddresses() {
+    std::vector<ippage::BatchDevice> devices = ListedDevices(true);
+    if (devices.empty())
+        return;
+    CBatchAddressDialog dialog(
+        this, std::move(devices),
+        {.sendAddressChange =
+             [this](const discovery::AddressChange& change) {
+                 m_discovery.SendAddressChange(change);
+             },
+         .searchAgain = [this] { SendSearch(); },
+         .answeringDevices = [this] { return ippage::AnsweringDevicesOf(ListedDevices(false)); },
+         .messageBox = m_services.messageBox});
+    dialog.DoModal();
 }
