@@ -138,16 +138,12 @@ TEST(BuildBatchPlan, ConsecutiveAddressesFromTheFirstByTheStep) {
         std::vector<std::pair<int, ConflictKind>> conflicts;
     } cases[] = {
         {{At(20), kMask, 0, L"1"}, {{At(20), At(21), At(22)}}, {At(1), At(1), At(1)}, {}},
-        {{At(20), kMask, At(254), L"02"},
-         {{At(20), At(22), At(24)}},
-         {At(254), At(254), At(254)},
-         {}},
         // Past the segment's end each takes its own segment's .1, unless the gateway is given.
         {{At(100), kMask, 0, L"100"},
          {{At(100), At(200), 0x0A00012C}},
          {At(1), At(1), 0x0A000101},
          {}},
-        {{At(100), kMask, At(1), L"100"},
+        {{At(100), kMask, At(1), L"0100"},
          {{At(100), At(200), 0x0A00012C}},
          {},
          {{3, kGatewayOtherSegment}}},
@@ -165,7 +161,6 @@ TEST(BuildBatchPlan, ConsecutiveAddressesFromTheFirstByTheStep) {
         {{At(20), kMask, 0, L""}, std::nullopt, {}, {}},
         {{At(20), kMask, 0, L"0"}, std::nullopt, {}, {}},
         {{At(20), kMask, 0, L"256"}, std::nullopt, {}, {}},
-        {{At(20), kMask, 0, L"-1"}, std::nullopt, {}, {}},
         // DHCP for all needs neither.
         {{0, kMask, At(1), L"", true}, {{0, 0, 0}}, {0, 0, 0}, {}},
     };
