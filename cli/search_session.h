@@ -41,6 +41,7 @@ public:
                      std::chrono::milliseconds timeout, std::vector<bool>& readable) override {
         return m_network.WaitReadable(set, timeout, readable);
     }
+    void Wake() override { m_network.Wake(); }
     int Receive(discovery::SocketHandle socket, std::span<std::byte> buffer) override {
         return m_network.Receive(socket, buffer);
     }
