@@ -117,12 +117,16 @@ protected:
                     m_figures.rows > 0 ? TicksToMs(m_lastRow - m_click) : 0;
             }
             break;
-        case WM_TIMER:
+        case WM_TIMER: {
             if (wParam == kEndCheckTimer) {
                 EndWhenDone(Now());
                 return TRUE;
             }
-            break;
+            // The window's own timer shows the last rows of a storm.
+            const INT_PTR result = CKQ_ScanfDlg::OnMessage(message, wParam, lParam);
+            NoteRowsShown(Now());
+            return result;
+        }
         default:
             break;
         }
@@ -155,13 +159,18 @@ private:
         const INT_PTR result = CKQ_ScanfDlg::OnMessage(message, wParam, lParam);
         const LONGLONG end = Now();
         m_figures.handled.push_back({end - start, m_discovery.TakenReplies() - takenBefore});
-        const int rows = m_list.RowCount();
-        if (rows > m_figures.rows) {
-            m_figures.rows = rows;
-            m_lastRow = end;
-        }
+        NoteRowsShown(end);
         EndWhenDone(end);
         return result;
+    }
+
+    // Rows count once the list shows them.
+    void NoteRowsShown(LONGLONG now) {
+        const int rows = m_list.GetItemCount();
+        if (rows > m_figures.rows) {
+            m_figures.rows = rows;
+            m_lastRow = now;
+        }
     }
 
     void EndWhenDone(LONGLONG now) {
