@@ -10,7 +10,7 @@
 
 namespace app {
 
-void HandOffToClient(const CListCtrl& list, const discovery::DeviceRowList& rows) {
+void HandOffToClient(const CListCtrl& list, const discovery::DeviceRows& rows) {
     std::wstring title = ReadConfigString(L"Client");
     if (title.empty()) {
         title = kDefaultClientTitle;
@@ -22,9 +22,8 @@ void HandOffToClient(const CListCtrl& list, const discovery::DeviceRowList& rows
     }
     for (const int row : listview::SelectedRows(list)) {
         const std::uint32_t address =
-            discovery::ParseIPv4Text(rows.RowText(row, discovery::kAddressColumn));
-        const discovery::DeviceRecord* record = rows.RecordOf(row);
-        const std::uint32_t deviceWord = record != nullptr ? record->deviceWord : 0;
+            discovery::ParseIPv4Text(rows.Text(row, discovery::kAddressColumn));
+        const std::uint32_t deviceWord = rows.Row(row).deviceWord;
         // Posted, never sent: the tool does not wait for the client, and a failed post is
         // not retried.
         ::PostMessageW(client, WM_ADD_DEVICE_TO_CLIENT, static_cast<WPARAM>(address),

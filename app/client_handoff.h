@@ -13,8 +13,8 @@ inline constexpr UINT WM_ADD_DEVICE_TO_CLIENT = WM_USER + 200;
 // The client's title when config.ini names none; the leading blank belongs to it.
 inline constexpr wchar_t kDefaultClientTitle[] = L" Vorlu";
 
-// Looks the client window up once and posts every selected row of `list` (whose rows `rows`
-// reads) to it in list order. No client window, or no selection: nothing happens.
-void HandOffToClient(const CListCtrl& list, const discovery::DeviceRowList& rows);
+// Looks the client window up once and posts every selected row of `list` (which shows `rows`)
+// to it in list order. No client window, or no selection: nothing happens.
+void HandOffToClient(const CListCtrl& list, const discovery::DeviceRows& rows);
 
 } // namespace app

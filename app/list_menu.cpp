@@ -27,16 +27,13 @@ void AppendItem(HMENU menu, UINT id, UINT textId, bool enabled) {
 
 } // namespace
 
-POINT ListMenuPoint(HWND list, LPARAM at) {
+POINT ListMenuPoint(const CListCtrl& list, LPARAM at) {
     if (at != -1)
         return {GET_X_LPARAM(at), GET_Y_LPARAM(at)};
     POINT point{};
-    const int row = static_cast<int>(
-        ::SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+    const int row = list.GetNextItem(-1, LVNI_FOCUSED);
     RECT cell{};
-    cell.left = LVIR_LABEL;
-    if (row >= 0 && ::SendMessageW(list, LVM_GETITEMRECT, static_cast<WPARAM>(row),
-                                   reinterpret_cast<LPARAM>(&cell)))
+    if (row >= 0 && list.GetItemRect(row, &cell, LVIR_LABEL))
         point = {cell.left, cell.bottom};
     ::ClientToScreen(list, &point);
     return point;

@@ -12,8 +12,6 @@
 namespace app {
 namespace {
 
-constexpr int kHeadingMax = 256;
-
 struct HandleCloser {
     void operator()(HANDLE handle) const { ::CloseHandle(handle); }
 };
@@ -44,19 +42,9 @@ std::wstring Directory(const std::wstring& path) {
 
 std::vector<std::wstring> ListHeadings(const CListCtrl& list) {
     std::vector<std::wstring> headings;
-    const HWND header = list.GetHeaderCtrl();
-    const int count =
-        header != nullptr ? static_cast<int>(::SendMessageW(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
-    for (int column = 0; column < count; ++column) {
-        wchar_t text[kHeadingMax] = {};
-        LVCOLUMNW item{};
-        item.mask = LVCF_TEXT;
-        item.pszText = text;
-        item.cchTextMax = kHeadingMax;
-        list.SendMessage(LVM_GETCOLUMNW, static_cast<WPARAM>(column),
-                         reinterpret_cast<LPARAM>(&item));
-        headings.emplace_back(text);
-    }
+    const int count = list.GetColumnCount();
+    for (int column = 0; column < count; ++column)
+        headings.push_back(list.GetColumnHeading(column));
     return headings;
 }
 

@@ -4,13 +4,20 @@
 #include "app/application.h"
 #include "app/client_handoff.h"
 #include "app/window_layout.h"
-#include "discovery/device_rows.h"
 #include "discovery/ip_text.h"
+#include "discovery/reply_batch.h"
 #include "discovery/winsock_network.h"
 #include "framework/data_exchange.h"
 #include "framework/paint_dc.h"
 #include "listview/list_selection.h"
 #include "resources/resource.h"
+
+namespace {
+
+constexpr UINT_PTR kShowRowsTimer = 16;
+constexpr std::chrono::milliseconds kRowsShownEvery{100};
+
+} // namespace
 
 CKQ_ScanfDlg::CKQ_ScanfDlg(MainWindowServices services)
     : CDialog(IDD_SEARCH_DIALOG),
@@ -39,10 +46,17 @@ INT_PTR CKQ_ScanfDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DEVICE_REPLY:
         // Every queued record, whatever the parameters say; but input, a close request or a
         // message sent by another thread does not wait behind a long batch.
-        discovery::AddDevicesFromReplies(m_discovery, m_list, [] {
+        discovery::AddDevicesFromReplies(m_discovery, m_list.Rows(), [] {
             return HIWORD(::GetQueueStatus(QS_INPUT | QS_POSTMESSAGE | QS_SENDMESSAGE)) != 0;
         });
+        ShowNewRows();
         ::SetWindowLongPtrW(m_hWnd, DWLP_MSGRESULT, 1);
+        return TRUE;
+    case WM_TIMER:
+        if (wParam != kShowRowsTimer) {
+            return CDialog::OnMessage(message, wParam, lParam);
+        }
+        OnShowRowsTimer();
         return TRUE;
     case WM_CLOSE_SEARCH: {
         const CKQ_ScanfApp* app = GetSearchApp();
@@ -162,18 +176,47 @@ void CKQ_ScanfDlg::OnDestroy() {
 }
 
 void CKQ_ScanfDlg::SendSearch() {
-    discovery::ClearDeviceRows(m_list);
+    m_list.ClearDeviceRows();
     m_discovery.SendSearch();
 }
 
+void CKQ_ScanfDlg::ShowNewRows() {
+    const auto now = std::chrono::steady_clock::now();
+    if (now - m_rowsShownAt >= kRowsShownEvery) {
+        m_list.ShowNewRows();
+        m_rowsShownAt = now;
+        return;
+    }
+    if (m_bShowRowsTimer) {
+        return;
+    }
+    // WM_TIMER comes only once no posted message waits: during a storm the next batch shows
+    // the rows, and the timer the last of them.
+    const auto wait =
+        std::chrono::ceil<std::chrono::milliseconds>(kRowsShownEvery - (now - m_rowsShownAt));
+    m_bShowRowsTimer =
+        ::SetTimer(m_hWnd, kShowRowsTimer, static_cast<UINT>(wait.count()), nullptr) != 0;
+    if (!m_bShowRowsTimer) {
+        m_list.ShowNewRows(); // no timer to be had: shown now rather than late
+        m_rowsShownAt = now;
+    }
+}
+
+void CKQ_ScanfDlg::OnShowRowsTimer() {
+    ::KillTimer(m_hWnd, kShowRowsTimer);
+    m_bShowRowsTimer = false;
+    m_list.ShowNewRows();
+    m_rowsShownAt = std::chrono::steady_clock::now();
+}
+
 void CKQ_ScanfDlg::HandOffToClient() {
-    app::HandOffToClient(m_list, m_list);
+    app::HandOffToClient(m_list, m_list.Rows());
 }
 
 void CKQ_ScanfDlg::OpenDeviceWebPage(int row) {
-    const std::wstring address =
-        app::DeviceWebAddress(m_list.RowText(row, discovery::kAddressColumn),
-                              m_list.RowText(row, discovery::kHttpPortColumn));
+    const discovery::DeviceRows& rows = m_list.Rows();
+    const std::wstring address = app::DeviceWebAddress(rows.Text(row, discovery::kAddressColumn),
+                                                       rows.Text(row, discovery::kHttpPortColumn));
     // The shell's failure to open the page is not reported.
     m_services.openUrl(nullptr, nullptr, address.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
@@ -196,7 +239,7 @@ void CKQ_ScanfDlg::SelectDeviceRow() {
     const int row = listview::RowUnderCursor(m_list);
     if (row >= 0) {
         m_ipPage.SetOriginalIP(
-            discovery::ParseIPv4Text(m_list.RowText(row, discovery::kAddressColumn)));
+            discovery::ParseIPv4Text(m_list.Rows().Text(row, discovery::kAddressColumn)));
     }
 }
 
@@ -205,8 +248,8 @@ std::optional<wifi::DeviceEndpoint> CKQ_ScanfDlg::SelectedDevice() const {
     if (row < 0) {
         return std::nullopt;
     }
-    return wifi::DeviceEndpoint{m_list.RowText(row, discovery::kAddressColumn),
-                                m_list.RowText(row, discovery::kHttpPortColumn)};
+    return wifi::DeviceEndpoint{m_list.Rows().Text(row, discovery::kAddressColumn),
+                                m_list.Rows().Text(row, discovery::kHttpPortColumn)};
 }
 
 // The page shown always follows the strip's selection.

@@ -17,6 +17,7 @@
 #include <shellapi.h>
 
 #include <atomic>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -76,6 +77,8 @@ protected:
     CTabCtrl m_tabs;
     // Client y coordinate at which both pages begin; 0 until the window is initialised.
     int m_nPageTop = 0;
+    std::chrono::steady_clock::time_point m_rowsShownAt{};
+    bool m_bShowRowsTimer = false; // the timer that shows the latest rows is set
 
 private:
     // Initialisation steps, in the order OnInitDialog runs them.
@@ -87,6 +90,11 @@ private:
     void SetUpDeviceList();
 
     void SendSearch();
+    // Rows made since the last showing appear at once when that was at least kRowsShownEvery
+    // ago, else when that time is up: a storm of replies updates the list a few times a second
+    // instead of once per batch.
+    void ShowNewRows();
+    void OnShowRowsTimer();
     void HandOffToClient();
     void OpenDeviceWebPage(int row);
     void OpenSelectedWebPages();

@@ -30,18 +30,14 @@ bool CKQ_ScanfDlg::OnListKey(const NMLVKEYDOWN& key) {
 }
 
 void CKQ_ScanfDlg::SelectAllRows() {
-    LVITEMW state{};
-    state.stateMask = LVIS_SELECTED;
-    state.state = LVIS_SELECTED;
-    // Item -1: every row.
-    m_list.SendMessage(LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&state));
+    m_list.SetItemState(-1, LVIS_SELECTED, LVIS_SELECTED);
 }
 
 void CKQ_ScanfDlg::CopySelectedRows() {
     const std::vector<int> rows = listview::SelectedRows(m_list);
     if (rows.empty())
         return;
-    const std::wstring text = rowexport::RowsAsTsv(m_list, app::ListHeadings(m_list), rows);
+    const std::wstring text = rowexport::RowsAsTsv(m_list.Rows(), app::ListHeadings(m_list), rows);
     // Another program may hold the clipboard open; the operator hears that nothing was copied.
     if (!app::CopyTextToClipboard(m_hWnd, text))
         ::MessageBeep(MB_ICONEXCLAMATION);
@@ -51,7 +47,7 @@ void CKQ_ScanfDlg::ExportRows() {
     const std::wstring path = m_services.chooseExportFile(m_hWnd);
     if (path.empty())
         return;
-    const std::string file = rowexport::RowsAsCsvFile(m_list, app::ListHeadings(m_list));
+    const std::string file = rowexport::RowsAsCsvFile(m_list.Rows(), app::ListHeadings(m_list));
     if (app::WriteFileWhole(path, file))
         return;
     const wchar_t* text = i18n::LoadUiString(IDS_EXPORT_FAILED);
@@ -59,20 +55,20 @@ void CKQ_ScanfDlg::ExportRows() {
 }
 
 void CKQ_ScanfDlg::ShowListMenu(LPARAM at) {
-    app::TrackListMenu(m_hWnd, app::ListMenuPoint(m_list, at), !listview::SelectedRows(m_list).empty(),
-                       m_list.RowCount() > 0);
+    app::TrackListMenu(m_hWnd, app::ListMenuPoint(m_list, at),
+                       !listview::SelectedRows(m_list).empty(), m_list.Rows().Count() > 0);
 }
 
 std::vector<ippage::BatchDevice> CKQ_ScanfDlg::ListedDevices(bool selectedOnly) const {
-    std::vector<int> rows = listview::SelectedRows(m_list);
+    const discovery::DeviceRows& rows = m_list.Rows();
+    std::vector<int> listed = listview::SelectedRows(m_list);
     if (!selectedOnly) {
-        rows.resize(static_cast<std::size_t>(m_list.RowCount()));
-        std::iota(rows.begin(), rows.end(), 0);
+        listed.resize(static_cast<std::size_t>(rows.Count()));
+        std::iota(listed.begin(), listed.end(), 0);
     }
     std::vector<ippage::BatchDevice> devices;
-    for (const int row : rows)
-        devices.push_back({m_list.RowText(row, discovery::kAddressColumn),
-                           {m_list.RowText(row, discovery::kMacColumn)}});
+    for (const int row : listed)
+        devices.push_back({rows.Text(row, discovery::kAddressColumn), rows.Row(row).macs});
     return devices;
 }
 

@@ -5,9 +5,12 @@
 # tool namespace's UDP RcvbufErrors during the run, replies the window took, the most replies
 # seen waiting for the window, the time from the click (the burst) to the last row, the window
 # thread's time per reply (mean, and over the last tenth of the replies), the wake-up messages
-# it handled and the process's peak working set. Then one search among devices that keep
-# answering for seconds, closed from outside one second into it: the time from the close
-# request to its handling, to the window's end and to the window object's end.
+# it handled and the process's peak working set. Then, for each search of devices answering at
+# once, the time of a click on each sortable heading once all rows are in (the sort and the
+# repaint). Then one search among devices that keep answering for seconds, closed from outside
+# one second into it: the time from the close request to its handling, to the window's end, to
+# the window object's end and to the end of the process as the shell sees it (that last step
+# is Wine's own: the process's exit and the wineserver's bookkeeping).
 # Figures under Wine are orders of magnitude, not Windows timings.
 #
 # usage: bash bench/discovery.sh   (as root; it creates network namespaces)
@@ -15,7 +18,7 @@
 #   SEARCH_BENCH_BUILD (default build/windows, as scripts/test-all builds it): the Windows tree
 #   SEARCH_DEVSIM (default build/native/tools/devsim/devsim): the native device simulator
 # Optional: BENCH_COUNTS ("100 1000 10000"), BENCH_SPREADS ("0 200"), BENCH_CAP_S (300: a run
-# that has not finished by then is closed and marked "capped"), BENCH_CLOSE_COUNT (600: the
+# that has not finished by then is closed and marked "capped"), BENCH_CLOSE_COUNT (10000: the
 # devices of the close run; 0 leaves it out).
 #
 # Every search goes out from both of the tool side's addresses, to the multicast group and to
@@ -40,7 +43,7 @@ devsim=${SEARCH_DEVSIM:-$root/build/native/tools/devsim/devsim}
 counts=${BENCH_COUNTS:-100 1000 10000}
 spreads=${BENCH_SPREADS:-0 200}
 cap_s=${BENCH_CAP_S:-300}
-close_count=${BENCH_CLOSE_COUNT:-600}
+close_count=${BENCH_CLOSE_COUNT:-10000}
 # kReceiveBufferBytes of discovery/datagram_network.h.
 receive_buffer_bytes=$((32 * 1024 * 1024))
 
@@ -96,7 +99,8 @@ field() {
 }
 
 # One search among $1 devices answering within $2 ms, with the bench's further arguments
-# ($3...); leaves the bench's figures line in $line and the simulator's replies in $sent.
+# ($3...); leaves the bench's figures line in $line, its heading clicks in $sorts, the
+# simulator's replies in $sent and the wall clock at the process's end (ms) in $ended_ms.
 search_once() {
     local count=$1 spread=$2 run=$work/run-$1-$2
     shift 2
@@ -109,9 +113,11 @@ search_once() {
     # The program's own cap ends the run; the timeout only guards against a hang.
     (cd "$run" && timeout $((cap_s + 120)) ip netns exec "${ns}tool" wine "$bench_exe" \
         --count "$count" --spread-ms "$spread" --cap-s "$cap_s" "$@" >"$run/bench.out" 2>&1)
+    ended_ms=$(date +%s%3N)
     after=$(rcvbuf_errors)
     devsim_stop
     line=$(tr -d '\r' <"$run/bench.out" | grep '^n=')
+    sorts=$(tr -d '\r' <"$run/bench.out" | sed -n 's/^sort_click_ms=//p')
     sent=$(sed -n 's/^summary .* replies=\([0-9]*\).*/\1/p' "$run/devsim.log")
     if [ -z "$line" ]; then
         tail -n 5 "$run/bench.out" >&2
@@ -121,8 +127,8 @@ search_once() {
 
 # One search among $1 devices answering within $2 ms; prints the table row.
 run_once() {
-    local count=$1 spread=$2 before after line sent
-    if ! search_once "$count" "$spread"; then
+    local count=$1 spread=$2 before after line sent ended_ms sorts
+    if ! search_once "$count" "$spread" --sort-clicks $((spread == 0 ? 1 : 0)); then
         printf '%7s %6s %7s  (no figures: the bench failed or timed out)\n' "$count" "$spread" \
             "${sent:--}"
         return
@@ -135,17 +141,24 @@ run_once() {
         "$(field click_to_last_row_ms "$line")" \
         "$(field us_per_reply_mean "$line")" "$(field us_per_reply_last_tenth "$line")" \
         "$(field messages "$line")" "$(field peak_working_set_mib "$line")" "$note"
+    [ "$spread" -eq 0 ] && sort_lines+=("$(printf '%7s rows: %s ms' "$(field rows "$line")" "$sorts")")
 }
 
 printf '%7s %6s %7s %6s %6s %8s %8s %7s %9s %10s %10s %8s %6s\n' devices spread sent rows lost \
     rcvbuf taken peak last_row us/reply us/reply wake-ups peak
 printf '%7s %6s %7s %6s %6s %8s %8s %7s %9s %10s %10s %8s %6s\n' "" ms replies "" "" errors \
     replies queue ms mean "last 10%" handled "WS MiB"
+sort_lines=()
 for count in $counts; do
     for spread in $spreads; do
         run_once "$count" "$spread"
     done
 done
+if [ ${#sort_lines[@]} -gt 0 ]; then
+    echo "a click on each sortable heading (Model, Device Name, IP, HTTP Port, RTSP Port, MAC)" \
+        "once all rows are in, sort and repaint:"
+    printf '%s\n' "${sort_lines[@]}"
+fi
 
 if [ "$close_count" -gt 0 ]; then
     # Devices answering over 3 s keep the window busy; the close comes 1 s after the click.
@@ -154,7 +167,9 @@ if [ "$close_count" -gt 0 ]; then
             "handled after $(field close_to_handled_ms "$line") ms (close sequence" \
             "$(field close_sequence_ms "$line") ms), window ended after" \
             "$(field close_to_end_ms "$line") ms, window object gone after" \
-            "$(field close_to_objects_gone_ms "$line") ms ($(field rows "$line") rows shown)"
+            "$(field close_to_objects_gone_ms "$line") ms, process ended after" \
+            "$((ended_ms - $(field close_request_unix_ms "$line"))) ms" \
+            "($(field rows "$line") rows shown)"
     else
         echo "close request during a search: no figures (the bench failed or timed out)"
     fi

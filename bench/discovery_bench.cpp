@@ -1,7 +1,8 @@
 // Times the real main window through one search among simulated devices: rows shown, the
 // window thread's cost of every WM_DEVICE_REPLY per reply taken, the process's peak working
-// set, and (with --close-after-ms) how long a close request made during the replies takes to
-// end the window. bench/discovery.sh runs it under Wine.
+// set; with --sort-clicks, the time of a click on each sortable heading once the rows are in;
+// with --close-after-ms, how long a close request made during the replies takes to end the
+// window. bench/discovery.sh runs it under Wine.
 #include "app/main_window.h"
 #include "discovery/winsock_startup.h"
 #include "i18n/ui_text.h"
@@ -15,10 +16,12 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <optional>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -36,6 +39,8 @@ struct Settings {
     // Nonzero: a close request this long after the click, from another thread, as an operator
     // or another program would make it; the run then ends with the window.
     double closeAfterMs = 0;
+    // Nonzero: once the rows are in, a click on each sortable heading in turn, each timed.
+    bool sortClicks = false;
 };
 
 // One WM_DEVICE_REPLY handled: its time and the replies it took.
@@ -57,12 +62,24 @@ struct Figures {
     double closeToEndMs = -1;
     std::size_t leftQueued = 0;
     bool capped = false;
+    // Per sortable heading, from the press to the list repainted in the new order.
+    std::vector<double> sortClickMs;
 };
 
 LONGLONG Now() {
     LARGE_INTEGER now{};
     ::QueryPerformanceCounter(&now);
     return now.QuadPart;
+}
+
+// The wall clock in milliseconds since 1970, which the script compares with the time the
+// process has ended.
+long long UnixMs() {
+    FILETIME now{};
+    ::GetSystemTimePreciseAsFileTime(&now);
+    const ULONGLONG hundredNs =
+        (static_cast<ULONGLONG>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+    return static_cast<long long>((hundredNs - 116444736000000000ULL) / 10000ULL);
 }
 
 double TicksToMs(LONGLONG ticks) {
@@ -85,6 +102,7 @@ public:
 
     const Figures& Results() const { return m_figures; }
     LONGLONG CloseRequested() const { return m_closeRequested.load(); }
+    long long CloseRequestedUnixMs() const { return m_closeRequestedUnixMs.load(); }
 
 protected:
     INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
@@ -117,12 +135,16 @@ protected:
                     m_figures.rows > 0 ? TicksToMs(m_lastRow - m_click) : 0;
             }
             break;
-        case WM_TIMER:
+        case WM_TIMER: {
             if (wParam == kEndCheckTimer) {
                 EndWhenDone(Now());
                 return TRUE;
             }
-            break;
+            // The window's own timer shows the last rows of a storm.
+            const INT_PTR result = CKQ_ScanfDlg::OnMessage(message, wParam, lParam);
+            NoteRowsShown(Now());
+            return result;
+        }
         default:
             break;
         }
@@ -139,6 +161,7 @@ private:
             std::thread([this, window = m_hWnd] {
                 std::this_thread::sleep_for(
                     std::chrono::duration<double, std::milli>(m_settings.closeAfterMs));
+                m_closeRequestedUnixMs = UnixMs();
                 m_closeRequested = Now();
                 ::PostMessageW(window, WM_CLOSE, 0, 0);
             }).detach();
@@ -155,13 +178,18 @@ private:
         const INT_PTR result = CKQ_ScanfDlg::OnMessage(message, wParam, lParam);
         const LONGLONG end = Now();
         m_figures.handled.push_back({end - start, m_discovery.TakenReplies() - takenBefore});
-        const int rows = m_list.RowCount();
-        if (rows > m_figures.rows) {
-            m_figures.rows = rows;
-            m_lastRow = end;
-        }
+        NoteRowsShown(end);
         EndWhenDone(end);
         return result;
+    }
+
+    // Rows count once the list shows them.
+    void NoteRowsShown(LONGLONG now) {
+        const int rows = m_list.GetItemCount();
+        if (rows > m_figures.rows) {
+            m_figures.rows = rows;
+            m_lastRow = now;
+        }
     }
 
     void EndWhenDone(LONGLONG now) {
@@ -179,8 +207,28 @@ private:
         m_figures.leftQueued = queued;
         m_figures.clickToLastRowMs = m_figures.rows > 0 ? TicksToMs(m_lastRow - m_click) : 0;
         ::KillTimer(m_hWnd, kEndCheckTimer);
+        if (m_settings.sortClicks) {
+            TimeSortClicks();
+        }
         // Sent, not posted: a posted close would wait behind every queued reply.
         ::SendMessageW(m_hWnd, WM_CLOSE, 0, 0);
+    }
+
+    // As the operator clicks: a press and release at the middle of each heading.
+    void TimeSortClicks() {
+        const HWND header = m_list.GetHeaderCtrl();
+        for (int column = discovery::kModelColumn; column < discovery::kColumnCount; ++column) {
+            RECT rect{};
+            ::SendMessageW(header, HDM_GETITEMRECT, static_cast<WPARAM>(column),
+                           reinterpret_cast<LPARAM>(&rect));
+            const LPARAM at =
+                MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+            const LONGLONG start = Now();
+            ::SendMessageW(header, WM_LBUTTONDOWN, MK_LBUTTON, at);
+            ::SendMessageW(header, WM_LBUTTONUP, 0, at);
+            ::UpdateWindow(m_list);
+            m_figures.sortClickMs.push_back(TicksToMs(Now() - start));
+        }
     }
 
     Settings m_settings;
@@ -188,6 +236,7 @@ private:
     bool m_searchPosted = false;
     bool m_closing = false;
     std::atomic<LONGLONG> m_closeRequested{0};
+    std::atomic<long long> m_closeRequestedUnixMs{0};
     LONGLONG m_click = 0;
     LONGLONG m_lastRow = 0;
 };
@@ -245,6 +294,8 @@ bool ParseArguments(int argc, char** argv, Settings& settings) {
             settings.quietMs = value;
         } else if (std::strcmp(argv[i], "--close-after-ms") == 0) {
             settings.closeAfterMs = value;
+        } else if (std::strcmp(argv[i], "--sort-clicks") == 0) {
+            settings.sortClicks = value != 0;
         } else if (std::strcmp(argv[i], "--cap-s") == 0) {
             settings.capMs = value * 1000.0;
         } else {
@@ -260,7 +311,7 @@ int main(int argc, char** argv) {
     Settings settings;
     if (!ParseArguments(argc, argv, settings)) {
         std::fprintf(stderr, "usage: discovery_bench --count N [--spread-ms MS] [--quiet-ms MS] "
-                             "[--cap-s S] [--close-after-ms MS]\n");
+                             "[--cap-s S] [--close-after-ms MS] [--sort-clicks 1]\n");
         return 2;
     }
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
@@ -274,6 +325,7 @@ int main(int argc, char** argv) {
     // As the program does it: Winsock is cleaned up after the dialog, the window object after.
     Figures figures;
     LONGLONG closeRequested = 0;
+    long long closeRequestedUnixMs = 0;
     {
         BenchSearchWindow window(settings);
         const INT_PTR ended = window.DoModal();
@@ -284,6 +336,7 @@ int main(int argc, char** argv) {
         }
         figures = window.Results();
         closeRequested = window.CloseRequested();
+        closeRequestedUnixMs = window.CloseRequestedUnixMs();
     }
     // The window object, its rows and the engine are gone: all that is left is process exit.
     const double closeToGoneMs = closeRequested != 0 ? TicksToMs(Now() - closeRequested) : -1;
@@ -293,12 +346,20 @@ int main(int argc, char** argv) {
                 "us_per_reply_last_tenth=%.1f peak_working_set_mib=%.1f close_to_handled_ms=%.0f "
                 "close_sequence_ms=%.0f "
                 "close_to_end_ms=%.0f "
-                "close_to_objects_gone_ms=%.0f capped=%d\n",
+                "close_to_objects_gone_ms=%.0f close_request_unix_ms=%lld capped=%d\n",
                 settings.count, settings.spreadMs, figures.rows, settings.count - figures.rows,
                 perReply.replies, figures.handled.size(), figures.peakQueued, figures.leftQueued,
                 figures.clickToLastRowMs, perReply.meanUs, perReply.lastTenthUs,
                 PeakWorkingSetMiB(), figures.closeToHandledMs, figures.closeSequenceMs,
-                figures.closeToEndMs, closeToGoneMs, figures.capped ? 1 : 0);
+                figures.closeToEndMs, closeToGoneMs, closeRequestedUnixMs, figures.capped ? 1 : 0);
+    std::string sortClicks;
+    for (const double ms : figures.sortClickMs) {
+        if (!sortClicks.empty()) {
+            sortClicks += ',';
+        }
+        sortClicks += std::to_string(std::lround(ms));
+    }
+    std::printf("sort_click_ms=%s\n", sortClicks.empty() ? "-" : sortClicks.c_str());
     std::fflush(stdout);
     return 0;
 }

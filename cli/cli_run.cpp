@@ -27,7 +27,8 @@ std::string Print(RunContext& context, const std::string& text) {
 
 // Searches, with a progress line when standard error is a terminal; the reason on failure.
 std::string SearchOnce(SearchSession& session, const CliOptions& options, RunContext& context,
-                       RowTable& rows, std::vector<ippage::AnsweringDevice>& answering) {
+                       discovery::DeviceRows& rows,
+                       std::vector<ippage::AnsweringDevice>& answering) {
     SearchSession::Progress progress;
     if (context.showProgress) {
         (void)context.err("searching...");
@@ -45,18 +46,19 @@ int SearchAndPrint(const CliOptions& options, RunContext& context) {
     SearchSession session(context.network, options.interfaces, context.errorText);
     if (std::string reason = session.Start(); !reason.empty())
         return Fail(context, kExitFault, reason);
-    RowTable rows;
+    discovery::DeviceRows rows;
     std::vector<ippage::AnsweringDevice> answering;
     if (std::string reason = SearchOnce(session, options, context, rows, answering);
         !reason.empty())
         return Fail(context, kExitFault, reason);
     if (options.sortColumn)
-        rows.Sort(*options.sortColumn, context.compareText);
+        (void)rows.SortRows(*options.sortColumn, true, context.sortKey);
     std::vector<Utf8Row> printed;
-    for (const discovery::RowTexts& texts : rows.Texts()) {
-        Utf8Row& row = printed.emplace_back();
+    for (int row = 0; row < rows.Count(); ++row) {
+        const discovery::RowTexts& texts = rows.Row(row).texts;
+        Utf8Row& line = printed.emplace_back();
         for (std::size_t c = 0; c < texts.size(); ++c)
-            row[c] = context.toUtf8(texts[c]);
+            line[c] = context.toUtf8(texts[c]);
     }
     if (std::string reason = Print(context, FormatDevices(printed, options.format));
         !reason.empty())
@@ -127,7 +129,7 @@ int ChangeAddresses(const CliOptions& options, RunContext& context) {
     // device's MACs before the change also tell it apart from another device afterwards.
     const bool searchFirst = options.action != Action::kDhcp || options.verify;
     const bool verify = options.verify || options.action == Action::kApply;
-    RowTable rows;
+    discovery::DeviceRows rows;
     std::vector<ippage::AnsweringDevice> before, after;
     if (searchFirst) {
         if (std::string reason = SearchOnce(session, options, context, rows, before);

@@ -4,7 +4,7 @@
 
 #include "cli/cli_options.h"
 #include "discovery/datagram_network.h"
-#include "listview/row_order.h"
+#include "discovery/row_order.h"
 
 #include <functional>
 #include <string>
@@ -21,7 +21,7 @@ struct RunContext {
     // A row text (as the row rules made it from the device's 8-bit text) in UTF-8.
     std::function<std::string(const std::wstring&)> toUtf8;
     // The platform's text order, the one the window sorts by.
-    listview::TextCompare compareText;
+    discovery::SortKey sortKey;
     // The system's words for an error code of the sockets.
     std::function<std::string(int code)> errorText;
     // Standard output and standard error: empty when written, else the system's reason.

@@ -31,7 +31,7 @@ int main(int argc, char* argv[]) {
     cli::RunContext context{
         .network = *parts.network,
         .toUtf8 = parts.toUtf8,
-        .compareText = parts.compareText,
+        .sortKey = parts.sortKey,
         .errorText = parts.errorText,
         .out = cli::WriteOut,
         .err = cli::WriteErr,

@@ -63,12 +63,12 @@ std::string SearchSession::BurstFault(const discovery::BurstResult& burst,
            m_errorText(burst.firstError) + ")";
 }
 
-std::string SearchSession::Search(std::chrono::milliseconds wait, RowTable& rows,
+std::string SearchSession::Search(std::chrono::milliseconds wait, discovery::DeviceRows& rows,
                                   std::vector<ippage::AnsweringDevice>& answering,
                                   const Progress& progress) {
     // Replies still queued from an earlier search belong to it.
     (void)m_engine.TakeAllReplies();
-    discovery::ClearDeviceRows(rows);
+    rows.ClearDeviceRows();
     answering.clear();
     m_answeringIndex.clear();
     const auto deadline = std::chrono::steady_clock::now() + wait;
@@ -85,7 +85,8 @@ std::string SearchSession::Search(std::chrono::milliseconds wait, RowTable& rows
     return {};
 }
 
-void SearchSession::TakeReplies(RowTable& rows, std::vector<ippage::AnsweringDevice>& answering,
+void SearchSession::TakeReplies(discovery::DeviceRows& rows,
+                                std::vector<ippage::AnsweringDevice>& answering,
                                 const Progress& progress) {
     for (const std::unique_ptr<discovery::ReplyRecord>& record : m_engine.TakeAllReplies()) {
         const discovery::SearchReply reply = discovery::DecodeSearchReply(*record);
@@ -98,10 +99,8 @@ void SearchSession::TakeReplies(RowTable& rows, std::vector<ippage::AnsweringDev
             if (std::find(macs.begin(), macs.end(), mac) == macs.end())
                 macs.push_back(mac);
         }
-        const int before = rows.RowCount();
-        discovery::AddDeviceFromRecord(*record, rows);
-        if (progress && rows.RowCount() > before)
-            progress(rows.RowCount());
+        if (rows.AddDeviceFromReply(*record) == discovery::ReplyOutcome::kRowAdded && progress)
+            progress(rows.Count());
     }
 }
 

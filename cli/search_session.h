@@ -3,8 +3,8 @@
 // that went out from no socket is a network fault, told apart from a quiet network.
 #pragma once
 
-#include "cli/row_table.h"
 #include "discovery/datagram_network.h"
+#include "discovery/device_rows.h"
 #include "discovery/discovery_engine.h"
 #include "ippage/address_plan.h"
 
@@ -41,6 +41,7 @@ public:
                      std::chrono::milliseconds timeout, std::vector<bool>& readable) override {
         return m_network.WaitReadable(set, timeout, readable);
     }
+    void Wake() override { m_network.Wake(); }
     int Receive(discovery::SocketHandle socket, std::span<std::byte> buffer) override {
         return m_network.Receive(socket, buffer);
     }
@@ -73,7 +74,7 @@ public:
     // with the address and MAC of every accepted reply, duplicates and unknown classes too (a
     // device of any class holds its address), its address text read strictly (one that does
     // not read holds no address). Empty, or the reason no request went out.
-    [[nodiscard]] std::string Search(std::chrono::milliseconds wait, RowTable& rows,
+    [[nodiscard]] std::string Search(std::chrono::milliseconds wait, discovery::DeviceRows& rows,
                                      std::vector<ippage::AnsweringDevice>& answering,
                                      const Progress& progress);
     // One address-change burst per request, in order, up to the first that went out from no
@@ -85,7 +86,7 @@ private:
     // Empty when the burst left from some socket; else the reason, naming `what` was sent.
     [[nodiscard]] std::string BurstFault(const discovery::BurstResult& burst,
                                          std::string_view what) const;
-    void TakeReplies(RowTable& rows, std::vector<ippage::AnsweringDevice>& answering,
+    void TakeReplies(discovery::DeviceRows& rows, std::vector<ippage::AnsweringDevice>& answering,
                      const Progress& progress);
 
     discovery::DatagramNetwork& m_hostNetwork;

@@ -4,7 +4,7 @@
 
 #include "cli/cli_options.h"
 #include "discovery/datagram_network.h"
-#include "listview/row_order.h"
+#include "discovery/row_order.h"
 
 #include <functional>
 #include <memory>
@@ -16,7 +16,7 @@ namespace cli {
 struct SystemParts {
     std::unique_ptr<discovery::DatagramNetwork> network;
     std::function<std::string(const std::wstring&)> toUtf8;
-    listview::TextCompare compareText = nullptr;
+    discovery::SortKey sortKey = nullptr;
     // The system's words for an error code of the sockets (errno, or Winsock's).
     std::function<std::string(int code)> errorText;
     bool stderrIsTerminal = false;

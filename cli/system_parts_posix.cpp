@@ -3,6 +3,7 @@
 
 #include "text/ansi_text.h"
 #include "discovery/posix_network.h"
+#include "text/sort_key.h"
 
 #include <iconv.h>
 #include <unistd.h>
@@ -11,7 +12,6 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
-#include <cwchar>
 
 namespace cli {
 namespace {
@@ -45,10 +45,6 @@ std::string Convert(iconv_t converter, const std::string& bytes) {
     return out;
 }
 
-int Collate(const wchar_t* left, const wchar_t* right) {
-    return std::wcscoll(left, right);
-}
-
 std::string ErrorText(int code) {
     return "error " + std::to_string(code) + ": " + std::strerror(code);
 }
@@ -79,7 +75,7 @@ std::string OpenSystemParts(const CliOptions& options, SystemParts& parts) {
         return Convert(converter, text::WideToAnsi(text).value_or(std::string()));
     };
     parts.network = std::make_unique<discovery::PosixNetwork>();
-    parts.compareText = &Collate;
+    parts.sortKey = &text::TextSortKey;
     parts.errorText = &ErrorText;
     parts.stderrIsTerminal = ::isatty(STDERR_FILENO) == 1;
     return {};

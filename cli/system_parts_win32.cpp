@@ -6,6 +6,7 @@
 #include "discovery/winsock_network.h"
 #include "discovery/winsock_startup.h"
 #include "rowexport/row_export.h"
+#include "text/sort_key.h"
 
 #include <winsock2.h>
 #include <windows.h>
@@ -18,10 +19,6 @@
 
 namespace cli {
 namespace {
-
-int CompareLikeTheWindow(const wchar_t* left, const wchar_t* right) {
-    return ::lstrcmpW(left, right);
-}
 
 // "error N: <the system's message>", for GetLastError's and WSAGetLastError's codes alike.
 std::string ErrorText(int code) {
@@ -94,7 +91,7 @@ std::string OpenSystemParts(const CliOptions& options, SystemParts& parts) {
         return "Windows sockets 2.2 are not available";
     parts.network = std::make_unique<discovery::WinsockNetwork>();
     parts.toUtf8 = [](const std::wstring& text) { return rowexport::WideToUtf8(text); };
-    parts.compareText = &CompareLikeTheWindow;
+    parts.sortKey = &text::TextSortKey;
     parts.errorText = &ErrorText;
     parts.stderrIsTerminal = ::_isatty(::_fileno(stderr)) != 0;
     return {};

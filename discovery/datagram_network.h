@@ -39,13 +39,18 @@ public:
     // WSAGetLastError), as the caller may name it.
     virtual int SendTo(SocketHandle socket, std::span<const std::byte> datagram,
                        std::uint32_t address, std::uint16_t port) = 0;
-    // Waits until any socket of the set is readable; returns how many are (marking them in
-    // `readable`, one flag per handle), 0 on time-out, negative on failure (an empty set fails).
+    // Waits until any socket of the set is readable or Wake is called; returns how many are
+    // readable (marking them in `readable`, one flag per handle), 0 on time-out or wake-up,
+    // negative on failure (an empty set fails at once).
     virtual int WaitReadable(std::span<const SocketHandle> set, std::chrono::milliseconds timeout,
                              std::vector<bool>& readable) = 0;
-    // Reads one datagram into the buffer: the bytes read (of a datagram longer than the buffer,
-    // the first buffer.size() bytes; the rest is discarded), 0 when nothing could be read this
-    // time (a passing error), negative on an error after which the socket is of no more use.
+    // From any thread: ends the WaitReadable under way at once, or else the next one. Wake-ups
+    // that come before a wait count as one.
+    virtual void Wake() = 0;
+    // Reads one datagram into the buffer without blocking: the bytes read (of a datagram longer
+    // than the buffer, the first buffer.size() bytes; the rest is discarded), 0 when nothing
+    // could be read (none waits, or a passing error), negative on an error after which the
+    // socket is of no more use.
     virtual int Receive(SocketHandle socket, std::span<std::byte> buffer) = 0;
     virtual void Close(SocketHandle socket) = 0;
 };

@@ -1,5 +1,8 @@
-// DeviceRecord: the data each device row owns: copies of its column texts and its deviceWord.
+// DeviceRecord: what the list keeps of one device: its seven column texts, its deviceWord and
+// the MACs that answered from its address.
 #pragma once
+
+#include "discovery/device_texts.h"
 
 #include <cstdint>
 #include <string>
@@ -8,8 +11,11 @@
 namespace discovery {
 
 struct DeviceRecord {
-    std::vector<std::wstring> texts; // one per column, equal to what the row shows
+    RowTexts texts; // what the row shows, column by column
     std::uint32_t deviceWord = 0;
+    // Every distinct MAC that answered from the row's address during this search, the row's
+    // own first; more than one when devices share an address.
+    std::vector<std::wstring> macs;
 };
 
 } // namespace discovery

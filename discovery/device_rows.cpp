@@ -1,109 +1,81 @@
 #include "discovery/device_rows.h"
 
 #include "text/ansi_text.h"
-#include "discovery/device_texts.h"
+
+#include <algorithm>
 
 namespace discovery {
 
-bool DeviceRowList::HasRowWithAddress(const std::wstring& address) const {
-    const int rowCount = RowCount();
-    for (int row = 0; row < rowCount; ++row) {
-        if (RowText(row, kAddressColumn) == address)
-            return true;
-    }
-    return false;
-}
-
-namespace {
-
-// Switches the list's redrawing off before the first row is appended and on again when it
-// goes, so that a batch of dropped replies causes no redraw at all.
-class RedrawPause {
-public:
-    explicit RedrawPause(DeviceRowList& list) : m_list(list) {}
-    ~RedrawPause() {
-        if (m_paused)
-            m_list.SetRedraw(true);
-    }
-    RedrawPause(const RedrawPause&) = delete;
-    RedrawPause& operator=(const RedrawPause&) = delete;
-
-    void Begin() {
-        if (!m_paused)
-            m_list.SetRedraw(false);
-        m_paused = true;
-    }
-
-private:
-    DeviceRowList& m_list;
-    bool m_paused = false;
-};
-
-void AddDeviceRow(const ReplyRecord& record, DeviceRowList& list, RedrawPause& redraw) {
+ReplyOutcome DeviceRows::AddDeviceFromReply(const ReplyRecord& record) {
     const SearchReply reply = DecodeSearchReply(record);
-    const int rowCount = list.RowCount();
     const std::wstring address = text::AnsiToWide(reply.deviceAddress).value_or(std::wstring());
-    if (list.HasRowWithAddress(address))
-        return;
     const std::optional<DeviceClass> deviceClass = FindDeviceClass(reply.classText);
+    if (const int listed = FindAddress(address); listed >= 0) {
+        std::vector<std::wstring>& macs = m_rows[static_cast<std::size_t>(listed)].macs;
+        const std::wstring mac = FormatMac(reply.mac);
+        if (!deviceClass || std::find(macs.begin(), macs.end(), mac) != macs.end())
+            return ReplyOutcome::kAddressListed;
+        macs.push_back(mac);
+        return ReplyOutcome::kAnotherDevice;
+    }
     if (!deviceClass)
-        return;
-
-    redraw.Begin();
-    const int row = AppendDeviceRow(list, DeviceRowTexts(reply, rowCount + 1));
-    if (row >= 0 && list.RowCount() > rowCount) {
-        if (DeviceRecord* appended = list.RecordOf(rowCount))
-            appended->deviceWord = deviceWord(reply.rtspPort, *deviceClass, reply.dvsByte);
-    }
+        return ReplyOutcome::kUnknownClass;
+    const int row = AppendDeviceRow(DeviceRowTexts(reply, Count() + 1));
+    DeviceRecord& added = m_rows[static_cast<std::size_t>(row)];
+    added.deviceWord = deviceWord(reply.rtspPort, *deviceClass, reply.dvsByte);
+    added.macs.push_back(added.texts[kMacColumn]);
+    return ReplyOutcome::kRowAdded;
 }
 
-} // namespace
-
-std::size_t AddDevicesFromReplies(DiscoveryEngine& engine, DeviceRowList& list,
-                                  const std::function<bool()>& yield) {
-    // Each record is freed when its row is made or its reply dropped; the ones given back
-    // belong to the engine again.
-    std::vector<std::unique_ptr<ReplyRecord>> batch = engine.TakeAllReplies();
-    RedrawPause redraw(list);
-    std::size_t handled = 0;
-    while (handled < batch.size()) {
-        if (handled > 0 && handled % kRepliesBetweenYieldChecks == 0 && yield && yield()) {
-            engine.ReturnReplies(
-                {std::make_move_iterator(batch.begin() + static_cast<std::ptrdiff_t>(handled)),
-                 std::make_move_iterator(batch.end())});
-            break;
-        }
-        AddDeviceRow(*batch[handled], list, redraw);
-        batch[handled].reset();
-        ++handled;
-    }
-    return handled;
-}
-
-void AddDeviceFromRecord(const ReplyRecord& record, DeviceRowList& list) {
-    RedrawPause redraw(list);
-    AddDeviceRow(record, list, redraw);
-}
-
-int AppendDeviceRow(DeviceRowList& list, const RowTexts& texts) {
-    const int row = list.InsertRow(list.RowCount(), texts[kIndexColumn]);
-    if (row < 0)
-        return -1;
-    auto record = std::make_unique<DeviceRecord>();
-    const int columns = list.ColumnCount();
-    record->texts.resize(static_cast<std::size_t>(columns));
-    for (int column = 0; column < columns && column < kColumnCount; ++column) {
-        const std::wstring& text = texts[static_cast<std::size_t>(column)];
-        if (column != kIndexColumn)
-            list.SetRowText(row, column, text);
-        record->texts[static_cast<std::size_t>(column)] = text;
-    }
-    list.AttachRecord(row, std::move(record));
+int DeviceRows::AppendDeviceRow(const RowTexts& texts) {
+    const int row = Count();
+    m_rows.push_back(DeviceRecord{texts, 0, {}});
+    // The first row of an address text is the one it finds.
+    m_addressIndex.emplace(texts[kAddressColumn], row);
     return row;
 }
 
-void ClearDeviceRows(DeviceRowList& list) {
-    list.DeleteAllRows();
+void DeviceRows::ClearDeviceRows() {
+    m_rows.clear();
+    m_addressIndex.clear();
+}
+
+const DeviceRecord& DeviceRows::Row(int row) const {
+    return m_rows[static_cast<std::size_t>(row)];
+}
+
+const std::wstring& DeviceRows::Text(int row, int column) const {
+    return Row(row).texts[static_cast<std::size_t>(column)];
+}
+
+int DeviceRows::FindAddress(const std::wstring& address) const {
+    const auto found = m_addressIndex.find(address);
+    return found != m_addressIndex.end() ? found->second : -1;
+}
+
+std::vector<int> DeviceRows::SortRows(int column, bool ascending, SortKey textKey) {
+    // One key per row, made once: a comparison sort compares each row many times, and the
+    // platform's text comparison is far dearer than comparing two keys.
+    std::vector<std::string> keys;
+    keys.reserve(m_rows.size());
+    for (const DeviceRecord& row : m_rows)
+        keys.push_back(RowSortKey(row.texts, column, textKey));
+    const std::vector<int> order = SortedOrder(keys, ascending);
+    std::vector<DeviceRecord> sorted;
+    sorted.reserve(m_rows.size());
+    for (const int from : order)
+        sorted.push_back(std::move(m_rows[static_cast<std::size_t>(from)]));
+    m_rows = std::move(sorted);
+    for (std::size_t row = 0; row < m_rows.size(); ++row)
+        m_rows[row].texts[kIndexColumn] = std::to_wstring(row + 1);
+    RebuildAddressIndex();
+    return order;
+}
+
+void DeviceRows::RebuildAddressIndex() {
+    m_addressIndex.clear();
+    for (std::size_t row = 0; row < m_rows.size(); ++row)
+        m_addressIndex.emplace(m_rows[row].texts[kAddressColumn], static_cast<int>(row));
 }
 
 } // namespace discovery

@@ -1,54 +1,56 @@
-// Turns queued replies into device rows and clears them: the row rules (duplicates, classes,
-// texts, deviceWord), written against a small list interface so they run on any list.
+// DeviceRows: the device list's rows, the one store of discovered devices. It applies the row
+// rules (first reply of an address wins, unknown classes dropped, texts, deviceWord), numbers
+// and renumbers the index column, sorts, and finds rows by address text. The window's list
+// shows it; the command line, the bench and the tests use it as it is.
 #pragma once
 
+#include "discovery/datagram.h"
 #include "discovery/device_record.h"
-#include "discovery/device_texts.h"
-#include "discovery/discovery_engine.h"
+#include "discovery/row_order.h"
 
-#include <cstddef>
-#include <functional>
-#include <memory>
 #include <string>
-#include <string_view>
+#include <unordered_map>
+#include <vector>
 
 namespace discovery {
 
-// The list operations the device rows need; the Windows list view implements them.
-class DeviceRowList {
-public:
-    virtual ~DeviceRowList() = default;
-    [[nodiscard]] virtual int RowCount() const = 0;
-    [[nodiscard]] virtual int ColumnCount() const = 0;
-    [[nodiscard]] virtual std::wstring RowText(int row, int column) const = 0;
-    // Inserts a row with its column 0 text; the new row's index, or -1 on failure.
-    virtual int InsertRow(int position, const std::wstring& firstText) = 0;
-    virtual bool SetRowText(int row, int column, const std::wstring& text) = 0;
-    // The row owns its record from here on.
-    virtual void AttachRecord(int row, std::unique_ptr<DeviceRecord> record) = 0;
-    [[nodiscard]] virtual DeviceRecord* RecordOf(int row) const = 0;
-    // Frees every row's record, then deletes every row.
-    virtual void DeleteAllRows() = 0;
-    virtual void SetRedraw(bool redraw) = 0;
-    // True when some row's column 3 text is exactly `address` (case-sensitive, whole text).
-    // Reads every row's text; a list that keeps its own index of those texts answers from it.
-    [[nodiscard]] virtual bool HasRowWithAddress(const std::wstring& address) const;
+// What became of one reply.
+enum class ReplyOutcome {
+    kRowAdded,      // a new row at the end
+    kAddressListed, // a row has the address already: dropped
+    kUnknownClass,  // the class text names no known class: dropped
+    kAnotherDevice, // a row has the address, and this MAC is new to it: added to its macs
 };
 
-// Takes every queued reply and makes at most one row of each, oldest first, with redrawing
-// off from the first row appended to the end of the batch: the list is redrawn once per batch
-// instead of once per row, which a crowd of devices answering at once cannot afford.
-// Every kRepliesBetweenYieldChecks replies it asks `yield` whether others wait for the thread
-// (the operator, a close request); if so it stops and gives the rest back to the engine, which
-// wakes the window for them again. Returns how many replies it handled.
-inline constexpr std::size_t kRepliesBetweenYieldChecks = 64;
-std::size_t AddDevicesFromReplies(DiscoveryEngine& engine, DeviceRowList& list,
-                                  const std::function<bool()>& yield = {});
-// The row rules for one reply record: dropped when its address is listed already or its class
-// is unknown, else appended with the next index and its deviceWord (redrawing off meanwhile).
-void AddDeviceFromRecord(const ReplyRecord& record, DeviceRowList& list);
-// Appends one row at the end with its record (deviceWord 0); returns its index or -1.
-int AppendDeviceRow(DeviceRowList& list, const RowTexts& texts);
-void ClearDeviceRows(DeviceRowList& list);
+class DeviceRows {
+public:
+    // The row rules for one reply record. The duplicate test comes first: a listed address
+    // drops the reply whatever its class, but a known class with a MAC the row does not have
+    // yet is remembered in that row's macs. The row's texts never change.
+    ReplyOutcome AddDeviceFromReply(const ReplyRecord& record);
+    // Appends a row at the end with these texts, deviceWord 0 and no MAC; its index.
+    int AppendDeviceRow(const RowTexts& texts);
+    void ClearDeviceRows();
+
+    [[nodiscard]] int Count() const { return static_cast<int>(m_rows.size()); }
+    // Rows in display order; `row` must be below Count().
+    [[nodiscard]] const DeviceRecord& Row(int row) const;
+    [[nodiscard]] const std::wstring& Text(int row, int column) const;
+    // The row whose address text is exactly `address` (case-sensitive, whole text); -1: none.
+    [[nodiscard]] int FindAddress(const std::wstring& address) const;
+
+    // Sorts by `column` (not the index column), the address by value and other texts by
+    // `textKey`, then numbers the index column 1..n from the top. Returns the order applied:
+    // new position i holds the row that was at order[i].
+    std::vector<int> SortRows(int column, bool ascending, SortKey textKey);
+
+private:
+    void RebuildAddressIndex();
+
+    std::vector<DeviceRecord> m_rows;
+    // Address text -> row: every reply is checked against every row, which a search of
+    // thousands of devices cannot afford as a scan.
+    std::unordered_map<std::wstring, int> m_addressIndex;
+};
 
 } // namespace discovery

@@ -28,7 +28,6 @@ void DiscoveryEngine::Start() {
     if (m_receiver.joinable())
         return;
     m_stopRequested = false;
-    m_receiverExited = false;
     {
         // A wake-up the stopped receiver left outstanding will never be answered: the records
         // it announced were freed by StopDiscovery. Kept, it would silence every later one.
@@ -43,12 +42,14 @@ void DiscoveryEngine::Start() {
 }
 
 BurstResult DiscoveryEngine::SendSearch() {
+    std::lock_guard lock(m_sendLock);
     RefreshSockets();
     Request request = EncodeSearchRequest();
     return SendBurst(request, true);
 }
 
 BurstResult DiscoveryEngine::SendAddressChange(const AddressChange& change) {
+    std::lock_guard lock(m_sendLock);
     RefreshSockets();
     Request request = EncodeAddressChange(change);
     return SendBurst(request, false);
@@ -88,9 +89,9 @@ std::unique_ptr<ReplyRecord> DiscoveryEngine::TakeOldestReply() {
 void DiscoveryEngine::StopDiscovery() {
     m_stopRequested = true;
     // Without a running receiver (never started, or already stopped) there is nothing to await.
+    // The wake-up ends its wait at once; it then sees the flag before it waits again.
     if (m_receiver.joinable()) {
-        while (!m_receiverExited)
-            m_sleep(kIdlePause);
+        m_network.Wake();
         m_receiver.join();
     }
     // The receiver has ended, so the locks are uncontended; they are taken all the same so that
@@ -131,9 +132,15 @@ void DiscoveryEngine::PollOnce(std::chrono::milliseconds wait) {
         return;
     }
 
+    std::vector<std::unique_ptr<ReplyRecord>> accepted;
     {
         std::lock_guard socketLock(m_socketLock);
-        ReadReadySockets(set, readable, remaining);
+        ReadReadySockets(set, readable, remaining, accepted);
+    }
+    if (!accepted.empty()) {
+        std::lock_guard queueLock(m_queueLock);
+        m_replyQueue.insert(m_replyQueue.end(), std::make_move_iterator(accepted.begin()),
+                            std::make_move_iterator(accepted.end()));
     }
     // Once per cycle, so that a storm that keeps every socket readable cannot hold back the
     // retry of an undelivered wake-up.
@@ -141,7 +148,8 @@ void DiscoveryEngine::PollOnce(std::chrono::milliseconds wait) {
 }
 
 void DiscoveryEngine::ReadReadySockets(std::span<const SocketHandle> set,
-                                       std::vector<bool>& readable, int remaining) {
+                                       std::vector<bool>& readable, int remaining,
+                                       std::vector<std::unique_ptr<ReplyRecord>>& accepted) {
     for (OwnedEntry& entry : m_sockets) {
         if (!entry.socket.IsOpen())
             continue;
@@ -151,26 +159,32 @@ void DiscoveryEngine::ReadReadySockets(std::span<const SocketHandle> set,
         const auto index = static_cast<std::size_t>(slot - set.begin());
         if (!readable[index])
             continue;
-        readable[index] = false; // one datagram per readable socket and cycle
+        readable[index] = false; // a handle listed twice in the table is read once
+        ReadSocket(entry, accepted);
+        if (--remaining == 0)
+            break;
+    }
+}
 
+void DiscoveryEngine::ReadSocket(OwnedEntry& entry,
+                                 std::vector<std::unique_ptr<ReplyRecord>>& accepted) {
+    for (int read = 0; read < kReadsPerSocket; ++read) {
         const int received = m_network.Receive(entry.socket.Get(), m_receiveBuffer);
         if (received < 0) {
             entry.socket.Reset();
-        } else if (received > 0) {
-            const std::span<const std::byte> datagram(
-                m_receiveBuffer.data(),
-                std::min(static_cast<std::size_t>(received), m_receiveBuffer.size()));
-            if (IsAcceptedReply(datagram)) {
-                std::unique_ptr<ReplyRecord> record(new (std::nothrow)
-                                                        ReplyRecord(MakeReplyRecord(datagram)));
-                if (record) {
-                    std::lock_guard queueLock(m_queueLock);
-                    m_replyQueue.push_back(std::move(record));
-                }
-            }
+            return;
         }
-        if (--remaining == 0)
-            break;
+        if (received == 0)
+            return; // nothing more waits (or a passing error): the next cycle reads on
+        const std::span<const std::byte> datagram(
+            m_receiveBuffer.data(),
+            std::min(static_cast<std::size_t>(received), m_receiveBuffer.size()));
+        if (!IsAcceptedReply(datagram))
+            continue;
+        std::unique_ptr<ReplyRecord> record(new (std::nothrow)
+                                                ReplyRecord(MakeReplyRecord(datagram)));
+        if (record)
+            accepted.push_back(std::move(record));
     }
 }
 
@@ -209,17 +223,25 @@ std::size_t DiscoveryEngine::QueuedReplies() const {
 }
 
 void DiscoveryEngine::RefreshSockets() {
-    std::lock_guard lock(m_socketLock);
-    // An empty list (no host name, no addresses) leaves the table as it is.
-    for (const std::uint32_t address : m_network.LocalAddresses()) {
-        if (HasSocketFor(address))
-            continue;
-        OwnedSocket socket(m_network, m_network.OpenBroadcastSocket(address));
-        if (!socket.IsOpen())
-            continue;
-        m_sockets.push_back(OwnedEntry{std::move(socket), address});
+    bool added = false;
+    {
+        std::lock_guard lock(m_socketLock);
+        // An empty list (no host name, no addresses) leaves the table as it is.
+        for (const std::uint32_t address : m_network.LocalAddresses()) {
+            if (HasSocketFor(address))
+                continue;
+            OwnedSocket socket(m_network, m_network.OpenBroadcastSocket(address));
+            if (!socket.IsOpen())
+                continue;
+            m_sockets.push_back(OwnedEntry{std::move(socket), address});
+            added = true;
+        }
+        // Sockets of addresses the host no longer has stay in the table.
     }
-    // Sockets of addresses the host no longer has stay in the table.
+    // The receiver may be waiting on the old set for up to kReceiveWait; the new sockets are
+    // watched from its next cycle, which this starts now.
+    if (added)
+        m_network.Wake();
 }
 
 bool DiscoveryEngine::HasSocketFor(std::uint32_t address) {
@@ -243,17 +265,23 @@ BurstResult DiscoveryEngine::SendBurst(Request& request, bool writeSender) {
             result.firstError = error;
         return error == 0;
     };
-    std::lock_guard lock(m_socketLock);
-    for (const OwnedEntry& entry : m_sockets) {
-        if (!entry.socket.IsOpen())
+    // m_sendLock (held by the caller) keeps the table's shape, so an entry stays at its index
+    // while m_socketLock is let go for the pause; the receiver may only mark it dead meanwhile.
+    std::unique_lock lock(m_socketLock);
+    for (std::size_t i = 0; i < m_sockets.size(); ++i) {
+        if (!m_sockets[i].socket.IsOpen())
             continue;
         if (writeSender)
-            SetSenderAddress(request, entry.localAddress);
-        const bool multicast =
-            note(m_network.SendTo(entry.socket.Get(), request, kMulticastGroup, DISCOVERY_PORT));
+            SetSenderAddress(request, m_sockets[i].localAddress);
+        const bool multicast = note(
+            m_network.SendTo(m_sockets[i].socket.Get(), request, kMulticastGroup, DISCOVERY_PORT));
+        lock.unlock();
         m_sleep(kBurstPause);
-        const bool broadcast =
-            note(m_network.SendTo(entry.socket.Get(), request, kBroadcastAddress, DISCOVERY_PORT));
+        lock.lock();
+        // A socket whose read failed during the pause is closed: its second copy stays unsent.
+        const bool broadcast = m_sockets[i].socket.IsOpen() &&
+                               note(m_network.SendTo(m_sockets[i].socket.Get(), request,
+                                                     kBroadcastAddress, DISCOVERY_PORT));
         ++result.sockets;
         result.silentSockets += multicast || broadcast ? 0 : 1;
     }
@@ -263,7 +291,6 @@ BurstResult DiscoveryEngine::SendBurst(Request& request, bool writeSender) {
 void DiscoveryEngine::ReceiverLoop() {
     while (!m_stopRequested)
         PollOnce(kReceiveWait);
-    m_receiverExited = true;
 }
 
 } // namespace discovery

@@ -32,6 +32,9 @@ struct BurstResult {
 };
 
 inline constexpr std::size_t kMaxWatchedSockets = 64;
+// Datagrams read from one readable socket per cycle: a crowd answering at once is read in
+// few cycles, and one busy socket still cannot starve the others for long.
+inline constexpr int kReadsPerSocket = 64;
 inline constexpr std::chrono::milliseconds kReceiveWait{1000};
 inline constexpr std::chrono::milliseconds kIdlePause{10};
 inline constexpr std::chrono::milliseconds kBurstPause{50};
@@ -55,11 +58,12 @@ public:
     DiscoveryEngine(const DiscoveryEngine&) = delete;
     DiscoveryEngine& operator=(const DiscoveryEngine&) = delete;
 
-    // Clears both flags and any wake-up left outstanding by an earlier run, and starts the
+    // Clears the stop flag and any wake-up left outstanding by an earlier run, and starts the
     // receiver thread.
     void Start();
     // Refreshes the sockets and sends one search request from each live socket, to the
-    // multicast group, then after kBurstPause to the broadcast address.
+    // multicast group, then after kBurstPause to the broadcast address. The socket table is
+    // not locked during the pauses, so the receiver reads the replies as they come.
     BurstResult SendSearch();
     // The same burst with an address-change request.
     BurstResult SendAddressChange(const AddressChange& change);
@@ -71,7 +75,8 @@ public:
     // The oldest queued reply, or nullptr when none waits. A caller that takes one at a time
     // takes until nullptr after each wake-up; the next wake-up comes with the next reply.
     [[nodiscard]] std::unique_ptr<ReplyRecord> TakeOldestReply();
-    // Ends the receiver thread, closes every socket and frees the queued records.
+    // Wakes the receiver thread out of its wait and awaits its end, then closes every socket
+    // and frees the queued records.
     void StopDiscovery();
 
     // One cycle of the receiver loop; the thread runs it until stopRequested is set.
@@ -94,9 +99,12 @@ private:
     bool HasSocketFor(std::uint32_t address); // socketLock held
     BurstResult SendBurst(Request& request, bool writeSender);
     void ReceiverLoop();
-    // The read walk of one cycle (socketLock held): one datagram from each readable socket.
+    // The read walk of one cycle (socketLock held): up to kReadsPerSocket datagrams from each
+    // readable socket, the accepted ones appended to `accepted`.
     void ReadReadySockets(std::span<const SocketHandle> set, std::vector<bool>& readable,
-                          int remaining);
+                          int remaining, std::vector<std::unique_ptr<ReplyRecord>>& accepted);
+    // Reads one readable socket until it has nothing more or the cycle's share is read.
+    void ReadSocket(OwnedEntry& entry, std::vector<std::unique_ptr<ReplyRecord>>& accepted);
     // Calls m_notify when records wait and no wake-up is outstanding.
     void WakeWindowIfNeeded();
 
@@ -104,6 +112,10 @@ private:
     Notify m_notify;
     Sleep m_sleep;
 
+    // Held through a whole burst or refresh: the socket table changes shape (entries added or
+    // removed) only under it, so a burst may let go of m_socketLock during its pauses. Taken
+    // before m_socketLock; the receiver never takes it.
+    std::mutex m_sendLock;
     std::vector<OwnedEntry> m_sockets; // guarded by m_socketLock
     mutable std::mutex m_socketLock;
     std::deque<std::unique_ptr<ReplyRecord>> m_replyQueue; // guarded by m_queueLock
@@ -111,7 +123,6 @@ private:
     bool m_wakeOutstanding = false; // guarded by m_queueLock
     std::size_t m_taken = 0;        // guarded by m_queueLock
     std::atomic<bool> m_stopRequested{false};
-    std::atomic<bool> m_receiverExited{false};
     std::thread m_receiver;
     ReplyRecord m_receiveBuffer{}; // receiver thread only
 };

@@ -3,6 +3,7 @@
 #include <arpa/inet.h>
 #include <cerrno>
 #include <climits>
+#include <fcntl.h>
 #include <ifaddrs.h>
 #include <net/if.h>
 #include <netinet/in.h>
@@ -28,6 +29,21 @@ sockaddr_in MakeAddress(std::uint32_t address, std::uint16_t port) {
 }
 
 } // namespace
+
+PosixNetwork::PosixNetwork() {
+    int ends[2];
+    if (::pipe2(ends, O_CLOEXEC | O_NONBLOCK) == 0) {
+        m_wakeRead = ends[0];
+        m_wakeWrite = ends[1];
+    }
+}
+
+PosixNetwork::~PosixNetwork() {
+    if (m_wakeRead >= 0) {
+        ::close(m_wakeRead);
+        ::close(m_wakeWrite);
+    }
+}
 
 std::vector<std::uint32_t> PosixNetwork::LocalAddresses() {
     std::vector<std::uint32_t> addresses;
@@ -98,11 +114,19 @@ int PosixNetwork::WaitReadable(std::span<const SocketHandle> set, std::chrono::m
     std::vector<pollfd> watched(set.size());
     for (std::size_t i = 0; i < set.size(); ++i)
         watched[i] = pollfd{Descriptor(set[i]), POLLIN, 0};
+    // Last, and only when there is one; a descriptor of -1 would be ignored by poll() anyway.
+    if (m_wakeRead >= 0)
+        watched.push_back(pollfd{m_wakeRead, POLLIN, 0});
     const auto milliseconds =
         std::clamp<std::chrono::milliseconds::rep>(timeout.count(), 0, INT_MAX);
     const int ready = ::poll(watched.data(), watched.size(), static_cast<int>(milliseconds));
     if (ready <= 0)
         return ready < 0 ? -1 : 0;
+    if (m_wakeRead >= 0 && watched.back().revents != 0) {
+        char drained[64];
+        while (::read(m_wakeRead, drained, sizeof drained) > 0) {
+        }
+    }
     // An error or hang-up counts as readable, as select() reports it: the read then fails.
     int count = 0;
     for (std::size_t i = 0; i < set.size(); ++i) {
@@ -112,6 +136,13 @@ int PosixNetwork::WaitReadable(std::span<const SocketHandle> set, std::chrono::m
         }
     }
     return count;
+}
+
+void PosixNetwork::Wake() {
+    // A full pipe holds wake-ups enough already.
+    const char byte = 1;
+    if (m_wakeWrite >= 0)
+        (void)::write(m_wakeWrite, &byte, 1);
 }
 
 int PosixNetwork::Receive(SocketHandle socket, std::span<std::byte> buffer) {

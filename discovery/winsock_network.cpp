@@ -2,6 +2,9 @@
 
 #include "discovery/timeval_ms.h"
 
+// Room for the 64 sockets the engine watches and the wake-up socket: Winsock's fd_set holds
+// FD_SETSIZE handles, 64 unless defined before winsock2.h.
+#define FD_SETSIZE 65
 #include <winsock2.h>
 
 #include <algorithm>
@@ -22,7 +25,45 @@ sockaddr_in MakeAddress(std::uint32_t address, std::uint16_t port) {
     return result;
 }
 
+constexpr std::uint32_t kLoopback = 0x7F000001;
+
+// FIONBIO: recvfrom then fails with WSAEWOULDBLOCK instead of waiting. False on failure.
+bool MakeNonBlocking(SOCKET s) {
+    u_long enable = 1;
+    return ::ioctlsocket(s, FIONBIO, &enable) == 0;
+}
+
 } // namespace
+
+WinsockNetwork::~WinsockNetwork() {
+    if (m_wakeSocket != kInvalidSocket)
+        Close(m_wakeSocket);
+}
+
+SocketHandle WinsockNetwork::WakeSocket() {
+    std::call_once(m_wakeMade, [this] {
+        OwnedSocket socket(*this, static_cast<SocketHandle>(::socket(AF_INET, SOCK_DGRAM, 0)));
+        const sockaddr_in local = MakeAddress(kLoopback, 0);
+        if (socket.IsOpen() && MakeNonBlocking(Native(socket.Get())) &&
+            ::bind(Native(socket.Get()), reinterpret_cast<const sockaddr*>(&local), sizeof local) ==
+                0)
+            m_wakeSocket = socket.Release();
+    });
+    return m_wakeSocket;
+}
+
+void WinsockNetwork::Wake() {
+    const SocketHandle wake = WakeSocket();
+    sockaddr_in self{};
+    int length = sizeof self;
+    if (wake == kInvalidSocket ||
+        ::getsockname(Native(wake), reinterpret_cast<sockaddr*>(&self), &length) != 0)
+        return;
+    // A full buffer holds wake-ups enough already; the send's result does not matter.
+    const char byte = 1;
+    (void)::sendto(Native(wake), &byte, 1, 0, reinterpret_cast<const sockaddr*>(&self),
+                   sizeof self);
+}
 
 std::vector<std::uint32_t> WinsockNetwork::LocalAddresses() {
     std::vector<std::uint32_t> addresses;
@@ -55,6 +96,7 @@ SocketHandle WinsockNetwork::OpenBroadcastSocket(std::uint32_t address) {
     const sockaddr_in local = MakeAddress(address, 0);
     if (setsockopt(s, SOL_SOCKET, SO_BROADCAST, reinterpret_cast<const char*>(&enable),
                    sizeof enable) != 0 ||
+        !MakeNonBlocking(s) ||
         bind(s, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0)
         return kInvalidSocket;
     return socket.Release();
@@ -85,17 +127,28 @@ int WinsockNetwork::SendTo(SocketHandle socket, std::span<const std::byte> datag
 int WinsockNetwork::WaitReadable(std::span<const SocketHandle> set,
                                  std::chrono::milliseconds timeout, std::vector<bool>& readable) {
     readable.assign(set.size(), false);
+    if (set.empty())
+        return -1; // select() fails on an empty set with WSAEINVAL; no need to ask it
     fd_set watched;
     FD_ZERO(&watched);
-    // FD_SET ignores sockets beyond FD_SETSIZE; the engine never passes more.
+    // FD_SET ignores sockets beyond FD_SETSIZE; the engine never passes more than 64.
     for (const SocketHandle socket : set)
         FD_SET(Native(socket), &watched);
+    const SocketHandle wake = WakeSocket();
+    if (wake != kInvalidSocket)
+        FD_SET(Native(wake), &watched);
     const TimevalParts parts = TimevalFromMilliseconds(timeout);
     timeval wait{parts.seconds, parts.microseconds};
     // The first argument is ignored by Winsock.
-    const int ready = ::select(0, &watched, nullptr, nullptr, &wait);
+    int ready = ::select(0, &watched, nullptr, nullptr, &wait);
     if (ready <= 0)
         return ready < 0 ? -1 : 0;
+    if (wake != kInvalidSocket && FD_ISSET(Native(wake), &watched)) {
+        --ready;
+        char drained[16];
+        while (::recv(Native(wake), drained, sizeof drained, 0) > 0) {
+        }
+    }
     for (std::size_t i = 0; i < set.size(); ++i)
         readable[i] = FD_ISSET(Native(set[i]), &watched) != 0;
     return ready;

@@ -1,13 +1,13 @@
-// CSortListCtrl: column-click sorting, renumbering, saved widths and the rows' records.
+// CSortListCtrl: the rows' texts on request, column-click sorting, saved widths.
 #include "listview/sort_list_ctrl.h"
 
 #include "framework/win_app.h"
-#include "listview/row_order.h"
+#include "listview/list_selection.h"
+#include "text/sort_key.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
-
-CSortListCtrl::~CSortListCtrl() = default;
 
 void CSortListCtrl::LoadColumnWidths() {
     m_nColumnCount = discovery::kColumnCount;
@@ -24,45 +24,45 @@ void CSortListCtrl::LoadColumnWidths() {
 }
 
 void CSortListCtrl::OnColumnClick(int column) {
-    if (!listview::IsSortableColumn(column)) {
+    if (!discovery::IsSortableColumn(column)) {
         return;
     }
     const bool ascending =
-        listview::NextSortAscending(column, m_nSortColumn, m_bSortAscending != FALSE);
+        discovery::NextSortAscending(column, m_nSortColumn, m_bSortAscending != FALSE);
     m_nSortColumn = column;
     m_bSortAscending = ascending ? TRUE : FALSE;
     m_ctlHeader.SetSortArrow(column, ascending);
-    SortItems(&CSortListCtrl::CompareRows, reinterpret_cast<DWORD_PTR>(this));
-    RenumberRows();
-}
 
-int CALLBACK CSortListCtrl::CompareRows(LPARAM left, LPARAM right, LPARAM list) {
-    // Every row carries a record; a row whose record could not be attached sorts as empty
-    // rather than taking the sort down.
-    static const discovery::DeviceRecord kNoRecord;
-    const auto* a = reinterpret_cast<const discovery::DeviceRecord*>(left);
-    const auto* b = reinterpret_cast<const discovery::DeviceRecord*>(right);
-    const auto* self = reinterpret_cast<const CSortListCtrl*>(list);
-    return listview::CompareRows(
-        a != nullptr ? *a : kNoRecord, b != nullptr ? *b : kNoRecord, self->m_nSortColumn,
-        self->m_bSortAscending != FALSE,
-        [](const wchar_t* x, const wchar_t* y) { return ::lstrcmpW(x, y); });
-}
-
-void CSortListCtrl::RenumberRows() {
-    const listview::ListViewRows rows = Rows();
-    const int count = GetItemCount();
-    for (int row = 0; row < count; ++row) {
-        const std::wstring index = std::to_wstring(row + 1);
-        // A row whose text could not be set keeps its old copy, so the copy matches the screen.
-        if (!SetItemText(row, discovery::kIndexColumn, index.c_str())) {
-            continue;
+    // An owner-data list keeps each row's state by position, so the selection and the focus
+    // are moved to where their rows go.
+    const std::vector<int> selected = listview::SelectedRows(*this);
+    const int focused = GetNextItem(-1, LVNI_FOCUSED);
+    const std::vector<int> order = m_rows.SortRows(column, ascending, &text::TextSortKey);
+    std::vector<int> placeOf(order.size());
+    for (std::size_t place = 0; place < order.size(); ++place) {
+        placeOf[static_cast<std::size_t>(order[place])] = static_cast<int>(place);
+    }
+    if (!selected.empty() || focused >= 0) {
+        SetItemState(-1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+        for (const int row : selected) {
+            SetItemState(placeOf[static_cast<std::size_t>(row)], LVIS_SELECTED, LVIS_SELECTED);
         }
-        discovery::DeviceRecord* record = rows.RecordOf(row);
-        if (record != nullptr && !record->texts.empty()) {
-            record->texts[discovery::kIndexColumn] = index;
+        if (focused >= 0) {
+            SetItemState(placeOf[static_cast<std::size_t>(focused)], LVIS_FOCUSED, LVIS_FOCUSED);
         }
     }
+    Invalidate(false);
+}
+
+void CSortListCtrl::ShowNewRows() {
+    if (GetItemCount() != m_rows.Count()) {
+        SetItemCountEx(m_rows.Count(), LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+    }
+}
+
+void CSortListCtrl::ClearDeviceRows() {
+    m_rows.ClearDeviceRows();
+    DeleteAllItems();
 }
 
 void CSortListCtrl::PreSubclassWindow() {
@@ -71,76 +71,41 @@ void CSortListCtrl::PreSubclassWindow() {
 
 LRESULT CSortListCtrl::SubclassWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_DESTROY) {
-        Rows().FreeRecords();
-        m_addressTexts.clear();
+        m_rows.ClearDeviceRows();
     }
     return CListCtrl::SubclassWindowProc(message, wParam, lParam);
 }
 
 bool CSortListCtrl::OnReflectedNotify(NMHDR* header, LRESULT& result) {
-    if (header->code != LVN_COLUMNCLICK) {
+    switch (header->code) {
+    case LVN_GETDISPINFOW:
+        OnGetDispInfo(*reinterpret_cast<NMLVDISPINFOW*>(header));
+        result = 0;
+        return true;
+    case LVN_COLUMNCLICK:
+        OnColumnClick(reinterpret_cast<const NMLISTVIEW*>(header)->iSubItem);
+        result = 0;
+        return true;
+    default:
         return false;
     }
-    OnColumnClick(reinterpret_cast<const NMLISTVIEW*>(header)->iSubItem);
-    result = 0;
-    return true;
 }
 
-listview::ListViewRows CSortListCtrl::Rows() const {
-    listview::ListViewRows rows(m_hWnd);
-    rows.SetColumnCount(m_nColumnCount);
-    return rows;
-}
-
-int CSortListCtrl::RowCount() const {
-    return Rows().RowCount();
-}
-
-std::wstring CSortListCtrl::RowText(int row, int column) const {
-    return Rows().RowText(row, column);
-}
-
-int CSortListCtrl::InsertRow(int position, const std::wstring& firstText) {
-    const int row = Rows().InsertRow(position, firstText);
-    if (row >= 0) {
-        m_addressTexts.insert(std::wstring());
+// The list asks for what it draws, and for what anyone reads with LVM_GETITEMTEXTW, another
+// process included: it hands us the reader's buffer of cchTextMax characters to fill.
+void CSortListCtrl::OnGetDispInfo(NMLVDISPINFOW& info) const {
+    LVITEMW& item = info.item;
+    if ((item.mask & LVIF_TEXT) == 0 || item.pszText == nullptr || item.cchTextMax <= 0) {
+        return;
     }
-    return row;
-}
-
-bool CSortListCtrl::SetRowText(int row, int column, const std::wstring& text) {
-    listview::ListViewRows rows = Rows();
-    if (column != discovery::kAddressColumn) {
-        return rows.SetRowText(row, column, text);
+    item.pszText[0] = L'\0';
+    // No row has texts for columns beyond the ones LoadColumnWidths counted.
+    if (item.iItem < 0 || item.iItem >= m_rows.Count() || item.iSubItem < 0 ||
+        item.iSubItem >= std::min(m_nColumnCount, discovery::kColumnCount)) {
+        return;
     }
-    const std::wstring previous = rows.RowText(row, column);
-    if (!rows.SetRowText(row, column, text)) {
-        return false;
-    }
-    if (const auto entry = m_addressTexts.find(previous); entry != m_addressTexts.end()) {
-        m_addressTexts.erase(entry);
-    }
-    m_addressTexts.insert(text);
-    return true;
-}
-
-void CSortListCtrl::AttachRecord(int row, std::unique_ptr<discovery::DeviceRecord> record) {
-    Rows().AttachRecord(row, std::move(record));
-}
-
-discovery::DeviceRecord* CSortListCtrl::RecordOf(int row) const {
-    return Rows().RecordOf(row);
-}
-
-void CSortListCtrl::DeleteAllRows() {
-    Rows().DeleteAllRows();
-    m_addressTexts.clear();
-}
-
-void CSortListCtrl::SetRedraw(bool redraw) {
-    Rows().SetRedraw(redraw);
-}
-
-bool CSortListCtrl::HasRowWithAddress(const std::wstring& address) const {
-    return m_addressTexts.contains(address);
+    const std::wstring& text = m_rows.Text(item.iItem, item.iSubItem);
+    const std::size_t length = std::min(text.size(), static_cast<std::size_t>(item.cchTextMax) - 1);
+    std::copy_n(text.data(), length, item.pszText);
+    item.pszText[length] = L'\0';
 }

@@ -118,28 +118,28 @@ std::wstring TsvRecord(std::span<const std::wstring> fields) {
     return line;
 }
 
-std::wstring RowsAsTsv(const discovery::DeviceRowList& list, std::span<const std::wstring> headings,
+std::wstring RowsAsTsv(const discovery::DeviceRows& list, std::span<const std::wstring> headings,
                        std::span<const int> rows) {
     std::wstring text = TsvRecord(headings);
     std::vector<std::wstring> fields(headings.size());
     for (const int row : rows) {
         for (std::size_t c = 0; c < fields.size(); ++c)
-            fields[c] = list.RowText(row, static_cast<int>(c));
+            fields[c] = list.Text(row, static_cast<int>(c));
         text += TsvRecord(fields);
     }
     return text;
 }
 
-std::string RowsAsCsvFile(const discovery::DeviceRowList& list,
+std::string RowsAsCsvFile(const discovery::DeviceRows& list,
                           std::span<const std::wstring> headings) {
     std::string file = "\xEF\xBB\xBF";
     std::vector<std::string> fields(headings.size());
     for (std::size_t c = 0; c < fields.size(); ++c)
         fields[c] = GuardFormula(WideToUtf8(headings[c]));
     file += CsvRecord(fields);
-    for (int row = 0; row < list.RowCount(); ++row) {
+    for (int row = 0; row < list.Count(); ++row) {
         for (std::size_t c = 0; c < fields.size(); ++c)
-            fields[c] = GuardFormula(WideToUtf8(list.RowText(row, static_cast<int>(c))));
+            fields[c] = GuardFormula(WideToUtf8(list.Text(row, static_cast<int>(c))));
         file += CsvRecord(fields);
     }
     return file;

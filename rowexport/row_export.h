@@ -29,16 +29,16 @@ inline constexpr std::array<std::string_view, discovery::kColumnCount> kColumnHe
 // text has no quoting, and a device's name must not split a row.
 [[nodiscard]] std::wstring TsvRecord(std::span<const std::wstring> fields);
 
-// The given rows of a list (in that order) under a heading line, as tab-separated text.
-[[nodiscard]] std::wstring RowsAsTsv(const discovery::DeviceRowList& list,
+// The given rows (in that order) under a heading line, as tab-separated text.
+[[nodiscard]] std::wstring RowsAsTsv(const discovery::DeviceRows& list,
                                      std::span<const std::wstring> headings,
                                      std::span<const int> rows);
-// Every row of a list under a heading line, as a CSV file in UTF-8 with a byte-order mark,
+// Every row under a heading line, as a CSV file in UTF-8 with a byte-order mark,
 // by which spreadsheets recognise UTF-8. Made to be opened in a spreadsheet: a field that
 // starts with '=', '+', '-', '@', a tab or CR gets a leading apostrophe, so that a device's
 // text is never run as a formula (a plain number such as "-1" is left as it is). The
 // clipboard text and CsvRecord keep every byte, for scripts.
-[[nodiscard]] std::string RowsAsCsvFile(const discovery::DeviceRowList& list,
+[[nodiscard]] std::string RowsAsCsvFile(const discovery::DeviceRows& list,
                                         std::span<const std::wstring> headings);
 
 } // namespace rowexport

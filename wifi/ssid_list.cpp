@@ -1,36 +1,9 @@
-// CSSIDList: row calls and the Signal sort.
+// CSSIDList: the Signal sort.
 #include "wifi/ssid_list.h"
 
 #include "wifi/network_rules.h"
 
 #include <optional>
-
-BOOL CSSIDList::SetItemData(int item, LPARAM data) {
-    LVITEMW row{};
-    row.mask = LVIF_PARAM;
-    row.iItem = item;
-    row.lParam = data;
-    return static_cast<BOOL>(SendMessage(LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&row)));
-}
-
-std::wstring CSSIDList::GetItemText(int item, int subItem) const {
-    // LVM_GETITEMTEXTW returns the characters copied; a text that fills the buffer may have
-    // been cut, so the buffer grows until it does not.
-    std::wstring text(64, L'\0');
-    for (;;) {
-        LVITEMW row{};
-        row.iSubItem = subItem;
-        row.pszText = text.data();
-        row.cchTextMax = static_cast<int>(text.size());
-        const auto copied = static_cast<std::size_t>(SendMessage(
-            LVM_GETITEMTEXTW, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&row)));
-        if (copied + 1 < text.size()) {
-            text.resize(copied);
-            return text;
-        }
-        text.resize(text.size() * 2);
-    }
-}
 
 void CSSIDList::OnColumnClick(int column) {
     if (column != kSignalColumn) {

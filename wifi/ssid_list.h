@@ -16,16 +16,6 @@ public:
     // row's item datum names its slot by number plus one, and 0 means the row has none.
     void SetSignalSlots(const std::vector<int>* slots) { m_pSignalSlots = slots; }
 
-    // FALSE when the row does not exist.
-    BOOL SetItemData(int item, LPARAM data);
-    // FALSE on failure.
-    BOOL DeleteItem(int item) {
-        return static_cast<BOOL>(SendMessage(LVM_DELETEITEM, static_cast<WPARAM>(item)));
-    }
-    BOOL DeleteAllItems() { return static_cast<BOOL>(SendMessage(LVM_DELETEALLITEMS)); }
-    // Empty when the row does not exist.
-    std::wstring GetItemText(int item, int subItem) const;
-
     void OnColumnClick(int column);
 
     // Toggled before each Signal sort: 1 puts the largest value first, 0 the smallest.

@@ -5,7 +5,6 @@
 #include "cli/cli_run.h"
 #include "cli/console_pieces.h"
 #include "cli/device_output.h"
-#include "cli/row_table.h"
 #include "rowexport/row_export.h"
 #include "tests/native/fake_network.h"
 
@@ -109,8 +108,8 @@ TEST(RowExport, CsvQuotesOnlyWhatMustBeAndTabSeparatedTextKeepsARowOnOneLine) {
         SCOPED_TRACE(c.field);
         const std::string fields[] = {c.field, "x"};
         EXPECT_EQ(c.written + ",x\r\n", rowexport::CsvRecord(fields));
-        cli::RowTable list;
-        discovery::AppendDeviceRow(list, {std::wstring(c.field.begin(), c.field.end())});
+        discovery::DeviceRows list;
+        list.AppendDeviceRow({std::wstring(c.field.begin(), c.field.end())});
         const std::wstring heading[] = {L"=h"}; // the file's one column: the row's first text
         EXPECT_EQ("\xEF\xBB\xBF'=h\r\n" + c.inFile + "\r\n",
                   rowexport::RowsAsCsvFile(list, heading));
@@ -152,7 +151,7 @@ TEST(Run, ASendThatLeavesFromNoSocketIsANetworkFault) {
     cli::RunContext context{
         .network = network,
         .toUtf8 = [](const std::wstring& text) { return rowexport::WideToUtf8(text); },
-        .compareText = nullptr,
+        .sortKey = nullptr,
         .errorText = [](int code) { return "error " + std::to_string(code); },
         .out = [](std::string_view) { return std::string(); },
         .err = [&err](std::string_view text) { return err += text, std::string(); },

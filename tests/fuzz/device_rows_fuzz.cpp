@@ -1,10 +1,9 @@
 // libFuzzer target for the row rules: the input is cut into 208-byte reply records (the last
 // one zero-filled), which become rows one by one as the window would make them. The checks
 // catch rules that break their promises: one row per address, indexes 1..n in arrival order,
-// texts within their fields, the record's texts equal to the row's.
+// texts within their fields, the deviceWord of the reply, the address found again.
 #include "text/ansi_text.h"
 #include "discovery/device_rows.h"
-#include "tests/native/fake_row_list.h"
 #include "tests/fuzz/fuzz_target.h"
 
 #include <algorithm>
@@ -24,7 +23,7 @@ constexpr std::size_t kLongestText[kColumnCount] = {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::span<const std::byte> input(reinterpret_cast<const std::byte*>(data), size);
-    FakeRowList list;
+    DeviceRows rows;
     std::set<std::wstring> addresses;
     for (std::size_t offset = 0; offset < input.size(); offset += kReplySize) {
         const auto record =
@@ -33,24 +32,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::wstring address = text::AnsiToWide(reply.deviceAddress).value_or(std::wstring());
         const bool known = FindDeviceClass(reply.classText).has_value();
         const bool listed = addresses.count(address) != 0;
-        const int before = list.RowCount();
+        const int before = rows.Count();
 
-        AddDeviceFromRecord(record, list);
+        const ReplyOutcome outcome = rows.AddDeviceFromReply(record);
 
         // A row exactly when the class is known and the address new.
-        Require(list.RowCount() == before + (known && !listed ? 1 : 0));
-        if (list.RowCount() == before)
+        Require(rows.Count() == before + (known && !listed ? 1 : 0));
+        Require((outcome == ReplyOutcome::kRowAdded) == (rows.Count() > before));
+        if (rows.Count() == before)
             continue;
         addresses.insert(address);
-        const FakeRowList::Row& row = list.rows.back();
+        const DeviceRecord& row = rows.Row(before);
         Require(row.texts[kIndexColumn] == std::to_wstring(before + 1));
         Require(row.texts[kAddressColumn] == address);
+        Require(rows.FindAddress(address) == before);
         for (int column = 0; column < kColumnCount; ++column)
             Require(row.texts[static_cast<std::size_t>(column)].size() <= kLongestText[column]);
-        Require(row.record != nullptr && row.record->texts == row.texts);
-        Require(row.record->deviceWord ==
+        Require(row.deviceWord ==
                 deviceWord(reply.rtspPort, *FindDeviceClass(reply.classText), reply.dvsByte));
     }
-    Require(list.redrawCalls.size() == 2 * static_cast<std::size_t>(list.RowCount()));
     return 0;
 }

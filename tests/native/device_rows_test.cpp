@@ -1,7 +1,8 @@
-// Replies becoming device rows: the class a class text names, the packed deviceWord, the seven
-// column texts over the 8-bit to wide conversion (odd values included), duplicates, numbering.
+// The device rows: the class a class text names, the packed deviceWord, the seven column texts
+// over the 8-bit to wide conversion (odd values included), duplicates and the MACs that share
+// an address, numbering, the sort orders and directions, and the address index through them.
 #include "discovery/device_rows.h"
-#include "tests/native/fake_row_list.h"
+#include "text/sort_key.h"
 
 #include <gtest/gtest.h>
 
@@ -47,35 +48,111 @@ TEST(DeviceRows, RepliesBecomeNumberedRowsOncePerAddressTextOfAKnownClass) {
     odd.httpPort = INT32_MIN;
     odd.rtspPort = -1;
     odd.modelText.clear();
-    FakeRowList list;
-    for (const SearchReply& reply : {
-             Reply("IPCAMERA", "192.168.1.10", "10.0.0.9"), // a name that reads like an address
-             Reply("DVS", "192.168.1.10", "second"),        // the first reply of an address wins
-             Reply("NVR", "10.0.0.1"),                      // no known class
-             odd,                                           // addresses compare as texts
-             Reply("DVS", "10.0.0.9"),
-         })
-        AddDeviceFromRecord(EncodeSearchReply(reply), list);
-    ASSERT_EQ(3, list.RowCount());
-    const std::vector<std::wstring> first = {
-        L"1",   L"IPCAMERA M\u00FC-1", L"10.0.0.9", L"192.168.1.10", L"80",
-        L"554", L"00:1A:2B:3C:4D:EF"};
-    EXPECT_EQ(first, list.rows[0].texts);
-    EXPECT_EQ(first, list.rows[0].record->texts);
-    EXPECT_EQ(0x00022A30u, list.rows[0].record->deviceWord);
-    EXPECT_EQ((std::vector<std::wstring>{L"2", L"DVS ", L"Caf\u00E9 \x01\u00FF", L"192.168.001.010",
-                                         L"-2147483648", L"-1", L"0A:B0:0C:D0:0E:FF"}),
-              list.rows[1].texts); // the empty model keeps its blank
-    EXPECT_EQ(L"3", list.rows[2].texts[0]);
-    EXPECT_EQ(0x00022A14u, list.rows[2].record->deviceWord);
+    SearchReply sharing = Reply("DVS", "192.168.1.10", "another"); // a second device there
+    sharing.mac[5] = 0x01;
+    using enum ReplyOutcome;
+    const struct {
+        SearchReply reply;
+        ReplyOutcome outcome;
+    } replies[] = {
+        {Reply("IPCAMERA", "192.168.1.10", "10.0.0.9"), kRowAdded}, // named like an address
+        {Reply("DVS", "192.168.1.10", "second"), kAddressListed},   // the first reply wins
+        {Reply("NVR", "10.0.0.1"), kUnknownClass},
+        {odd, kRowAdded}, // addresses compare as texts
+        {sharing, kAnotherDevice},
+        {sharing, kAddressListed}, // its MAC is known now
+        {[&] {                     // a new MAC of no known class counts for nothing
+             SearchReply nvr = Reply("NVR", "192.168.1.10");
+             nvr.mac[5] = 0x02;
+             return nvr;
+         }(),
+         kAddressListed},
+        {Reply("DVS", "10.0.0.9"), kRowAdded},
+    };
+    DeviceRows rows;
+    for (const auto& [reply, outcome] : replies) {
+        SCOPED_TRACE(reply.deviceAddress + " " + reply.deviceName);
+        EXPECT_EQ(outcome, rows.AddDeviceFromReply(EncodeSearchReply(reply)));
+    }
+    ASSERT_EQ(3, rows.Count());
+    EXPECT_EQ((RowTexts{L"1", L"IPCAMERA M\u00FC-1", L"10.0.0.9", L"192.168.1.10", L"80", L"554",
+                        L"00:1A:2B:3C:4D:EF"}),
+              rows.Row(0).texts);
+    EXPECT_EQ(0x00022A30u, rows.Row(0).deviceWord);
+    EXPECT_EQ((std::vector<std::wstring>{L"00:1A:2B:3C:4D:EF", L"00:1A:2B:3C:4D:01"}),
+              rows.Row(0).macs);
+    EXPECT_EQ((RowTexts{L"2", L"DVS ", L"Caf\u00E9 \x01\u00FF", L"192.168.001.010", L"-2147483648",
+                        L"-1", L"0A:B0:0C:D0:0E:FF"}),
+              rows.Row(1).texts); // the empty model keeps its blank
+    EXPECT_EQ(1u, rows.Row(1).macs.size());
+    EXPECT_EQ(L"3", rows.Text(2, kIndexColumn));
+    EXPECT_EQ(0x00022A14u, rows.Row(2).deviceWord);
 
-    ClearDeviceRows(list);
-    list.failInsert = true;
-    AddDeviceFromRecord(EncodeSearchReply(Reply("DVS", "10.0.0.1")), list);
-    list.failInsert = false;
-    AddDeviceFromRecord(EncodeSearchReply(Reply("DVS", "10.0.0.1")), list);
-    ASSERT_EQ(1, list.RowCount());
-    EXPECT_EQ(L"1", list.rows[0].texts[0]);
+    rows.ClearDeviceRows();
+    EXPECT_EQ(-1, rows.FindAddress(L"10.0.0.9"));
+    EXPECT_EQ(kRowAdded, rows.AddDeviceFromReply(EncodeSearchReply(Reply("DVS", "10.0.0.9"))));
+    EXPECT_EQ(L"1", rows.Text(0, kIndexColumn));
+}
+
+TEST(DeviceRows, SortsAddressesByValueAndTheRestAsTextThenNumbersFromTheTop) {
+    const struct {
+        int column;
+        bool ascending;
+        std::vector<std::wstring> shown; // the column, top to bottom
+        std::vector<int> order;          // where each row came from
+    } cases[] = {
+        {kAddressColumn,
+         true,
+         {L"9.0.0.1", L"10.0.0.5", L"100.1.1.1", L"192.168.1.20", L"192.168.1.100"},
+         {4, 2, 3, 1, 0}},
+        {kAddressColumn,
+         false,
+         {L"192.168.1.100", L"192.168.1.20", L"100.1.1.1", L"10.0.0.5", L"9.0.0.1"},
+         {0, 1, 3, 2, 4}},
+        {kHttpPortColumn, true, {L"", L"80", L"8080", L"81", L"81"}, {4, 2, 1, 0, 3}},
+        {kHttpPortColumn, false, {L"81", L"81", L"8080", L"80", L""}, {0, 3, 1, 2, 4}},
+    };
+    const wchar_t* added[][2] = {{L"192.168.1.100", L"81"},
+                                 {L"192.168.1.20", L"8080"},
+                                 {L"10.0.0.5", L"80"},
+                                 {L"100.1.1.1", L"81"},
+                                 {L"9.0.0.1", L""}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message()
+                     << "column " << c.column << (c.ascending ? " up" : " down"));
+        DeviceRows rows;
+        for (const auto& [address, port] : added)
+            rows.AppendDeviceRow({L"", L"m", L"n", address, port});
+        EXPECT_EQ(c.order, rows.SortRows(c.column, c.ascending, &text::TextSortKey));
+        std::vector<std::wstring> shown, index;
+        for (int row = 0; row < rows.Count(); ++row) {
+            shown.push_back(rows.Text(row, c.column));
+            index.push_back(rows.Text(row, kIndexColumn));
+            EXPECT_EQ(row, rows.FindAddress(rows.Text(row, kAddressColumn)));
+        }
+        EXPECT_EQ(c.shown, shown);
+        EXPECT_EQ((std::vector<std::wstring>{L"1", L"2", L"3", L"4", L"5"}), index);
+    }
+}
+
+TEST(SortDirection, HeadingClicks) {
+    const struct {
+        int clicked, sortColumn;
+        bool sortAscending, expected;
+    } cases[] = {
+        {3, -1, true, true}, // never sorted: ascending
+        {3, 3, true, false}, // same column flips
+        {3, 3, false, true}, // and flips back
+        {1, 3, false, true}, // another column always starts ascending
+        {1, 3, true, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "clicked " << c.clicked << " after " << c.sortColumn
+                                        << (c.sortAscending ? " up" : " down"));
+        EXPECT_EQ(c.expected, NextSortAscending(c.clicked, c.sortColumn, c.sortAscending));
+    }
+    EXPECT_FALSE(IsSortableColumn(kIndexColumn));
+    EXPECT_TRUE(IsSortableColumn(kAddressColumn));
 }
 
 } // namespace

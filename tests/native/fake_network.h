@@ -35,6 +35,8 @@ public:
         std::size_t sendsThatWork = SIZE_MAX;
         int sendError = 0;
         std::size_t sendCalls = 0;
+        bool woken = false; // a Wake not yet seen by a wait
+        std::size_t wakes = 0;
     };
 
     // Changes the script under the lock and wakes a waiting receiver.
@@ -102,16 +104,22 @@ public:
         };
         if (set.empty())
             return -1; // as select() with an empty set
-        if (mark() == 0 && m_state.idleWait.count() > 0)
+        if (mark() == 0 && !m_state.woken && m_state.idleWait.count() > 0)
             m_arrived.wait_for(lock, std::min(m_state.idleWait, timeout));
+        m_state.woken = false;
         return mark();
+    }
+    void Wake() override {
+        Script([](State& s) { s.woken = true, ++s.wakes; });
     }
     int Receive(SocketHandle socket, std::span<std::byte> buffer) override {
         std::lock_guard lock(m_mutex);
         m_state.reads.push_back(socket);
         auto& inbound = m_state.inbound[socket];
-        if (IsClosed(socket) || inbound.empty())
+        if (IsClosed(socket))
             return -1;
+        if (inbound.empty())
+            return 0; // nothing waits, as a non-blocking read finds
         const std::optional<Datagram> next = std::move(inbound.front());
         inbound.pop_front();
         if (!next)

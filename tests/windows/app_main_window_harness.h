@@ -121,7 +121,7 @@ inline bool SearchAndReceive(TestSearchWindow& window, discovery_test::FakeNetwo
     }
     return test_pump::PumpUntil(
         [&] {
-            return window.m_list.RowCount() == rows && network.PendingDatagrams(socket) == 0 &&
+            return window.m_list.GetItemCount() == rows && network.PendingDatagrams(socket) == 0 &&
                    window.m_discovery.QueuedReplies() == 0;
         },
         5s, window.m_hWnd);

@@ -64,8 +64,9 @@ TEST_F(MainWindowTest, SearchClickAndCloseWorkflow) {
             EXPECT_EQ(widths[c], ListView_GetColumnWidth(w.m_list, c)) << "column " << c;
         EXPECT_TRUE(m_network.OpenedSockets().empty()) << "no socket before the first search";
 
-        ASSERT_TRUE(SearchAndReceive(w, m_network, replies, 3)) << w.m_list.RowCount() << " rows";
-        EXPECT_EQ(L"10.0.0.5", w.m_list.RowText(2, 3));
+        ASSERT_TRUE(SearchAndReceive(w, m_network, replies, 3))
+            << w.m_list.GetItemCount() << " rows";
+        EXPECT_EQ(L"10.0.0.5", w.m_list.GetItemText(2, 3));
         // A reminder with nothing queued makes no row; the window answers 1 all the same.
         EXPECT_EQ(1, ::SendMessageW(w.m_hWnd, WM_DEVICE_REPLY, 0, 0));
 
@@ -124,10 +125,10 @@ TEST_F(MainWindowTest, SearchClickAndCloseWorkflow) {
 
         PressKey(w, list, VK_ESCAPE);
         EXPECT_TRUE(::IsWindowVisible(w.m_hWnd)) << "Escape ended the window";
-        EXPECT_EQ(3, w.m_list.RowCount());
+        EXPECT_EQ(3, w.m_list.GetItemCount());
         PressKey(w, list, VK_RETURN);
         EXPECT_TRUE(::IsWindowVisible(w.m_hWnd)) << "Enter ended the window";
-        EXPECT_EQ(0, w.m_list.RowCount()) << "Enter did not clear the rows";
+        EXPECT_EQ(0, w.m_list.GetItemCount()) << "Enter did not clear the rows";
         EXPECT_EQ(8u, m_network.Sent().size()) << "Enter did not search from both addresses";
     });
     EXPECT_EQ(2u, m_network.OpenedSockets().size()) << "the second search reused both";

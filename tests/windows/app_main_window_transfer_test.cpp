@@ -123,7 +123,7 @@ TEST_F(MainWindowTest, CopyExportAndAddHandTheListOn) {
         RECT heading{};
         Header_GetItemRect(header, 3, &heading);
         ClickAt(w, header, {(heading.left + heading.right) / 2, heading.bottom / 2});
-        ASSERT_EQ(L"192.168.1.2", w.m_list.RowText(1, 3)) << "the IP heading did not sort";
+        ASSERT_EQ(L"192.168.1.2", w.m_list.GetItemText(1, 3)) << "the IP heading did not sort";
         SelectRows(w.m_list, {2, 0});
         ClickButton(w, IDC_ADD);
         directory.Write(L"config.ini", "[STRING]\r\nClient=Other client\r\n");

@@ -1,10 +1,12 @@
 // The device list driven in-process on a dialog of the test's own: heading clicks sent to the
-// real header, rows and their records, saved widths from a profile file, and destruction.
+// real header, the rows' texts as the owner-data list shows them, the selection through a
+// sort, saved widths from a profile file, and destruction.
 #include "listview/sort_list_ctrl.h"
 
 #include "framework/data_exchange.h"
 #include "framework/dialog.h"
 #include "framework/win_app.h"
+#include "listview/list_selection.h"
 
 #include "message_pump.h"
 #include "windows_test_resource.h"
@@ -24,13 +26,12 @@ using Texts = std::vector<std::wstring>;
 
 const std::vector<int> kInsertedWidths = {50, 150, 100, 100, 80, 80, 150};
 
-// Hosts the list as the main window does, and records the rows' item data as they go.
+// Hosts the list as the main window does.
 class ListHostDialog : public CDialog {
 public:
     ListHostDialog() : CDialog(IDD_LISTVIEW_TEST) {}
 
     CSortListCtrl m_list;
-    std::vector<LPARAM> deletedItemData;
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override {
@@ -42,11 +43,6 @@ protected:
             m_list.InsertColumn(i, L"heading", LVCFMT_LEFT, kInsertedWidths[i]);
         m_list.LoadColumnWidths();
         return result;
-    }
-    bool OnNotify(UINT, NMHDR* header, LRESULT&) override {
-        if (header->code == LVN_DELETEITEM)
-            deletedItemData.push_back(reinterpret_cast<NMLISTVIEW*>(header)->lParam);
-        return false;
     }
 };
 
@@ -75,14 +71,16 @@ protected:
     void Add(const Texts& addresses, const Texts& other = {}) {
         for (std::size_t i = 0; i < addresses.size(); ++i) {
             const std::wstring& text = i < other.size() ? other[i] : L"1";
-            discovery::AppendDeviceRow(list,
-                                       {L"", text, L"name", addresses[i], text, L"554", L"M"});
+            list.Rows().AppendDeviceRow(
+                {std::to_wstring(i + 1), text, L"name", addresses[i], text, L"554", L"M"});
         }
+        list.ShowNewRows();
     }
+    // A column as the list shows it, read through the list view.
     Texts Column(int column) const {
         Texts texts;
         for (int row = 0; row < list.GetItemCount(); ++row)
-            texts.push_back(list.RowText(row, column));
+            texts.push_back(list.GetItemText(row, column));
         return texts;
     }
 
@@ -91,10 +89,11 @@ protected:
     CSortListCtrl& list = m_host.m_list;
 };
 
-TEST_F(SortListTest, HeadingClicksSortRenumberAndMoveTheArrow) {
+TEST_F(SortListTest, HeadingClicksSortRenumberAndMoveTheArrowAndTheSelection) {
     ASSERT_TRUE(m_host.Create());
     Add({L"192.168.1.100", L"192.168.1.20", L"10.0.0.5", L"9.0.0.1"},
         {L"80", L"8080", L"81", L"9"});
+    list.SetItemState(2, LVIS_SELECTED, LVIS_SELECTED); // 10.0.0.5
     const Texts up = {L"9.0.0.1", L"10.0.0.5", L"192.168.1.20", L"192.168.1.100"};
     const struct Step {
         const char* name;
@@ -121,40 +120,28 @@ TEST_F(SortListTest, HeadingClicksSortRenumberAndMoveTheArrow) {
                 << "arrow of column " << column;
         }
         EXPECT_EQ((Texts{L"1", L"2", L"3", L"4"}), Column(kIndexColumn)) << "not renumbered";
-        Texts recorded;
-        for (int row = 0; row < 4; ++row)
-            recorded.push_back(list.RecordOf(row)->texts[kIndexColumn]);
-        EXPECT_EQ(Column(kIndexColumn), recorded) << "the records keep their old numbers";
+        const std::vector<int> selected = listview::SelectedRows(list);
+        ASSERT_EQ(1u, selected.size());
+        EXPECT_EQ(L"10.0.0.5", list.GetItemText(selected[0], kAddressColumn));
     }
 }
 
-TEST_F(SortListTest, RowsKeepTheirTextsAndAddressesAndFreeTheirRecords) {
+TEST_F(SortListTest, TextsOfAnyLengthReadWholeAndTheRowsGoWithTheWindow) {
     ASSERT_TRUE(m_host.Create());
-    Add({L"10.0.0.2", L"10.0.0.1"});
-    ClickHeading(list, kAddressColumn);
     // Texts as long as the first read buffer (64) and longer come back whole.
-    for (const std::size_t length : {0, 63, 64, 65, 200}) {
-        ASSERT_TRUE(list.SetRowText(0, 2, std::wstring(length, L'n')));
-        EXPECT_EQ(std::wstring(length, L'n'), list.RowText(0, 2)) << length << " characters";
-    }
-    // The listed addresses, kept beside the rows, across a sort, a changed text and a clearing.
-    const auto listed = [this] {
-        Texts found;
-        for (const wchar_t* address : {L"10.0.0.1", L"10.0.0.2", L"10.0.0.9", L"10.0.0.01", L""})
-            if (list.HasRowWithAddress(address))
-                found.push_back(address);
-        return found;
-    };
-    EXPECT_EQ((Texts{L"10.0.0.1", L"10.0.0.2"}), listed());
-    ASSERT_TRUE(list.SetRowText(0, kAddressColumn, L"10.0.0.9"));
-    EXPECT_EQ((Texts{L"10.0.0.2", L"10.0.0.9"}), listed());
-    // A new search frees every record before its row goes; so does the list's destruction,
-    // after which the wrappers let go of their windows.
-    discovery::ClearDeviceRows(list);
-    EXPECT_EQ(Texts{}, listed());
+    const std::size_t lengths[] = {0, 63, 64, 65, 200};
+    for (const std::size_t length : lengths)
+        list.Rows().AppendDeviceRow({L"", L"", std::wstring(length, L'n')});
+    list.ShowNewRows();
+    for (int row = 0; row < 5; ++row)
+        EXPECT_EQ(std::wstring(lengths[row], L'n'), list.GetItemText(row, 2))
+            << lengths[row] << " characters";
+    list.ClearDeviceRows();
+    EXPECT_EQ(0, list.GetItemCount());
     Add({L"10.0.0.3"});
+    // The rows go with the window, after which the wrappers let go of their windows.
     ::DestroyWindow(m_host);
-    EXPECT_EQ(std::vector<LPARAM>(3, 0), m_host.deletedItemData);
+    EXPECT_EQ(0, list.Rows().Count());
     EXPECT_EQ(nullptr, list.m_hWnd);
     EXPECT_EQ(nullptr, list.m_ctlHeader.m_hWnd);
 }
