@@ -238,7 +238,8 @@ Search:
                            search-cli --wait 1500
   -s, --sort COLUMN      sort by model, name, ip, http, rtsp or mac (default: arrival order)
                            search-cli --sort ip
-  -f, --format FORMAT    table (default), csv (RFC 4180, header line) or json
+  -f, --format FORMAT    table (default), csv (RFC 4180, header line) or json (each device
+                         also lists as "macs" the MACs that answered from its address)
                            search-cli --format csv > devices.csv
       --codepage NAME    code page of the devices' 8-bit texts (default windows-1252; Linux)
                            search-cli --codepage windows-1251

@@ -4,6 +4,8 @@
 #include "cli/address_changes.h"
 #include "cli/device_output.h"
 #include "cli/search_session.h"
+#include "discovery/ip_text.h"
+#include "rowexport/row_export.h"
 
 #include <fstream>
 #include <sstream>
@@ -41,6 +43,27 @@ std::string SearchOnce(SearchSession& session, const CliOptions& options, RunCon
     return reason;
 }
 
+// The rows in the order --sort asks for, each with the MACs that answered from its address: a
+// row's own MAC alone when its address text does not read as an address.
+std::vector<ShownDevice> ShownDevices(const CliOptions& options, RunContext& context,
+                                      RowTable& rows,
+                                      std::span<const ippage::AnsweringDevice> answering) {
+    if (options.sortColumn)
+        rows.Sort(*options.sortColumn, context.compareText);
+    std::vector<ShownDevice> shown;
+    for (const discovery::RowTexts& texts : rows.Texts()) {
+        ShownDevice& device = shown.emplace_back();
+        for (std::size_t c = 0; c < texts.size(); ++c)
+            device.texts[c] = context.toUtf8(texts[c]);
+        if (const auto address = discovery::ParseStrictIPv4Text(texts[discovery::kAddressColumn]))
+            for (const std::wstring& mac : ippage::MacsAt(answering, *address))
+                device.macs.push_back(rowexport::WideToUtf8(mac));
+        if (device.macs.empty())
+            device.macs.push_back(device.texts[discovery::kMacColumn]);
+    }
+    return shown;
+}
+
 int SearchAndPrint(const CliOptions& options, RunContext& context) {
     SearchSession session(context.network, options.interfaces, context.errorText);
     if (std::string reason = session.Start(); !reason.empty())
@@ -50,18 +73,10 @@ int SearchAndPrint(const CliOptions& options, RunContext& context) {
     if (std::string reason = SearchOnce(session, options, context, rows, answering);
         !reason.empty())
         return Fail(context, kExitFault, reason);
-    if (options.sortColumn)
-        rows.Sort(*options.sortColumn, context.compareText);
-    std::vector<Utf8Row> printed;
-    for (const discovery::RowTexts& texts : rows.Texts()) {
-        Utf8Row& row = printed.emplace_back();
-        for (std::size_t c = 0; c < texts.size(); ++c)
-            row[c] = context.toUtf8(texts[c]);
-    }
-    if (std::string reason = Print(context, FormatDevices(printed, options.format));
-        !reason.empty())
+    const std::vector<ShownDevice> shown = ShownDevices(options, context, rows, answering);
+    if (std::string reason = Print(context, FormatDevices(shown, options.format)); !reason.empty())
         return Fail(context, kExitFault, reason);
-    if (printed.empty())
+    if (shown.empty())
         return Fail(context, kExitNone,
                     "no device answered within " + std::to_string(options.wait.count()) + " ms");
     return kExitFound;

@@ -24,6 +24,21 @@ std::size_t DisplayWidth(const std::string& text) {
     }));
 }
 
+// A device's control characters (a line break, a tab) would break a table's lines and
+// columns: they show as spaces.
+std::string Printable(const std::string& text) {
+    std::string shown;
+    std::transform(text.begin(), text.end(), std::back_inserter(shown), [](char ch) {
+        return static_cast<unsigned char>(ch) < 0x20 || ch == 0x7F ? ' ' : ch;
+    });
+    return shown;
+}
+
+// `text` followed by spaces up to `width` characters, and two more.
+std::string Padded(const std::string& text, std::size_t width) {
+    return text + std::string(width - std::min(width, DisplayWidth(text)) + 2, ' ');
+}
+
 Utf8Row Headings() {
     Utf8Row headings;
     std::copy(rowexport::kColumnHeadings.begin(), rowexport::kColumnHeadings.end(),
@@ -43,17 +58,8 @@ std::string Table(const std::vector<Utf8Row>& rows) {
     std::string out;
     const auto line = [&](const Utf8Row& row) {
         std::string text;
-        for (std::size_t c = 0; c < row.size(); ++c) {
-            if (c > 0)
-                text += "  ";
-            // A device's control characters (a line break, a tab) would break the table's
-            // lines and columns: they show as spaces.
-            std::transform(row[c].begin(), row[c].end(), std::back_inserter(text), [](char ch) {
-                return static_cast<unsigned char>(ch) < 0x20 || ch == 0x7F ? ' ' : ch;
-            });
-            if (c + 1 < row.size())
-                text.append(widths[c] - DisplayWidth(row[c]), ' ');
-        }
+        for (std::size_t c = 0; c < row.size(); ++c)
+            text += c + 1 < row.size() ? Padded(Printable(row[c]), widths[c]) : Printable(row[c]);
         while (!text.empty() && text.back() == ' ')
             text.pop_back();
         out += text + "\n";
@@ -71,39 +77,41 @@ std::string Csv(const std::vector<Utf8Row>& rows) {
     return out;
 }
 
-std::string Json(const std::vector<Utf8Row>& rows) {
-    nlohmann::ordered_json devices = nlohmann::ordered_json::array();
-    for (const Utf8Row& row : rows) {
-        nlohmann::ordered_json device = nlohmann::ordered_json::object();
-        for (std::size_t c = 0; c < row.size(); ++c) {
-            long long number = 0;
-            const std::string& text = row[c];
-            const auto [end, status] =
-                std::from_chars(text.data(), text.data() + text.size(), number);
-            if (IsNumberColumn(static_cast<int>(c)) && status == std::errc() &&
-                end == text.data() + text.size())
-                device[kJsonFields[c]] = number;
-            else
-                device[kJsonFields[c]] = text;
-        }
-        devices.push_back(std::move(device));
+nlohmann::ordered_json DeviceObject(const ShownDevice& shown) {
+    nlohmann::ordered_json device = nlohmann::ordered_json::object();
+    for (std::size_t c = 0; c < shown.texts.size(); ++c) {
+        long long number = 0;
+        const std::string& text = shown.texts[c];
+        const auto [end, status] = std::from_chars(text.data(), text.data() + text.size(), number);
+        if (IsNumberColumn(static_cast<int>(c)) && status == std::errc() &&
+            end == text.data() + text.size())
+            device[kJsonFields[c]] = number;
+        else
+            device[kJsonFields[c]] = text;
     }
-    // Texts arrive as valid UTF-8; should one not, it is replaced rather than thrown on.
-    return devices.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
+    device["macs"] = shown.macs;
+    return device;
+}
+
+// Texts arrive as valid UTF-8; should one not, it is replaced rather than thrown on.
+std::string Dump(const nlohmann::ordered_json& json, int indent) {
+    return json.dump(indent, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
 }
 
 } // namespace
 
-std::string FormatDevices(const std::vector<Utf8Row>& rows, OutputFormat format) {
-    switch (format) {
-    case OutputFormat::kCsv:
-        return Csv(rows);
-    case OutputFormat::kJson:
-        return Json(rows);
-    case OutputFormat::kTable:
-        break;
+std::string FormatDevices(const std::vector<ShownDevice>& devices, OutputFormat format) {
+    if (format == OutputFormat::kJson) {
+        nlohmann::ordered_json list = nlohmann::ordered_json::array();
+        for (const ShownDevice& device : devices)
+            list.push_back(DeviceObject(device));
+        return Dump(list, 2);
     }
-    return Table(rows);
+    std::vector<Utf8Row> rows;
+    rows.reserve(devices.size());
+    for (const ShownDevice& device : devices)
+        rows.push_back(device.texts);
+    return format == OutputFormat::kCsv ? Csv(rows) : Table(rows);
 }
 
 } // namespace cli

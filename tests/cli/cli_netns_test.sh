@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # usage: cli_netns_test.sh DEVSIM DEVICE_FILE SEARCH_CLI
-# search-cli end to end against the device simulator: the JSON and CSV lists, output that
-# cannot be written, --interface, refused changes and plans sending nothing, --set-address
-# --verify (also of a device that did not answer before) and --apply moving devices.
+# search-cli end to end against the device simulator: the JSON and CSV lists (two devices on
+# one address in one row), output that cannot be written, --interface, refused changes and
+# plans sending nothing, --set-address --verify (also of a device that did not answer before)
+# and --apply moving devices.
 # A Linux program runs in namespaces made here (root needed, else exit 77); a Windows .exe
 # runs under Wine in ${SEARCH_NETNS_PREFIX}tool, where scripts/test-all booted its prefix.
 set -u
@@ -34,8 +35,9 @@ work=$(mktemp -d /tmp/search-cli-test.XXXXXX) || exit 2
 trap 'devsim_stop; $own_namespaces && netns_delete "$prefix"; rm -rf "$work"' EXIT
 trap 'exit 130' INT TERM
 ! $own_namespaces || netns_create "$prefix" || fail "cannot create the namespaces"
-devsim_start "${prefix}dev" "$work" "$devsim" --devices "$device_file" --dhcp-base 10.77.7.1 ||
-    fail "the device simulator did not start"
+# The injected pair answers from one address with two MACs.
+devsim_start "${prefix}dev" "$work" "$devsim" --devices "$device_file" --dhcp-base 10.77.7.1 \
+    --inject same-address || fail "the device simulator did not start"
 log=$work/devsim.log
 
 # Runs search-cli, output to files (Wine's helpers would hold a pipe), and checks its status.
@@ -59,19 +61,24 @@ printf '%s\r\n' "Index,Model,Device Name,IP,HTTP Port,RTSP Port,MAC" \
     '3,IPCAMERA VX-410P,"Gate ""north"", left",10.77.0.22,8080,554,02:4B:00:00:0C:02' \
     $'4,DVS DR-0404,"Caf\xC3\xA9 \xE2\x82\xAC 5, ""Stra\xC3\x9Fe""",10.77.0.23,81,8554,02:4B:00:00:0C:03' \
     "5,\"DECODER \",Bad $undefined byte,10.77.0.24,80,554,02:4B:00:00:0C:04" \
-    "6,IPCAMERA VX-200,Leading zeros,10.77.0.026,80,554,02:4B:00:00:0C:07" >"$work/expected.csv"
+    "6,IPCAMERA VX-200,Leading zeros,10.77.0.026,80,554,02:4B:00:00:0C:07" \
+    "7,IPCAMERA INJECTED,injected same-address,10.77.254.14,80,554,02:EE:00:00:00:0E" >"$work/expected.csv"
 
-# 1. The whole list, once per device although both local addresses asked; then by address.
+# 1. The whole list, once per device although both local addresses asked, each row with the
+# MACs that answered from its address; then by address.
 cli_run 0 "--format json" --wait 800 --format json
 python3 - "$work/out" "$work/expected.csv" <<'PY' || fail "--format json (above)"
 import csv, json, sys
-keys = ["index", "model", "name", "ip", "http_port", "rtsp_port", "mac"]
+keys = ["index", "model", "name", "ip", "http_port", "rtsp_port", "mac", "macs"]
 devices = json.load(open(sys.argv[1], encoding="utf-8"))  # any order, the index 1..n
 if [list(d) for d in devices] != [keys] * len(devices) or \
         [d["index"] for d in devices] != list(range(1, len(devices) + 1)) or \
         any(type(d[k]) is not int for d in devices for k in ("http_port", "rtsp_port")):
     sys.exit(f"keys, index or numbers wrong: {devices}")
-got = sorted([str(d[k]) for k in keys[1:]] for d in devices)
+shared = {"10.77.254.14": ["02:EE:00:00:00:0E", "02:EE:00:00:00:1E"]}
+if any(d["macs"] != shared.get(d["ip"], [d["mac"]]) for d in devices):
+    sys.exit(f"macs wrong: {devices}")
+got = sorted([str(d[k]) for k in keys[1:-1]] for d in devices)
 want = sorted(row[1:] for row in list(csv.reader(open(sys.argv[2], encoding="utf-8")))[1:])
 if got != want:
     sys.exit(f"expected {want}\n     got {got}")
@@ -108,6 +115,10 @@ cli_run 2 "a swap" --apply "$(tool_path "$work/swap.csv")"
 cli_run 2 "a move onto a device" --wait 800 --set-address 10.77.0.21 --new 10.77.0.26
 grep -qx 'search-cli: 10.77.0.21: new address 10.77.0.26 is taken by another device (02:4B:00:00:0C:07)' "$work/err" ||
     fail "move onto a device refused with: $(cat "$work/err")"
+# Every device that answers from an address would take the new one.
+cli_run 2 "a move of a shared address" --wait 800 --set-address 10.77.254.14 --new 10.77.0.60
+[ "$(cat "$work/err")" = 'search-cli: 10.77.254.14: 2 devices answer from it and all would take 10.77.0.60 (switch them to dhcp first)' ] ||
+    fail "move of a shared address refused with: $(cat "$work/err")"
 [ "$(address_requests)" -eq "$before" ] || fail "a refused change sent a request"
 
 # 4. --set-address --verify: the device moves (gateway filled in) and answers from there.

@@ -123,9 +123,9 @@ TEST(RowExport, CsvQuotesOnlyWhatMustBeAndTabSeparatedTextKeepsARowOnOneLine) {
 
 // Widths count characters, not bytes, and a device's line break shows as blanks.
 TEST(DeviceOutput, TheTableAlignsByCharacters) {
-    const std::vector<cli::Utf8Row> shown = {
-        {"1", "DVS ", "Ya\r\nd", "10.0.0.5", "8080", "554", "02:4B:00:00:00:11"},
-        {"2", "DVS", "Caf\xC3\xA9", "192.168.1.100", "80", "554", "02:4B:00:00:00:10"}};
+    const std::vector<cli::ShownDevice> shown = {
+        {{"1", "DVS ", "Ya\r\nd", "10.0.0.5", "8080", "554", "02:4B:00:00:00:11"}},
+        {{"2", "DVS", "Caf\xC3\xA9", "192.168.1.100", "80", "554", "02:4B:00:00:00:10"}}};
     EXPECT_EQ("Index  Model  Device Name  IP             HTTP Port  RTSP Port  MAC\n"
               "1      DVS    Ya  d        10.0.0.5       8080       554        02:4B:00:00:00:11\n"
               "2      DVS    Caf\xC3\xA9         192.168.1.100  80         554        "
