@@ -4,9 +4,11 @@
 #include "cli/address_changes.h"
 #include "cli/device_output.h"
 #include "cli/search_session.h"
+#include "cli/watch_events.h"
 #include "discovery/ip_text.h"
 #include "rowexport/row_export.h"
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 
@@ -79,6 +81,39 @@ int SearchAndPrint(const CliOptions& options, RunContext& context) {
     if (shown.empty())
         return Fail(context, kExitNone,
                     "no device answered within " + std::to_string(options.wait.count()) + " ms");
+    return kExitFound;
+}
+
+// Searches every watch period (at once when a search took longer) and prints each search's
+// events as they are judged, until a stop request; one that comes during a search cuts it
+// short and its events are never judged.
+int Watch(const CliOptions& options, RunContext& context) {
+    StopRequest never;
+    StopRequest& stop = context.stop ? *context.stop : never;
+    SearchSession session(context.network, options.interfaces, context.errorText);
+    if (std::string reason = session.Start(); !reason.empty())
+        return Fail(context, kExitFault, reason);
+    const StopRequest::Wake wake(stop, [&session] { session.Interrupt(); });
+    WatchState state;
+    RowTable rows;
+    std::vector<ippage::AnsweringDevice> answering;
+    for (auto next = std::chrono::steady_clock::now(); !stop.Requested();) {
+        next = std::max(next + options.watchPeriod, std::chrono::steady_clock::now());
+        if (std::string reason = session.Search(options.wait, rows, answering, {}); !reason.empty())
+            return Fail(context, kExitFault, reason);
+        if (stop.Requested())
+            break;
+        const std::string time = FormatUtcTime(std::chrono::system_clock::now());
+        for (const WatchEvent& event :
+             state.Update(ShownDevices(options, context, rows, answering))) {
+            const std::string line =
+                FormatEventLine(EventName(event.kind), time, event.device, options.format);
+            if (std::string reason = Print(context, line); !reason.empty())
+                return Fail(context, kExitFault, reason);
+        }
+        if (stop.WaitUntil(next))
+            break;
+    }
     return kExitFound;
 }
 
@@ -190,6 +225,8 @@ int ChangeAddresses(const CliOptions& options, RunContext& context) {
 int Run(const CliOptions& options, RunContext& context) {
     if (options.action == Action::kSearch)
         return SearchAndPrint(options, context);
+    if (options.action == Action::kWatch)
+        return Watch(options, context);
     return ChangeAddresses(options, context);
 }
 

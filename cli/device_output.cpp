@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdio>
 #include <iterator>
 
 namespace cli {
@@ -112,6 +113,41 @@ std::string FormatDevices(const std::vector<ShownDevice>& devices, OutputFormat 
     for (const ShownDevice& device : devices)
         rows.push_back(device.texts);
     return format == OutputFormat::kCsv ? Csv(rows) : Table(rows);
+}
+
+std::string FormatEventLine(std::string_view event, std::string_view time,
+                            const ShownDevice& device, OutputFormat format) {
+    if (format == OutputFormat::kJson) {
+        nlohmann::ordered_json line = nlohmann::ordered_json::object();
+        line["event"] = event;
+        line["time"] = time;
+        line["device"] = DeviceObject(device);
+        return Dump(line, -1);
+    }
+    constexpr std::size_t kEventWidth = 8;    // "appeared"
+    constexpr std::size_t kAddressWidth = 15; // "255.255.255.255"
+    std::string macs;
+    for (const std::string& mac : device.macs)
+        macs += (macs.empty() ? "" : ", ") + Printable(mac);
+    return std::string(time) + "  " + Padded(std::string(event), kEventWidth) +
+           Padded(Printable(device.texts[discovery::kAddressColumn]), kAddressWidth) +
+           Printable(device.texts[discovery::kModelColumn]) + "  " +
+           Printable(device.texts[discovery::kNameColumn]) + "  " + macs + "\n";
+}
+
+std::string FormatUtcTime(std::chrono::system_clock::time_point time) {
+    using namespace std::chrono;
+    const auto ms = floor<milliseconds>(time);
+    const auto day = floor<days>(ms);
+    const year_month_day date(day);
+    const hh_mm_ss clock(ms - day);
+    char text[32];
+    std::snprintf(
+        text, sizeof text, "%04d-%02u-%02uT%02d:%02d:%02d.%03dZ", static_cast<int>(date.year()),
+        static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()),
+        static_cast<int>(clock.hours().count()), static_cast<int>(clock.minutes().count()),
+        static_cast<int>(clock.seconds().count()), static_cast<int>(clock.subseconds().count()));
+    return text;
 }
 
 } // namespace cli

@@ -5,7 +5,9 @@
 #include "discovery/device_texts.h"
 
 #include <array>
+#include <chrono>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace cli {
@@ -30,5 +32,13 @@ inline constexpr std::array<const char*, discovery::kColumnCount> kJsonFields = 
 // the heading line, or "[]".
 [[nodiscard]] std::string FormatDevices(const std::vector<ShownDevice>& devices,
                                         OutputFormat format);
+
+// One line of --watch: json: {"event", "time", "device": the object FormatDevices writes};
+// table: the time, the event, the device's address, model, name and MACs, two spaces apart.
+[[nodiscard]] std::string FormatEventLine(std::string_view event, std::string_view time,
+                                          const ShownDevice& device, OutputFormat format);
+
+// ISO 8601 in UTC with milliseconds: "2023-11-14T22:13:20.123Z".
+[[nodiscard]] std::string FormatUtcTime(std::chrono::system_clock::time_point time);
 
 } // namespace cli

@@ -77,7 +77,8 @@ std::string SearchSession::Search(std::chrono::milliseconds wait, RowTable& rows
     for (;;) {
         TakeReplies(rows, answering, progress);
         std::unique_lock lock(m_mutex);
-        if (!m_arrived.wait_until(lock, deadline, [this] { return m_pending; }))
+        if (!m_arrived.wait_until(lock, deadline, [this] { return m_pending || m_interrupted; }) ||
+            m_interrupted)
             break;
         m_pending = false;
     }
@@ -103,6 +104,14 @@ void SearchSession::TakeReplies(RowTable& rows, std::vector<ippage::AnsweringDev
         if (progress && rows.RowCount() > before)
             progress(rows.RowCount());
     }
+}
+
+void SearchSession::Interrupt() {
+    {
+        std::lock_guard lock(m_mutex);
+        m_interrupted = true;
+    }
+    m_arrived.notify_one();
 }
 
 std::string SearchSession::SendAddressChanges(const std::vector<discovery::AddressChange>& requests,
