@@ -9,24 +9,6 @@ namespace {
 
 CWinApp* g_application = nullptr;
 
-// The module's full path, however long; empty when it cannot be read.
-std::wstring ModuleFilePath(HINSTANCE instance) {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        // Returns the characters copied; a result equal to the size means it was cut short.
-        const DWORD copied =
-            ::GetModuleFileNameW(instance, path.data(), static_cast<DWORD>(path.size()));
-        if (copied == 0) {
-            return {};
-        }
-        if (copied < path.size()) {
-            path.resize(copied);
-            return path;
-        }
-        path.resize(path.size() * 2);
-    }
-}
-
 } // namespace
 
 CWinApp::CWinApp() {
@@ -46,6 +28,23 @@ BOOL CWinApp::InitInstance() {
 
 CWinApp* GetApp() {
     return g_application;
+}
+
+std::wstring ModuleFilePath(HINSTANCE instance) {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        // Returns the characters copied; a result equal to the size means it was cut short.
+        const DWORD copied =
+            ::GetModuleFileNameW(instance, path.data(), static_cast<DWORD>(path.size()));
+        if (copied == 0) {
+            return {};
+        }
+        if (copied < path.size()) {
+            path.resize(copied);
+            return path;
+        }
+        path.resize(path.size() * 2);
+    }
 }
 
 int RunApplication(HINSTANCE instance, const wchar_t* arguments) {

@@ -45,6 +45,10 @@ public:
 // The application object registered by CWinApp's constructor; null when none exists.
 CWinApp* GetApp();
 
+// The full path of a module's file (null: the program's own), however long; empty when it
+// cannot be read. Every part of the program that needs its own path asks here.
+[[nodiscard]] std::wstring ModuleFilePath(HINSTANCE instance = nullptr);
+
 // Fills in the application object's instance, arguments and profile path and runs
 // InitInstance. `arguments` is the command line after the program name as the C runtime hands
 // it to wWinMain (it skips the name, quotes toggling, and every character up to U+0020 after

@@ -1,5 +1,7 @@
 #include "i18n/language.h"
 
+#include "framework/win_app.h"
+
 #include <memory>
 #include <type_traits>
 
@@ -74,13 +76,12 @@ int DisplayDotsPerInch() {
     return dotsPerInch;
 }
 
-// GetModuleFileNameW of the program; empty when it fails or the path does not fit whole.
-std::wstring ModuleFilePath() {
-    wchar_t path[kPathChars];
-    const DWORD length = GetModuleFileNameW(nullptr, path, kPathChars);
-    if (length == 0 || length >= static_cast<DWORD>(kPathChars))
-        return std::wstring();
-    return std::wstring(path, length);
+// The program's path; empty when it cannot be read or is longer than a settings path may be.
+std::wstring ProgramFilePath() {
+    std::wstring path = ModuleFilePath();
+    if (path.size() >= static_cast<std::size_t>(kPathChars))
+        path.clear();
+    return path;
 }
 
 } // namespace
@@ -94,11 +95,11 @@ HFONT languageFont() {
 }
 
 std::wstring ModuleDirectory() {
-    return DirectoryOf(ModuleFilePath());
+    return DirectoryOf(ProgramFilePath());
 }
 
 int InitLanguage() {
-    const std::wstring programFile = ModuleFilePath();
+    const std::wstring programFile = ProgramFilePath();
     return programFile.empty() ? 0 : InitLanguageFor(programFile);
 }
 

@@ -82,13 +82,14 @@ check_burst() {
         fail "command $2 datagrams not 40-500 ms apart: $(cut -d' ' -f1-3 "$work/burst")"
 }
 
-# The probe's steps ${@:5} answer one box: caption Search, text $1, buttons $2, an icon, shown
-# $3 to $4 ms after the click.
+# The probe's steps ${@:4} answer one box: caption Search, text $1, buttons $2, an icon, shown
+# no sooner than $3 ms after the click (a box that waits for a timeout must not come early; how
+# late one comes depends on the machine's load, so no upper bound is asserted).
 expect_box() {
     local box
-    box=$(probe "${@:5}" | grep '^box') || fail "no box '$1' ($2)"
+    box=$(probe "${@:4}" | grep '^box') || fail "no box '$1' ($2)"
     [ "$(cut -f2-5 <<<"$box")" = "Search"$'\t'"$1"$'\t'"$2"$'\ticon' ] || fail "not the box '$1' ($2): $box"
-    [ "${box##*ms=}" -ge "$3" ] && [ "${box##*ms=}" -le "$4" ] || fail "the box '$1' after ${box##*ms=} ms"
+    [ "${box##*ms=}" -ge "$3" ] || fail "the box '$1' after only ${box##*ms=} ms"
 }
 
 # The program ends with exit code 0 within 30 s.

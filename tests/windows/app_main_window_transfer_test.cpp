@@ -62,8 +62,9 @@ ClientWindow MakeClient(const wchar_t* title) {
             &::DestroyWindow};
 }
 
-// Names with a comma and quotes and with a tab, and an empty model. Ctrl+C copies the selected
-// rows, Ctrl+A selects all; Export writes every row, or tells the operator and leaves nothing;
+// Names with a comma and quotes, with a tab and like a formula, and an empty model. Ctrl+C
+// copies the selected rows as they are, Ctrl+A selects all; Export writes every row (a formula
+// made harmless), or tells the operator and leaves nothing;
 // after a sort by IP, Add posts the selected rows in display order to the default client, then
 // to the one config.ini names, read at the click.
 TEST_F(MainWindowTest, CopyExportAndAddHandTheListOn) {
@@ -83,7 +84,7 @@ TEST_F(MainWindowTest, CopyExportAndAddHandTheListOn) {
             w, m_network,
             {{"IPCAMERA", {}, "192.168.1.10", "Lobby, \"east\"", 80, 554, 0, "VX-200"},
              {"DECODER", {}, "192.168.1.2", "Wall\tleft", 8080, 8554, 0, ""},
-             {"DVS", {}, "10.0.0.5", "Recorder", 81, 554, 4, "DR-0404"}},
+             {"DVS", {}, "10.0.0.5", "=1+1", 81, 554, 4, "DR-0404"}},
             3));
         ClickButton(w, IDC_ADD);
         EXPECT_TRUE(g_received.empty()) << "posted without a selection";
@@ -92,7 +93,7 @@ TEST_F(MainWindowTest, CopyExportAndAddHandTheListOn) {
         EXPECT_EQ(L"Index\tModel\tDevice Name\tIP\tHTTP Port\tRTSP Port\tMAC\r\n"
                   L"1\tIPCAMERA VX-200\tLobby, \"east\"\t192.168.1.10\t80\t554\t"
                   L"00:00:00:00:00:00\r\n"
-                  L"3\tDVS DR-0404\tRecorder\t10.0.0.5\t81\t554\t00:00:00:00:00:00\r\n",
+                  L"3\tDVS DR-0404\t=1+1\t10.0.0.5\t81\t554\t00:00:00:00:00:00\r\n",
                   PressWithControl(w, 'C'));
         PressWithControl(w, 'A');
         EXPECT_EQ(3u, ListView_GetSelectedCount(w.m_list));
@@ -107,7 +108,7 @@ TEST_F(MainWindowTest, CopyExportAndAddHandTheListOn) {
                   "1,IPCAMERA VX-200,\"Lobby, \"\"east\"\"\",192.168.1.10,80,554,"
                   "00:00:00:00:00:00\r\n"
                   "2,\"DECODER \",Wall\tleft,192.168.1.2,8080,8554,00:00:00:00:00:00\r\n"
-                  "3,DVS DR-0404,Recorder,10.0.0.5,81,554,00:00:00:00:00:00\r\n",
+                  "3,DVS DR-0404,'=1+1,10.0.0.5,81,554,00:00:00:00:00:00\r\n",
                   written.str());
         EXPECT_TRUE(w.messages.empty());
         // A folder in the file's place cannot be replaced.

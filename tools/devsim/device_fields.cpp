@@ -1,7 +1,5 @@
 #include "tools/devsim/device_fields.h"
 
-#include <arpa/inet.h>
-
 #include <cstdio>
 #include <regex>
 
@@ -65,15 +63,6 @@ std::optional<std::uint8_t> ParseByte(std::string_view text) {
 bool IsAddressText(std::string_view text) {
     static const std::regex kAddressText("[0-9]{1,3}(\\.[0-9]{1,3}){3}");
     return std::regex_match(text.begin(), text.end(), kAddressText);
-}
-
-std::optional<std::uint32_t> ParseDottedAddress(std::string_view text) {
-    // inet_pton reads a zero-terminated text and, for AF_INET, only the strict dotted form.
-    in_addr address{};
-    if (text.find('\0') != std::string_view::npos ||
-        inet_pton(AF_INET, std::string(text).c_str(), &address) != 1)
-        return std::nullopt;
-    return ntohl(address.s_addr);
 }
 
 std::optional<std::string> UnescapeText(std::string_view text, std::string& error) {

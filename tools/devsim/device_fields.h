@@ -34,9 +34,6 @@ template <typename T>
 // Leading zeros and groups above 255 pass, so that odd but possible texts such as
 // 192.168.001.020 can be simulated.
 [[nodiscard]] bool IsAddressText(std::string_view text);
-// A strict dotted IPv4 address (groups 0..255 without leading zeros, no sign, no spaces), first
-// octet in the top byte.
-[[nodiscard]] std::optional<std::uint32_t> ParseDottedAddress(std::string_view text);
 
 // Resolves \xHH, \\ and \| in a text field. Fails on any other escape, on a zero byte and on a
 // raw control byte; `error` then says why.

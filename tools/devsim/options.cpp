@@ -1,5 +1,6 @@
 #include "tools/devsim/options.h"
 
+#include "discovery/ip_text.h"
 #include "tools/devsim/device.h"
 #include "tools/devsim/device_fields.h"
 
@@ -79,7 +80,7 @@ std::string ReadNumber(std::string_view text, std::uint64_t min, std::uint64_t m
 }
 
 std::string ReadAddress(std::string_view text, std::uint32_t& target) {
-    const auto address = ParseDottedAddress(text);
+    const auto address = discovery::ParseStrictIPv4Text(text);
     if (!address)
         return Quoted(text) + " is not a dotted IPv4 address";
     target = *address;

@@ -1,5 +1,6 @@
 #include "tools/devsim/web_behaviour.h"
 
+#include "discovery/ip_text.h"
 #include "tools/devsim/device_fields.h"
 
 namespace devsim {
@@ -14,7 +15,7 @@ std::optional<WebBehaviourRule> ParseRule(std::string_view item, std::string& er
     }
     WebBehaviourRule rule;
     rule.address = std::string(item.substr(0, colon));
-    if (!ParseDottedAddress(rule.address)) {
+    if (!discovery::ParseStrictIPv4Text(rule.address)) {
         error = "'" + rule.address + "' is not a dotted IPv4 address";
         return std::nullopt;
     }

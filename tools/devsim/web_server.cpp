@@ -1,5 +1,6 @@
 #include "tools/devsim/web_server.h"
 
+#include "discovery/ip_text.h"
 #include "tools/devsim/device_fields.h"
 #include "tools/devsim/log_format.h"
 
@@ -42,7 +43,7 @@ void WebServer::Start() {
 
 void WebServer::Listen(std::size_t device) {
     const discovery::SearchReply& d = m_table[device].reply;
-    const auto address = ParseDottedAddress(d.deviceAddress);
+    const auto address = discovery::ParseStrictIPv4Text(d.deviceAddress);
     if (!address || d.httpPort <= 0 || d.httpPort > kMaxPort)
         return;
     UniqueFd fd(socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
