@@ -3,13 +3,13 @@
 
 #include "discovery/device_texts.h"
 #include "discovery/ip_text.h"
+#include "text/number_text.h"
 
 #include <getopt.h>
 
 #include <algorithm>
 #include <array>
 #include <cctype>
-#include <charconv>
 #include <utility>
 
 namespace cli {
@@ -63,14 +63,6 @@ std::string Lower(std::string_view text) {
     std::transform(lower.begin(), lower.end(), lower.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return lower;
-}
-
-std::optional<long long> ParseNumber(std::string_view text) {
-    long long value = 0;
-    const auto [end, status] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (status != std::errc() || end != text.data() + text.size() || text.empty())
-        return std::nullopt;
-    return value;
 }
 
 // Which options were given, for the rules between them.
@@ -128,7 +120,7 @@ ParsedOptions ParseOptions(int argc, char* argv[]) {
     };
     auto count = [](const char* option, const char* text, const char* what, long long max,
                     long long& out) -> std::string {
-        const std::optional<long long> value = ParseNumber(text);
+        const std::optional<long long> value = text::ParseNumber<long long>(text);
         if (!value || *value < 1 || *value > max)
             return std::string(option) + ": '" + text + "' is not " + what + " from 1 to " +
                    std::to_string(max);

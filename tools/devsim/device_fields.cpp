@@ -1,6 +1,7 @@
 #include "tools/devsim/device_fields.h"
 
-#include <cstdio>
+#include "text/number_text.h"
+
 #include <regex>
 
 namespace devsim {
@@ -13,14 +14,12 @@ constexpr unsigned kMaxOctet = 255;
 std::optional<std::uint8_t> HexPair(std::string_view text) {
     if (text.size() != 2)
         return std::nullopt;
-    return ParseNumber<std::uint8_t>(text, 16);
+    return text::ParseNumber<std::uint8_t>(text, 16);
 }
 
 // "\xHH", the device file's way of writing a byte.
 std::string HexEscape(unsigned char byte) {
-    char hex[5];
-    std::snprintf(hex, sizeof hex, "\\x%02X", byte);
-    return hex;
+    return "\\x" + text::HexByte(byte, text::HexCase::kUpper);
 }
 
 } // namespace
@@ -41,20 +40,13 @@ std::optional<MacAddress> ParseMac(std::string_view text) {
     return mac;
 }
 
-std::string FormatMac(const MacAddress& mac) {
-    char text[kMacTextSize + 1];
-    std::snprintf(text, sizeof text, "%02x:%02x:%02x:%02x:%02x:%02x", mac[0], mac[1], mac[2],
-                  mac[3], mac[4], mac[5]);
-    return text;
-}
-
 std::optional<std::uint8_t> ParseByte(std::string_view text) {
     int base = 10;
     if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
         text.remove_prefix(2);
         base = 16;
     }
-    const auto value = ParseNumber<unsigned>(text, base);
+    const auto value = text::ParseNumber<unsigned>(text, base);
     if (!value || *value > kMaxOctet)
         return std::nullopt;
     return static_cast<std::uint8_t>(*value);

@@ -3,7 +3,6 @@
 
 #include "tools/devsim/device.h"
 
-#include <charconv>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -13,20 +12,7 @@ namespace devsim {
 
 // Exactly six two-digit hex pairs joined by ':' (either case), e.g. 02:4b:00:00:00:01.
 [[nodiscard]] std::optional<MacAddress> ParseMac(std::string_view text);
-// Lower-case "aa:bb:cc:dd:ee:ff".
-[[nodiscard]] std::string FormatMac(const MacAddress& mac);
 
-// The whole text as a number of type T (std::from_chars: a '-' only for a signed T, no '+', no
-// spaces, within T's range).
-template <typename T>
-[[nodiscard]] std::optional<T> ParseNumber(std::string_view text, int base = 10) {
-    T value{};
-    const char* end = text.data() + text.size();
-    const auto [ptr, ec] = std::from_chars(text.data(), end, value, base);
-    if (ec != std::errc{} || ptr != end)
-        return std::nullopt;
-    return value;
-}
 // Decimal 0..255 or 0x00..0xFF.
 [[nodiscard]] std::optional<std::uint8_t> ParseByte(std::string_view text);
 

@@ -1,5 +1,6 @@
 #include "tools/devsim/device_file.h"
 
+#include "text/number_text.h"
 #include "tools/devsim/device_fields.h"
 
 #include <cerrno>
@@ -97,9 +98,9 @@ std::string ParseDeviceLine(std::string_view line, Device& device) {
                    "MAC " + quoted(1) + " is not six hex pairs like 02:4b:00:00:00:01"),
              ReadAddress(fields[2], reply.deviceAddress),
              ReadText(fields[3], "name", kMaxNameBytes, true, reply.deviceName),
-             Store(ParseNumber<std::int32_t>(fields[4]), reply.httpPort,
+             Store(text::ParseNumber<std::int32_t>(fields[4]), reply.httpPort,
                    "HTTP port " + quoted(4) + " is not a signed 32-bit integer"),
-             Store(ParseNumber<std::int32_t>(fields[5]), reply.rtspPort,
+             Store(text::ParseNumber<std::int32_t>(fields[5]), reply.rtspPort,
                    "RTSP port " + quoted(5) + " is not a signed 32-bit integer"),
              Store(ParseByte(fields[6]), reply.dvsByte,
                    "DVS byte " + quoted(6) + " is not a number from 0 to 255"),

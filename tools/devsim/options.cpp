@@ -1,8 +1,8 @@
 #include "tools/devsim/options.h"
 
 #include "discovery/ip_text.h"
+#include "text/number_text.h"
 #include "tools/devsim/device.h"
-#include "tools/devsim/device_fields.h"
 
 #include <getopt.h>
 
@@ -71,7 +71,7 @@ std::string Quoted(std::string_view value) {
 // Reads a decimal number from `min` to `max` into `target`; an error text otherwise.
 template <typename T>
 std::string ReadNumber(std::string_view text, std::uint64_t min, std::uint64_t max, T& target) {
-    const auto value = ParseNumber<std::uint64_t>(text);
+    const auto value = text::ParseNumber<std::uint64_t>(text);
     if (!value || *value < min || *value > max)
         return Quoted(text) + " is not a number from " + std::to_string(min) + " to " +
                std::to_string(max);
@@ -158,7 +158,7 @@ OptionsResult ParseOptions(int argc, char** argv) {
             error = ReadNumber(value, 0, kMaxSpread.count(), o.spread);
             break;
         case kSeed:
-            if (const auto seed = ParseNumber<std::uint64_t>(value))
+            if (const auto seed = text::ParseNumber<std::uint64_t>(value))
                 o.seed = *seed;
             else
                 error = Quoted(value) + " is not an unsigned 64-bit number";
