@@ -3,7 +3,7 @@
 
 #include "cli/cli_options.h"
 #include "discovery/ip_text.h"
-#include "rowexport/row_export.h"
+#include "text/ansi_text.h"
 
 #include <algorithm>
 #include <cctype>
@@ -168,7 +168,7 @@ std::string DescribeConflict(const ippage::Conflict& conflict,
     case kNewAddressHeld: {
         std::string macs;
         for (const std::wstring& mac : ippage::MacsAt(answering, conflict.newAddress))
-            macs += (macs.empty() ? "" : ", ") + rowexport::WideToUtf8(mac);
+            macs += (macs.empty() ? "" : ", ") + text::WideToUtf8(mac);
         return text + device + ": new address " + newAddress + " is taken by another device (" +
                macs + ")";
     }
@@ -192,7 +192,7 @@ std::string DescribeOutcome(const ippage::PlannedChange& change,
     case kAnswersFrom:
         return what + "answers from " + discovery::FormatIPv4(outcome.address);
     case kOtherDevice:
-        return what + "another device (" + rowexport::WideToUtf8(outcome.mac) + ") answers there";
+        return what + "another device (" + text::WideToUtf8(outcome.mac) + ") answers there";
     case kNoAnswer:
         return what + (change.dhcp ? "no answer from a new address" : "no answer");
     case kCannotTell:

@@ -5,7 +5,7 @@
 #include "cli/console_pieces.h"
 #include "discovery/winsock_network.h"
 #include "discovery/winsock_startup.h"
-#include "rowexport/row_export.h"
+#include "text/ansi_text.h"
 #include "text/sort_key.h"
 
 #include <winsock2.h>
@@ -34,8 +34,7 @@ std::string ErrorText(int code) {
     while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' ' ||
                              text.back() == L'.'))
         text.pop_back();
-    return "error " + std::to_string(code) +
-           (text.empty() ? "" : ": " + rowexport::WideToUtf8(text));
+    return "error " + std::to_string(code) + (text.empty() ? "" : ": " + text::WideToUtf8(text));
 }
 
 std::string LastErrorText() {
@@ -103,7 +102,7 @@ std::string OpenSystemParts(const CliOptions& options, SystemParts& parts) {
     if (winsock->Version() != discovery::kWinsockVersion)
         return "Windows sockets 2.2 are not available";
     parts.network = std::make_unique<discovery::WinsockNetwork>();
-    parts.toUtf8 = [](const std::wstring& text) { return rowexport::WideToUtf8(text); };
+    parts.toUtf8 = [](const std::wstring& text) { return text::WideToUtf8(text); };
     parts.sortKey = &text::TextSortKey;
     parts.errorText = &ErrorText;
     parts.stderrIsTerminal = ::_isatty(::_fileno(stderr)) != 0;

@@ -8,6 +8,7 @@
 #include "cli/device_output.h"
 #include "cli/watch_events.h"
 #include "rowexport/row_export.h"
+#include "text/ansi_text.h"
 #include "tests/native/fake_network.h"
 
 #include <gtest/gtest.h>
@@ -125,7 +126,7 @@ TEST(RowExport, CsvQuotesOnlyWhatMustBeAndTabSeparatedTextKeepsARowOnOneLine) {
     const std::wstring fields[] = {L"1", L"a\tb", L"c\r\nd", L""};
     EXPECT_EQ(L"1\ta b\tc  d\t\r\n", rowexport::TsvRecord(fields));
     const std::wstring odd = {L'\u00E9', static_cast<wchar_t>(0xD800)}; // no character: U+FFFD
-    EXPECT_EQ("\xC3\xA9\xEF\xBF\xBD", rowexport::WideToUtf8(odd));
+    EXPECT_EQ("\xC3\xA9\xEF\xBF\xBD", text::WideToUtf8(odd));
 }
 
 // Widths count characters, not bytes, and a device's line break shows as blanks.
@@ -221,7 +222,7 @@ TEST(Run, ASendThatLeavesFromNoSocketIsANetworkFault) {
     std::string err;
     cli::RunContext context{
         .network = network,
-        .toUtf8 = [](const std::wstring& text) { return rowexport::WideToUtf8(text); },
+        .toUtf8 = [](const std::wstring& text) { return text::WideToUtf8(text); },
         .sortKey = nullptr,
         .errorText = [](int code) { return "error " + std::to_string(code); },
         .out = [](std::string_view) { return std::string(); },
