@@ -214,8 +214,8 @@ TEST(ConsolePieces, APieceNeverEndsHalfWayThroughACharacter) {
     EXPECT_EQ(4u, cli::ConsolePieceLength(std::wstring{L'a', L'b', 0xD83D, 0xDE00, L'c'}, 4));
 }
 
-// A send that leaves from no socket is a network fault, not a quiet network; a run stopped
-// part-way names the lines that went out.
+// A send that leaves from no socket is a network fault, not a quiet network, and the system's
+// reason is told; a run stopped part-way names the lines that went out.
 TEST(Run, ASendThatLeavesFromNoSocketIsANetworkFault) {
     discovery_test::FakeNetwork network;
     network.SetLocalAddresses({0x0A000001});
@@ -230,7 +230,13 @@ TEST(Run, ASendThatLeavesFromNoSocketIsANetworkFault) {
     };
     cli::CliOptions options;
     options.wait = std::chrono::milliseconds(1);
-    network.Script([](auto& s) { s.sendsThatWork = 0, s.sendError = 101; });
+    network.Script([](auto& s) { s.bindError = 99; });
+    EXPECT_EQ(cli::kExitFault, cli::Run(options, context));
+    EXPECT_EQ("search-cli: no discovery socket could be opened on any local address (bind: error "
+              "99)\n",
+              err);
+    network.Script([](auto& s) { s.bindError = 0, s.sendsThatWork = 0, s.sendError = 101; });
+    err.clear();
     EXPECT_EQ(cli::kExitFault, cli::Run(options, context));
     EXPECT_EQ("search-cli: network fault: the search could not be sent from any local address "
               "(error 101)\n",
