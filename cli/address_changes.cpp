@@ -106,8 +106,8 @@ std::string ReadChange(const std::vector<std::string>& fields, ippage::PlannedCh
 
 } // namespace
 
-ChangeList ParseApplyFile(std::string_view content) {
-    ChangeList list;
+base::Result<std::vector<ippage::PlannedChange>> ParseApplyFile(std::string_view content) {
+    std::vector<ippage::PlannedChange> changes;
     if (content.substr(0, kUtf8Bom.size()) == kUtf8Bom)
         content.remove_prefix(kUtf8Bom.size());
     std::vector<std::string> fields;
@@ -121,9 +121,7 @@ ChangeList ParseApplyFile(std::string_view content) {
         if (line.empty() || line.front() == '#')
             continue;
         const auto fail = [&](const std::string& reason) {
-            list.changes.clear();
-            list.error = LinePrefix(lineNumber) + reason;
-            return list;
+            return base::Failure{.what = LinePrefix(lineNumber) + reason};
         };
         if (!SplitFields(line, fields))
             return fail("unterminated quote");
@@ -137,11 +135,11 @@ ChangeList ParseApplyFile(std::string_view content) {
         change.line = lineNumber;
         if (std::string reason = ReadChange(fields, change); !reason.empty())
             return fail(reason);
-        list.changes.push_back(change);
+        changes.push_back(change);
     }
-    if (list.changes.empty())
-        list.error = "no device lines";
-    return list;
+    if (changes.empty())
+        return base::Failure{.what = "no device lines"};
+    return changes;
 }
 
 std::string DescribeConflict(const ippage::Conflict& conflict,

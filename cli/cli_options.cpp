@@ -103,14 +103,10 @@ std::optional<int> ParseSortColumn(std::string_view text) {
     return std::nullopt;
 }
 
-ParsedOptions ParseOptions(int argc, char* argv[]) {
-    ParsedOptions parsed;
-    CliOptions& o = parsed.options;
+base::Result<CliOptions> ParseOptions(int argc, char* argv[]) {
+    CliOptions o;
     Seen seen;
-    auto fail = [&parsed](std::string reason) {
-        parsed.error = std::move(reason);
-        return parsed;
-    };
+    const auto fail = [](std::string reason) { return base::Failure{.what = std::move(reason)}; };
     auto address = [](const char* option, const char* text, std::uint32_t& out) -> std::string {
         const std::optional<std::uint32_t> value = discovery::ParseStrictIPv4Text(text);
         if (!value)
@@ -169,7 +165,7 @@ ParsedOptions ParseOptions(int argc, char* argv[]) {
         }
         case 'h':
             o.action = Action::kHelp;
-            return parsed; // help wins over everything else on the line
+            return o; // help wins over everything else on the line
         case kOptCodepage:
             o.codepage = arg;
             o.codepageGiven = true;
@@ -240,7 +236,7 @@ ParsedOptions ParseOptions(int argc, char* argv[]) {
         return fail(std::string("unexpected argument '") + argv[optind] + "'");
     if (std::string error = CheckCombination(o, seen); !error.empty())
         return fail(std::move(error));
-    return parsed;
+    return o;
 }
 
 std::string UsageText() {

@@ -17,7 +17,7 @@
 
 namespace {
 
-cli::ParsedOptions Parse(std::vector<std::string> args) {
+base::Result<cli::CliOptions> Parse(std::vector<std::string> args) {
     args.insert(args.begin(), "search-cli");
     std::vector<char*> argv;
     for (std::string& arg : args)
@@ -54,27 +54,28 @@ TEST(CliOptions, RefusedLinesSayWhy) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.args));
-        const std::string error = Parse(c.args).error;
+        const auto parsed = Parse(c.args);
+        const std::string error = parsed ? "" : parsed.error().what;
         EXPECT_NE(std::string::npos, error.find(c.reason)) << error;
     }
-    EXPECT_EQ(0xC0A80140u, Parse({"-i", "192.168.001.064"}).options.interfaces.at(0))
+    EXPECT_EQ(0xC0A80140u, Parse({"-i", "192.168.001.064"})->interfaces.at(0))
         << "leading zeros are decimal";
-    EXPECT_EQ(15, Parse({"--watch", "-w", "500"}).options.watchPeriod.count());
-    EXPECT_EQ(2, Parse({"--watch", "2", "-w", "500"}).options.watchPeriod.count());
+    EXPECT_EQ(15, Parse({"--watch", "-w", "500"})->watchPeriod.count());
+    EXPECT_EQ(2, Parse({"--watch", "2", "-w", "500"})->watchPeriod.count());
 }
 
 TEST(ApplyFile, ReadsTheLinesASpreadsheetWritesAndRefusesWhatDoesNotRead) {
     // The heading, quotes and DHCP lines are proved end to end.
-    const cli::ChangeList list = cli::ParseApplyFile("\xEF\xBB\xBF# moved on Monday\r\n\r\n"
-                                                     "10.0.0.5, 10.0.1.5 ,255.255.0.0,10.0.1.254\n"
-                                                     "10.0.0.6,10.0.1.6,,\n");
-    ASSERT_EQ("", list.error);
-    ASSERT_EQ(2u, list.changes.size());
-    const ippage::PlannedChange& first = list.changes[0];
+    const auto list = cli::ParseApplyFile("\xEF\xBB\xBF# moved on Monday\r\n\r\n"
+                                          "10.0.0.5, 10.0.1.5 ,255.255.0.0,10.0.1.254\n"
+                                          "10.0.0.6,10.0.1.6,,\n");
+    ASSERT_TRUE(list) << list.error().what;
+    ASSERT_EQ(2u, list->size());
+    const ippage::PlannedChange& first = (*list)[0];
     EXPECT_EQ(3, first.line);
     EXPECT_EQ((std::vector<std::uint32_t>{0x0A000005, 0x0A000105, 0xFFFF0000, 0x0A0001FE}),
               (std::vector{first.device, first.newAddress, first.mask, first.gateway}));
-    EXPECT_EQ(0xFFFFFF00u, list.changes[1].mask) << "an empty mask is the page's default";
+    EXPECT_EQ(0xFFFFFF00u, (*list)[1].mask) << "an empty mask is the page's default";
 
     const struct {
         const char* content;
@@ -89,9 +90,9 @@ TEST(ApplyFile, ReadsTheLinesASpreadsheetWritesAndRefusesWhatDoesNotRead) {
     };
     for (const auto& c : refused) {
         SCOPED_TRACE(c.content);
-        const cli::ChangeList none = cli::ParseApplyFile(c.content);
-        EXPECT_NE(std::string::npos, none.error.find(c.error)) << none.error;
-        EXPECT_TRUE(none.changes.empty());
+        const auto none = cli::ParseApplyFile(c.content);
+        ASSERT_FALSE(none);
+        EXPECT_NE(std::string::npos, none.error().what.find(c.error)) << none.error().what;
     }
 }
 

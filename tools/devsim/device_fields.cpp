@@ -57,46 +57,36 @@ bool IsAddressText(std::string_view text) {
     return std::regex_match(text.begin(), text.end(), kAddressText);
 }
 
-std::optional<std::string> UnescapeText(std::string_view text, std::string& error) {
+base::Result<std::string> UnescapeText(std::string_view text) {
     std::string out;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
-        if (c == '\0') {
-            error = "zero byte";
-            return std::nullopt;
-        }
+        if (c == '\0')
+            return base::Failure{.what = "zero byte"};
         const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7F) {
-            error = "raw control byte (write " + HexEscape(byte) + " to mean it)";
-            return std::nullopt;
-        }
+        if (byte < 0x20 || byte == 0x7F)
+            return base::Failure{.what =
+                                     "raw control byte (write " + HexEscape(byte) + " to mean it)"};
         if (c != '\\') {
             out.push_back(c);
             continue;
         }
-        if (i + 1 == text.size()) {
-            error = "'\\' at the end of the text";
-            return std::nullopt;
-        }
+        if (i + 1 == text.size())
+            return base::Failure{.what = "'\\' at the end of the text"};
         const char kind = text[++i];
         if (kind == '\\' || kind == '|') {
             out.push_back(kind);
             continue;
         }
-        if (kind != 'x') {
-            error = std::string("unknown escape '\\") + kind + "' (use \\xHH, \\\\ or \\|)";
-            return std::nullopt;
-        }
+        if (kind != 'x')
+            return base::Failure{.what = std::string("unknown escape '\\") + kind +
+                                         "' (use \\xHH, \\\\ or \\|)"};
         const auto value = HexPair(text.substr(i + 1, 2));
-        if (!value) {
-            error = "'\\x' needs two hex digits";
-            return std::nullopt;
-        }
-        if (*value == 0) {
-            // A zero byte would end the text inside the reply field.
-            error = "'\\x00' is not allowed";
-            return std::nullopt;
-        }
+        if (!value)
+            return base::Failure{.what = "'\\x' needs two hex digits"};
+        // A zero byte would end the text inside the reply field.
+        if (*value == 0)
+            return base::Failure{.what = "'\\x00' is not allowed"};
         out.push_back(static_cast<char>(*value));
         i += 2;
     }

@@ -1,6 +1,7 @@
 // Parsers and printers for the single fields of a device description and of address texts.
 #pragma once
 
+#include "base/result.h"
 #include "tools/devsim/device.h"
 
 #include <cstdint>
@@ -21,9 +22,9 @@ namespace devsim {
 // 192.168.001.020 can be simulated.
 [[nodiscard]] bool IsAddressText(std::string_view text);
 
-// Resolves \xHH, \\ and \| in a text field. Fails on any other escape, on a zero byte and on a
-// raw control byte; `error` then says why.
-[[nodiscard]] std::optional<std::string> UnescapeText(std::string_view text, std::string& error);
+// Resolves \xHH, \\ and \| in a text field. Fails, saying why, on any other escape, on a zero
+// byte and on a raw control byte.
+[[nodiscard]] base::Result<std::string> UnescapeText(std::string_view text);
 // Shows a byte string in a message in the device file's own notation: printable ASCII as is
 // (so a field is shown as it was written), every other byte as \xHH.
 [[nodiscard]] std::string QuoteBytes(std::string_view text);

@@ -55,10 +55,9 @@ std::string TooLong(const char* field, std::string_view text, std::size_t maxByt
 // there is none.
 std::string ReadText(std::string_view raw, const char* field, std::size_t maxBytes, bool mayBeEmpty,
                      std::string& out) {
-    std::string why;
-    auto text = UnescapeText(raw, why);
+    auto text = UnescapeText(raw);
     if (!text)
-        return std::string(field) + " " + QuoteBytes(raw) + ": " + why;
+        return std::string(field) + " " + QuoteBytes(raw) + ": " + text.error().what;
     if (text->empty() && !mayBeEmpty)
         return std::string(field) + " is empty";
     if (text->size() > maxBytes)
@@ -110,14 +109,14 @@ std::string ParseDeviceLine(std::string_view line, Device& device) {
     return {};
 }
 
-DeviceFileResult Fault(std::size_t line, std::string message) {
-    return {{}, DeviceFileError{line, std::move(message)}};
+DeviceFileError Fault(std::size_t line, std::string message) {
+    return {line, std::move(message)};
 }
 
 } // namespace
 
 DeviceFileResult ParseDeviceFile(std::string_view content) {
-    DeviceFileResult result;
+    std::vector<Device> devices;
     // Line of the device holding each IP text: address changes find a device by its text.
     std::unordered_map<std::string, std::size_t> addressLines;
     std::size_t lineNumber = 0;
@@ -143,13 +142,13 @@ DeviceFileResult ParseDeviceFile(std::string_view content) {
         if (!inserted)
             return Fault(lineNumber, "IP " + address + " is already used on line " +
                                          std::to_string(known->second));
-        if (result.devices.size() == kMaxDevices)
+        if (devices.size() == kMaxDevices)
             return Fault(lineNumber, "more than " + std::to_string(kMaxDevices) + " devices");
-        result.devices.push_back(std::move(device));
+        devices.push_back(std::move(device));
     }
-    if (result.devices.empty())
+    if (devices.empty())
         return Fault(0, "no devices");
-    return result;
+    return devices;
 }
 
 DeviceFileResult LoadDeviceFile(const std::string& path) {
