@@ -31,6 +31,8 @@ public:
     [[nodiscard]] const T& operator*() const { return std::get<0>(m_state); }
     T* operator->() { return &std::get<0>(m_state); }
     const T* operator->() const { return &std::get<0>(m_state); }
+    // The value, or `fallback` when there is none.
+    [[nodiscard]] T value_or(T fallback) const { return has_value() ? **this : fallback; }
     // The failure; std::bad_variant_access when there is a value.
     [[nodiscard]] const E& error() const { return std::get<1>(m_state); }
 

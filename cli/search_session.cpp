@@ -43,7 +43,7 @@ SearchSession::~SearchSession() {
 std::string SearchSession::Start() {
     // A list that cannot be read counts as empty, and the reason is told.
     const base::Result<std::vector<std::uint32_t>> listed = m_hostNetwork.LocalAddresses();
-    const std::vector<std::uint32_t> host = listed ? *listed : std::vector<std::uint32_t>();
+    const std::vector<std::uint32_t> host = listed.value_or({});
     const auto unread = listed ? std::nullopt : std::optional(listed.error());
     for (const std::uint32_t address : m_interfaces) {
         if (std::find(host.begin(), host.end(), address) == host.end())

@@ -24,12 +24,6 @@ bool InTestNamespace() {
     return inNamespace != nullptr && inNamespace == std::string("1");
 }
 
-// The socket opened on `address`, owned; a closed one when it could not be opened.
-OwnedSocket Open(PosixNetwork& network, std::uint32_t address) {
-    const base::Result<SocketHandle> opened = network.OpenBroadcastSocket(address);
-    return opened ? OwnedSocket(network, *opened) : OwnedSocket();
-}
-
 // A datagram longer than the buffer gives its first bytes and the socket reads on; an empty
 // one reads as 0 bytes; a wake-up ends a wait at once, a wait times out with 0 and an empty
 // set fails at once. A socket that cannot be opened names the call and errno.
@@ -37,8 +31,8 @@ TEST(PosixNetwork, DatagramsOfEveryLengthArriveCutToAReply) {
     if (!InTestNamespace())
         GTEST_SKIP() << "runs only with SEARCH_NETNS=1 in a test namespace";
     PosixNetwork network;
-    OwnedSocket socket = Open(network, kLoopback);
-    OwnedSocket peer = Open(network, kLoopback);
+    OwnedSocket socket(network, network.OpenBroadcastSocket(kLoopback).value_or(kInvalidSocket));
+    OwnedSocket peer(network, network.OpenBroadcastSocket(kLoopback).value_or(kInvalidSocket));
     ASSERT_TRUE(socket.IsOpen() && peer.IsOpen());
     const base::Result<SocketHandle> foreign = network.OpenBroadcastSocket(0xCB007101);
     ASSERT_FALSE(foreign) << "bound to 203.0.113.1, not an address of this host";
@@ -87,7 +81,8 @@ TEST(PosixNetwork, TheLocalAddressesAreTheInterfacesAddresses) {
     for (const std::uint32_t address : *addresses) {
         SCOPED_TRACE(FormatIPv4(address));
         EXPECT_NE(address >> 24, 127u);
-        EXPECT_TRUE(Open(network, address).IsOpen());
+        EXPECT_TRUE(OwnedSocket(network, network.OpenBroadcastSocket(address).value_or(kInvalidSocket))
+                        .IsOpen());
     }
 }
 

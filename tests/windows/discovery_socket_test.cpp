@@ -21,11 +21,11 @@ TEST(WinsockNetwork, ADatagramLongerThanAReplyIsCutAndTheSocketReadsOn) {
     ASSERT_EQ(0, ::WSAStartup(MAKEWORD(2, 2), &data));
     constexpr std::uint32_t kLoopback = 0x7F000001;
     discovery::WinsockNetwork network;
-    const base::Result<discovery::SocketHandle> opened[] = {network.OpenBroadcastSocket(kLoopback),
-                                                            network.OpenBroadcastSocket(kLoopback)};
-    for (const auto& socket : opened)
-        ASSERT_TRUE(socket) << socket.error().what << " failed: " << socket.error().systemError;
-    const discovery::SocketHandle sockets[] = {*opened[0], *opened[1]};
+    const discovery::SocketHandle sockets[] = {
+        network.OpenBroadcastSocket(kLoopback).value_or(discovery::kInvalidSocket),
+        network.OpenBroadcastSocket(kLoopback).value_or(discovery::kInvalidSocket)};
+    ASSERT_NE(discovery::kInvalidSocket, sockets[0]);
+    ASSERT_NE(discovery::kInvalidSocket, sockets[1]);
     const auto receiver = static_cast<SOCKET>(sockets[0]);
     int buffer = 0, length = sizeof buffer;
     ::getsockopt(receiver, SOL_SOCKET, SO_RCVBUF, reinterpret_cast<char*>(&buffer), &length);
