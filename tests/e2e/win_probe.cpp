@@ -1,6 +1,7 @@
 // win_probe [--timeout-ms N] STEP...: drives Search.exe's main window from outside through the
 // steps of RunStep, each waiting at most N ms, for the end-to-end scripts. Texts print as UTF-8,
 // control characters as \xHH. Exit code 0: every step passed, 1: one failed, 2: usage error.
+#include "discovery/datagram.h"
 #include "text/ansi_text.h"
 #include "text/number_text.h"
 
@@ -191,12 +192,10 @@ std::string FieldValue(HWND field) {
             ::SendMessageW(field, name == L"Button" ? BM_GETCHECK : CB_GETCURSEL, 0, 0));
     if (name != WC_IPADDRESSW)
         return Utf8(Text(field));
-    DWORD a = 0;
-    Check(RemoteCall(field, IPM_GETADDRESS, 0, a).has_value(), "cannot read an address field");
-    char text[16];
-    std::snprintf(text, sizeof text, "%lu.%lu.%lu.%lu", a >> 24, a >> 16 & 0xFF, a >> 8 & 0xFF,
-                  a & 0xFF);
-    return text;
+    DWORD address = 0;
+    Check(RemoteCall(field, IPM_GETADDRESS, 0, address).has_value(),
+          "cannot read an address field");
+    return discovery::FormatIPv4(address);
 }
 
 // A visible message box of the program: a dialog with a message box's text control.
