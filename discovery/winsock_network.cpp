@@ -117,7 +117,7 @@ base::Result<std::uint32_t> WinsockNetwork::BoundAddress(SocketHandle socket) {
     if (getsockname(Native(socket), reinterpret_cast<sockaddr*>(&bound), &length) != 0)
         return Failed("getsockname");
     if (bound.sin_family != AF_INET)
-        return base::Failure{0, "getsockname: not an IPv4 socket"};
+        return base::Failure{.what = "getsockname: not an IPv4 socket"};
     return ntohl(bound.sin_addr.s_addr);
 }
 

@@ -86,7 +86,7 @@ public:
     base::Result<std::uint32_t> BoundAddress(SocketHandle socket) override {
         std::lock_guard lock(m_mutex);
         if (IsClosed(socket))
-            return base::Failure{0, "closed"};
+            return base::Failure{.what = "closed"};
         return m_state.boundTo.at(socket);
     }
     base::Result<void> SendTo(SocketHandle socket, std::span<const std::byte> datagram,
