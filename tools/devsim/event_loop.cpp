@@ -47,20 +47,20 @@ base::Result<void> EventLoop::Open() {
     m_signals = UniqueFd(signalfd(-1, &mask, SFD_NONBLOCK | SFD_CLOEXEC));
     if (!m_signals)
         return Failed("signalfd");
-    if (!Watch(m_timer.Get(), EPOLLIN, [this](std::uint32_t) { RunDueTimers(); }) ||
-        !Watch(m_signals.Get(), EPOLLIN, [this](std::uint32_t) { ReadSignals(); }))
-        return Failed("epoll_ctl");
-    return {};
+    if (auto watched = Watch(m_timer.Get(), EPOLLIN, [this](std::uint32_t) { RunDueTimers(); });
+        !watched)
+        return watched;
+    return Watch(m_signals.Get(), EPOLLIN, [this](std::uint32_t) { ReadSignals(); });
 }
 
-bool EventLoop::Watch(int fd, std::uint32_t events, Handler handler) {
+base::Result<void> EventLoop::Watch(int fd, std::uint32_t events, Handler handler) {
     epoll_event event{};
     event.events = events;
     event.data.fd = fd;
     if (epoll_ctl(m_epoll.Get(), EPOLL_CTL_ADD, fd, &event) != 0)
-        return false;
+        return Failed("epoll_ctl");
     m_handlers[fd] = std::move(handler);
-    return true;
+    return {};
 }
 
 void EventLoop::Unwatch(int fd) {

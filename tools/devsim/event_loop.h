@@ -26,7 +26,8 @@ public:
     // any other thread exists. A failure names the call that could not make a descriptor.
     [[nodiscard]] base::Result<void> Open();
 
-    [[nodiscard]] bool Watch(int fd, std::uint32_t events, Handler handler);
+    // Calls `handler` with the events of `fd` from now on; fails as epoll_ctl does.
+    [[nodiscard]] base::Result<void> Watch(int fd, std::uint32_t events, Handler handler);
     void Unwatch(int fd);
 
     TimerId AddTimer(Clock::time_point when, std::function<void()> callback);

@@ -105,8 +105,8 @@ int main(int argc, char** argv) {
 
     DeviceTable table(std::move(*devices));
     Responder responder(loop, std::move(*socket), table, log, options);
-    if (!responder.Start())
-        return Fail(kExitSetupFailed, std::string("epoll_ctl: ") + std::strerror(errno));
+    if (const auto started = responder.Start(); !started)
+        return Fail(kExitSetupFailed, Words(started.error()));
     RaiseDescriptorLimit();
     WebServer web(loop, table, log, options);
     web.Start();
