@@ -29,6 +29,10 @@
 #define IDS_MENU_EXPORT 152
 #define IDS_EXPORT_FILE_TYPE 153
 #define IDS_EXPORT_FAILED 154
+// Devices that answer from one address: the device list's info tip and Modify IP's question
+// (%1 their count, %2 the address, %3 their MACs).
+#define IDS_SHARED_ADDRESS_TIP 170
+#define IDS_SHARED_ADDRESS_CHANGE 171
 
 // Commands of the device list's context menu.
 #define IDM_LIST_COPY 40001
