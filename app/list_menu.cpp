@@ -46,6 +46,7 @@ void TrackListMenu(HWND owner, POINT screen, bool hasSelection, bool hasRows) {
     AppendItem(menu.get(), IDM_LIST_COPY, IDS_MENU_COPY, hasSelection);
     AppendItem(menu.get(), IDM_LIST_OPEN_WEB, IDS_MENU_OPEN_WEB, hasSelection);
     AppendItem(menu.get(), IDM_LIST_EXPORT, IDS_MENU_EXPORT, hasRows);
+    AppendItem(menu.get(), IDM_LIST_ASSIGN_ADDRESSES, IDS_MENU_ASSIGN_ADDRESSES, hasSelection);
     // Without TPM_RETURNCMD the pick is posted to the owner as WM_COMMAND once the menu has
     // closed, so that the menu's own loop has ended before the command runs.
     ::TrackPopupMenu(menu.get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, screen.x, screen.y,

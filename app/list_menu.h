@@ -1,5 +1,5 @@
-// The device list's context menu: Copy, Open Web and Export, texts from the string lookup so
-// that a language file can replace them.
+// The device list's context menu: Copy, Open Web, Export and Assign addresses, texts from the
+// string lookup so that a language file can replace them.
 #pragma once
 
 #include "framework/list_ctrl.h"
@@ -12,8 +12,8 @@ namespace app {
 [[nodiscard]] POINT ListMenuPoint(const CListCtrl& list, LPARAM at);
 
 // Shows the menu at `screen` until the operator picks or dismisses it. A pick arrives as
-// WM_COMMAND with IDM_LIST_COPY, IDM_LIST_OPEN_WEB or IDM_LIST_EXPORT (notification code
-// 0) at `owner`. Copy and Open Web are grayed without a selection, Export without rows.
+// WM_COMMAND with its IDM_LIST_ id (notification code 0) at `owner`. Copy, Open Web and
+// Assign addresses are grayed without a selection, Export without rows.
 void TrackListMenu(HWND owner, POINT screen, bool hasSelection, bool hasRows);
 
 } // namespace app

@@ -116,6 +116,9 @@ bool CKQ_ScanfDlg::OnCommand(UINT id, UINT code, HWND control) {
         case IDM_LIST_EXPORT:
             ExportRows();
             return true;
+        case IDM_LIST_ASSIGN_ADDRESSES:
+            AssignAddresses();
+            return true;
         default:
             break;
         }

@@ -9,6 +9,7 @@
 #include "framework/dialog.h"
 #include "framework/message_box.h"
 #include "framework/tab_ctrl.h"
+#include "ippage/batch_plan.h"
 #include "ippage/ip_page.h"
 #include "listview/sort_list_ctrl.h"
 #include "wifi/wifi_page.h"
@@ -114,10 +115,13 @@ private:
     void RunCloseSequence();
     bool OnPaint();
 
-    // The list's keys, context menu and transfers (main_window_list.cpp).
+    // The list's keys, context menu, transfers and batch re-addressing (main_window_list.cpp).
     bool OnListKey(const NMLVKEYDOWN& key);
     void SelectAllRows();
     void CopySelectedRows();
     void ExportRows();
     void ShowListMenu(LPARAM at);
+    // The rows as the batch dialog takes them: the selected ones, or all.
+    std::vector<ippage::BatchDevice> ListedDevices(bool selectedOnly) const;
+    void AssignAddresses();
 };

@@ -4,6 +4,7 @@
 
 #include "app/config_strings.h"
 #include "app/window_layout.h"
+#include "framework/center_window.h"
 #include "i18n/language.h"
 #include "i18n/ui_text.h"
 #include "resources/resource.h"
@@ -27,38 +28,7 @@ constexpr DeviceColumn kColumns[] = {
     {IDS_COLUMN_MAC, nullptr, 150},
 };
 
-// LoadUiString's text copied out of its shared buffer; a missing string is empty.
-std::wstring UiString(UINT id) {
-    const wchar_t* text = i18n::LoadUiString(id);
-    return text != nullptr ? std::wstring(text) : std::wstring();
-}
-
-app::LayoutRect FromRect(const RECT& r) {
-    return {r.left, r.top, r.right - r.left, r.bottom - r.top};
-}
-
-// Centres on the owner, or on the work area of the window's monitor when it has none, and
-// keeps the window inside that monitor's work area so that its caption stays reachable.
-void CenterWindow(HWND window) {
-    const HWND owner = ::GetWindow(window, GW_OWNER);
-    MONITORINFO monitor{};
-    monitor.cbSize = sizeof monitor;
-    if (!::GetMonitorInfoW(
-            ::MonitorFromWindow(owner != nullptr ? owner : window, MONITOR_DEFAULTTONEAREST),
-            &monitor)) {
-        return;
-    }
-    RECT over = monitor.rcWork;
-    if (owner != nullptr) {
-        ::GetWindowRect(owner, &over);
-    }
-    RECT own{};
-    ::GetWindowRect(window, &own);
-    const app::LayoutRect frame = FromRect(own);
-    const app::LayoutPoint at = app::CenteredPosition(FromRect(over), {frame.width, frame.height},
-                                                      FromRect(monitor.rcWork));
-    ::SetWindowPos(window, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
+using i18n::UiString;
 
 void MoveTo(HWND window, const app::LayoutRect& rect) {
     ::MoveWindow(window, rect.x, rect.y, rect.width, rect.height, TRUE);

@@ -5,23 +5,6 @@
 
 namespace app {
 
-namespace {
-
-// One axis of CenteredPosition: centre, then clamp to the far edge, then to the near one.
-int CenteredStart(int overStart, int overLength, int length, int areaStart, int areaLength) {
-    int start = overStart + (overLength - length) / 2;
-    start = std::min(start, areaStart + areaLength - length);
-    return std::max(start, areaStart);
-}
-
-} // namespace
-
-LayoutPoint CenteredPosition(const LayoutRect& over, const LayoutSize& size,
-                             const LayoutRect& workArea) {
-    return {CenteredStart(over.x, over.width, size.width, workArea.x, workArea.width),
-            CenteredStart(over.y, over.height, size.height, workArea.y, workArea.height)};
-}
-
 int WindowHeight(int fullScreenClientHeight) {
     return std::min(kLargestWindowHeight, fullScreenClientHeight);
 }

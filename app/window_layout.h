@@ -2,6 +2,8 @@
 // they can be checked without a window.
 #pragma once
 
+#include "framework/window_placement.h"
+
 #include <string>
 #include <string_view>
 
@@ -14,31 +16,11 @@ inline constexpr int kLargestWindowHeight = 780;
 inline constexpr int kTabLabelPadding = 42;
 inline constexpr int kTabStripHeight = 20;
 
-struct LayoutRect {
-    int x = 0;
-    int y = 0;
-    int width = 0;
-    int height = 0;
-    friend bool operator==(const LayoutRect&, const LayoutRect&) = default;
-};
-
-struct LayoutPoint {
-    int x = 0;
-    int y = 0;
-    friend bool operator==(const LayoutPoint&, const LayoutPoint&) = default;
-};
-
-struct LayoutSize {
-    int width = 0;
-    int height = 0;
-    friend bool operator==(const LayoutSize&, const LayoutSize&) = default;
-};
-
-// Top-left corner that centres a window of `size` on `over` and then moves it back inside
-// `workArea` where it would stick out, right and bottom first, so that a window larger than the
-// work area keeps its caption on the top edge and its left edge on the left edge.
-[[nodiscard]] LayoutPoint CenteredPosition(const LayoutRect& over, const LayoutSize& size,
-                                           const LayoutRect& workArea);
+// The main window's rectangles are the framework's placement values.
+using framework::CenteredPosition;
+using framework::LayoutPoint;
+using framework::LayoutRect;
+using framework::LayoutSize;
 
 // The window is never taller than the screen's full-screen client height.
 [[nodiscard]] int WindowHeight(int fullScreenClientHeight);

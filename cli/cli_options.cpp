@@ -25,6 +25,7 @@ enum LongOnly : int {
     kOptForce,
     kOptVerify,
     kOptApply,
+    kOptWatch,
 };
 
 const option kLongOptions[] = {
@@ -42,6 +43,7 @@ const option kLongOptions[] = {
     {"force", no_argument, nullptr, kOptForce},
     {"verify", no_argument, nullptr, kOptVerify},
     {"apply", required_argument, nullptr, kOptApply},
+    {"watch", optional_argument, nullptr, kOptWatch},
     {nullptr, 0, nullptr, 0},
 };
 // Leading ':' : a missing argument returns ':' and getopt prints nothing itself.
@@ -81,7 +83,10 @@ struct Seen {
 
 std::string CheckCombination(const CliOptions& o, const Seen& seen) {
     if (seen.actions > 1)
-        return "--set-address, --dhcp and --apply exclude each other";
+        return "--set-address, --dhcp, --apply and --watch exclude each other";
+    // A CSV file is one table with one heading; events suit JSON Lines better.
+    if (o.action == Action::kWatch && o.format == OutputFormat::kCsv)
+        return "--watch prints table lines or JSON Lines (--format json), not csv";
     const bool setAddress = o.action == Action::kSetAddress;
     if (setAddress && !seen.newAddress)
         return "--set-address needs --new IP";
@@ -121,6 +126,15 @@ ParsedOptions ParseOptions(int argc, char* argv[]) {
         out = *value;
         return {};
     };
+    auto count = [](const char* option, const char* text, const char* what, long long max,
+                    long long& out) -> std::string {
+        const std::optional<long long> value = ParseNumber(text);
+        if (!value || *value < 1 || *value > max)
+            return std::string(option) + ": '" + text + "' is not " + what + " from 1 to " +
+                   std::to_string(max);
+        out = *value;
+        return {};
+    };
 
     optind = 0; // full reinitialisation, so that every call starts afresh
     opterr = 0;
@@ -138,12 +152,9 @@ ParsedOptions ParseOptions(int argc, char* argv[]) {
             break;
         }
         case 'w': {
-            const std::optional<long long> ms = ParseNumber(arg);
-            if (!ms || *ms < 1 || *ms > kMaxWait.count())
-                error = std::string("--wait: '") + arg + "' is not a number of milliseconds " +
-                        "from 1 to " + std::to_string(kMaxWait.count());
-            else
-                o.wait = std::chrono::milliseconds(*ms);
+            long long ms = 0;
+            error = count("--wait", arg, "a number of milliseconds", kMaxWait.count(), ms);
+            o.wait = std::chrono::milliseconds(ms);
             break;
         }
         case 's':
@@ -188,6 +199,22 @@ ParsedOptions ParseOptions(int argc, char* argv[]) {
             ++seen.actions;
             o.applyFile = arg;
             break;
+        case kOptWatch: {
+            o.action = Action::kWatch;
+            ++seen.actions;
+            // The period is optional and may be the next word ("--watch 30"), which
+            // getopt_long only takes as "--watch=30"; no other word of this command line
+            // stands on its own.
+            if (!arg && optind < argc && argv[optind][0] != '-')
+                arg = argv[optind++];
+            if (!arg)
+                break;
+            long long seconds = 0;
+            error = count("--watch", arg, "a whole number of seconds", kMaxWatchPeriod.count(),
+                          seconds);
+            o.watchPeriod = std::chrono::seconds(seconds);
+            break;
+        }
         case kOptNew:
             seen.newAddress = true;
             error = address("--new", arg, o.newAddress);
@@ -238,10 +265,22 @@ Search:
                            search-cli --wait 1500
   -s, --sort COLUMN      sort by model, name, ip, http, rtsp or mac (default: arrival order)
                            search-cli --sort ip
-  -f, --format FORMAT    table (default), csv (RFC 4180, header line) or json
+  -f, --format FORMAT    table (default), csv (RFC 4180, header line) or json (each device
+                         also lists as "macs" the MACs that answered from its address)
                            search-cli --format csv > devices.csv
       --codepage NAME    code page of the devices' 8-bit texts (default windows-1252; Linux)
                            search-cli --codepage windows-1251
+
+Watch:
+      --watch [SECONDS]  search again every SECONDS (default 15, at most 3600; at once when
+                         --wait is longer) until Ctrl+C or SIGTERM ends it with status 0; a
+                         line per event: a device appeared, changed (any column but the index,
+                         or the MACs that answer from its address) or is gone (missed three
+                         searches in a row), with the time in UTC (ISO 8601, milliseconds).
+                         A device is known by its address; the first search reports every
+                         device as appeared. --format json: JSON Lines, {"event", "time",
+                         "device": the device as the list writes it}; csv is refused
+                           search-cli --watch 30 --format json
 
 Change one device (the same request and checks as the IP page). Devices are found by their
 address, so a change that would put two devices on one address is refused: --set-address

@@ -11,11 +11,13 @@
 
 namespace cli {
 
-enum class Action { kSearch, kSetAddress, kDhcp, kApply, kHelp };
+enum class Action { kSearch, kWatch, kSetAddress, kDhcp, kApply, kHelp };
 enum class OutputFormat { kTable, kCsv, kJson };
 
 inline constexpr std::chrono::milliseconds kDefaultWait{3000};
 inline constexpr std::chrono::milliseconds kMaxWait{600000};
+inline constexpr std::chrono::seconds kDefaultWatchPeriod{15};
+inline constexpr std::chrono::seconds kMaxWatchPeriod{3600};
 // The IP page's mask until the operator types another.
 inline constexpr std::uint32_t kDefaultMask = 0xFFFFFF00;
 inline constexpr std::string_view kDefaultCodepage = "windows-1252";
@@ -30,6 +32,8 @@ struct CliOptions {
     OutputFormat format = OutputFormat::kTable;
     std::string codepage{kDefaultCodepage};
     bool codepageGiven = false;
+    // --watch: a search starts this often.
+    std::chrono::seconds watchPeriod = kDefaultWatchPeriod;
 
     // --set-address / --dhcp.
     std::uint32_t device = 0;

@@ -4,7 +4,9 @@
 #include "cli/address_changes.h"
 #include "cli/device_output.h"
 #include "cli/search_session.h"
+#include "cli/watch_events.h"
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 
@@ -42,6 +44,23 @@ std::string SearchOnce(SearchSession& session, const CliOptions& options, RunCon
     return reason;
 }
 
+// The rows in the order --sort asks for, each with the MACs that answered from its address.
+std::vector<ShownDevice> ShownDevices(const CliOptions& options, RunContext& context,
+                                      discovery::DeviceRows& rows) {
+    if (options.sortColumn)
+        (void)rows.SortRows(*options.sortColumn, true, context.sortKey);
+    std::vector<ShownDevice> shown;
+    for (int row = 0; row < rows.Count(); ++row) {
+        const discovery::DeviceRecord& record = rows.Row(row);
+        ShownDevice& device = shown.emplace_back();
+        for (std::size_t c = 0; c < record.texts.size(); ++c)
+            device.texts[c] = context.toUtf8(record.texts[c]);
+        for (const std::wstring& mac : record.macs)
+            device.macs.push_back(context.toUtf8(mac));
+    }
+    return shown;
+}
+
 int SearchAndPrint(const CliOptions& options, RunContext& context) {
     SearchSession session(context.network, options.interfaces, context.errorText);
     if (std::string reason = session.Start(); !reason.empty())
@@ -51,21 +70,44 @@ int SearchAndPrint(const CliOptions& options, RunContext& context) {
     if (std::string reason = SearchOnce(session, options, context, rows, answering);
         !reason.empty())
         return Fail(context, kExitFault, reason);
-    if (options.sortColumn)
-        (void)rows.SortRows(*options.sortColumn, true, context.sortKey);
-    std::vector<Utf8Row> printed;
-    for (int row = 0; row < rows.Count(); ++row) {
-        const discovery::RowTexts& texts = rows.Row(row).texts;
-        Utf8Row& line = printed.emplace_back();
-        for (std::size_t c = 0; c < texts.size(); ++c)
-            line[c] = context.toUtf8(texts[c]);
-    }
-    if (std::string reason = Print(context, FormatDevices(printed, options.format));
-        !reason.empty())
+    const std::vector<ShownDevice> shown = ShownDevices(options, context, rows);
+    if (std::string reason = Print(context, FormatDevices(shown, options.format)); !reason.empty())
         return Fail(context, kExitFault, reason);
-    if (printed.empty())
+    if (shown.empty())
         return Fail(context, kExitNone,
                     "no device answered within " + std::to_string(options.wait.count()) + " ms");
+    return kExitFound;
+}
+
+// Searches every watch period (at once when a search took longer) and prints each search's
+// events as they are judged, until a stop request; one that comes during a search cuts it
+// short and its events are never judged.
+int Watch(const CliOptions& options, RunContext& context) {
+    StopRequest never;
+    StopRequest& stop = context.stop ? *context.stop : never;
+    SearchSession session(context.network, options.interfaces, context.errorText);
+    if (std::string reason = session.Start(); !reason.empty())
+        return Fail(context, kExitFault, reason);
+    const StopRequest::Wake wake(stop, [&session] { session.Interrupt(); });
+    WatchState state;
+    discovery::DeviceRows rows;
+    std::vector<ippage::AnsweringDevice> answering;
+    for (auto next = std::chrono::steady_clock::now(); !stop.Requested();) {
+        next = std::max(next + options.watchPeriod, std::chrono::steady_clock::now());
+        if (std::string reason = session.Search(options.wait, rows, answering, {}); !reason.empty())
+            return Fail(context, kExitFault, reason);
+        if (stop.Requested())
+            break;
+        const std::string time = FormatUtcTime(std::chrono::system_clock::now());
+        for (const WatchEvent& event : state.Update(ShownDevices(options, context, rows))) {
+            const std::string line =
+                FormatEventLine(EventName(event.kind), time, event.device, options.format);
+            if (std::string reason = Print(context, line); !reason.empty())
+                return Fail(context, kExitFault, reason);
+        }
+        if (stop.WaitUntil(next))
+            break;
+    }
     return kExitFound;
 }
 
@@ -177,6 +219,8 @@ int ChangeAddresses(const CliOptions& options, RunContext& context) {
 int Run(const CliOptions& options, RunContext& context) {
     if (options.action == Action::kSearch)
         return SearchAndPrint(options, context);
+    if (options.action == Action::kWatch)
+        return Watch(options, context);
     return ChangeAddresses(options, context);
 }
 

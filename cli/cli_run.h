@@ -3,6 +3,7 @@
 #pragma once
 
 #include "cli/cli_options.h"
+#include "cli/stop_request.h"
 #include "discovery/datagram_network.h"
 #include "discovery/row_order.h"
 
@@ -29,11 +30,13 @@ struct RunContext {
     std::function<std::string(std::string_view)> err;
     // Whether standard error is a terminal: only then is progress shown.
     bool showProgress = false;
+    // What ends --watch (with kExitFound); none: only a fault does.
+    StopRequest* stop = nullptr;
 };
 
-// Searches, or changes addresses (options.action is not kHelp). The exit status; every
-// status but kExitFound has written lines "search-cli: <reason>" to err: one, or one per
-// conflict of a refused plan of changes. Output that could not be written is kExitFault.
+// Searches, watches, or changes addresses (options.action is not kHelp). The exit status;
+// every status but kExitFound has written lines "search-cli: <reason>" to err: one, or one
+// per conflict of a refused plan of changes. Output that could not be written is kExitFault.
 [[nodiscard]] int Run(const CliOptions& options, RunContext& context);
 
 } // namespace cli

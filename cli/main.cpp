@@ -1,5 +1,5 @@
-// search-cli: the discovery search, device listing and address changes of the window, from
-// a command line on Linux or Windows.
+// search-cli: the discovery search, device listing and address changes of the window, and a
+// watch of the devices coming and going, from a command line on Linux or Windows.
 #include "cli/cli_options.h"
 #include "cli/cli_run.h"
 #include "cli/system_parts.h"
@@ -28,6 +28,10 @@ int main(int argc, char* argv[]) {
         (void)cli::WriteErr("search-cli: " + reason + "\n");
         return cli::kExitFault;
     }
+    cli::StopRequest stop;
+    std::shared_ptr<void> interrupts;
+    if (parsed.options.action == cli::Action::kWatch)
+        interrupts = cli::CatchInterrupts(stop);
     cli::RunContext context{
         .network = *parts.network,
         .toUtf8 = parts.toUtf8,
@@ -36,6 +40,7 @@ int main(int argc, char* argv[]) {
         .out = cli::WriteOut,
         .err = cli::WriteErr,
         .showProgress = parts.stderrIsTerminal,
+        .stop = &stop,
     };
     return cli::Run(parsed.options, context);
 }

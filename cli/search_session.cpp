@@ -77,7 +77,8 @@ std::string SearchSession::Search(std::chrono::milliseconds wait, discovery::Dev
     for (;;) {
         TakeReplies(rows, answering, progress);
         std::unique_lock lock(m_mutex);
-        if (!m_arrived.wait_until(lock, deadline, [this] { return m_pending; }))
+        if (!m_arrived.wait_until(lock, deadline, [this] { return m_pending || m_interrupted; }) ||
+            m_interrupted)
             break;
         m_pending = false;
     }
@@ -102,6 +103,14 @@ void SearchSession::TakeReplies(discovery::DeviceRows& rows,
         if (rows.AddDeviceFromReply(*record) == discovery::ReplyOutcome::kRowAdded && progress)
             progress(rows.Count());
     }
+}
+
+void SearchSession::Interrupt() {
+    {
+        std::lock_guard lock(m_mutex);
+        m_interrupted = true;
+    }
+    m_arrived.notify_one();
 }
 
 std::string SearchSession::SendAddressChanges(const std::vector<discovery::AddressChange>& requests,

@@ -77,6 +77,9 @@ public:
     [[nodiscard]] std::string Search(std::chrono::milliseconds wait, discovery::DeviceRows& rows,
                                      std::vector<ippage::AnsweringDevice>& answering,
                                      const Progress& progress);
+    // From any thread: the search under way, and every later one, ends at once with what
+    // has been taken.
+    void Interrupt();
     // One address-change burst per request, in order, up to the first that went out from no
     // socket; `sent` counts those that went out. Empty, or the reason the next did not.
     [[nodiscard]] std::string
@@ -97,7 +100,8 @@ private:
     std::unordered_map<std::uint32_t, std::size_t> m_answeringIndex;
     std::mutex m_mutex;
     std::condition_variable m_arrived;
-    bool m_pending = false; // guarded by m_mutex
+    bool m_pending = false;     // guarded by m_mutex
+    bool m_interrupted = false; // guarded by m_mutex
     discovery::DiscoveryEngine m_engine;
 };
 

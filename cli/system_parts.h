@@ -1,8 +1,9 @@
 // The parts of a search-cli run that differ between Linux and Windows: the sockets, how a
-// device's 8-bit text becomes UTF-8, the text order of --sort, and the console.
+// device's 8-bit text becomes UTF-8, the text order of --sort, interrupts and the console.
 #pragma once
 
 #include "cli/cli_options.h"
+#include "cli/stop_request.h"
 #include "discovery/datagram_network.h"
 #include "discovery/row_order.h"
 
@@ -32,6 +33,11 @@ struct SystemParts {
 // Before the first write: a write to a closed pipe must fail and be reported, not end the
 // program by a signal (Linux's SIGPIPE) with nothing said.
 void PrepareStreams();
+
+// Until the returned object is destroyed, an interrupt requests `stop` instead of ending the
+// program: Ctrl+C (SIGINT) and SIGTERM on Linux, Ctrl+C and Ctrl+Break on Windows. Called
+// before any thread starts, since on Linux every thread must leave those signals to one.
+[[nodiscard]] std::shared_ptr<void> CatchInterrupts(StopRequest& stop);
 
 // Standard output and standard error, UTF-8 bytes as they are, or as text on a console.
 // Empty when all of it was written; else the system's reason.

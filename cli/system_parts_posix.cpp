@@ -1,4 +1,5 @@
-// Linux: POSIX sockets, iconv from the chosen code page, bytes to the standard streams.
+// Linux: POSIX sockets, iconv from the chosen code page, signals taken by a thread, bytes to
+// the standard streams.
 #include "cli/system_parts.h"
 
 #include "text/ansi_text.h"
@@ -6,12 +7,15 @@
 #include "text/sort_key.h"
 
 #include <iconv.h>
+#include <pthread.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <thread>
 
 namespace cli {
 namespace {
@@ -61,6 +65,51 @@ std::string WriteAll(int fd, std::string_view bytes) {
     return {};
 }
 
+// One thread takes SIGINT and SIGTERM with sigwait, the others block them: a signal handler
+// could not lock a mutex to wake the waits. A signal the program was started with ignored (a
+// shell's background command ignores SIGINT) stays ignored.
+class InterruptCatcher {
+public:
+    explicit InterruptCatcher(StopRequest& stop) {
+        sigemptyset(&m_signals);
+        for (const int signal : {SIGINT, SIGTERM}) {
+            struct sigaction action = {};
+            if (sigaction(signal, nullptr, &action) == 0 && action.sa_handler != SIG_IGN)
+                sigaddset(&m_signals, signal);
+        }
+        if (sigismember(&m_signals, SIGTERM) == 1)
+            m_wakeSignal = SIGTERM;
+        else if (sigismember(&m_signals, SIGINT) == 1)
+            m_wakeSignal = SIGINT;
+        else
+            return;
+        pthread_sigmask(SIG_BLOCK, &m_signals, nullptr);
+        m_thread = std::thread([this, &stop] {
+            for (;;) {
+                int signal = 0;
+                if (sigwait(&m_signals, &signal) != 0 || m_closing)
+                    return;
+                stop.Request();
+            }
+        });
+    }
+    ~InterruptCatcher() {
+        if (!m_thread.joinable())
+            return;
+        m_closing = true;
+        pthread_kill(m_thread.native_handle(), m_wakeSignal);
+        m_thread.join();
+    }
+    InterruptCatcher(const InterruptCatcher&) = delete;
+    InterruptCatcher& operator=(const InterruptCatcher&) = delete;
+
+private:
+    sigset_t m_signals{};
+    int m_wakeSignal = 0;
+    std::atomic<bool> m_closing = false;
+    std::thread m_thread;
+};
+
 } // namespace
 
 std::string OpenSystemParts(const CliOptions& options, SystemParts& parts) {
@@ -84,6 +133,10 @@ std::string OpenSystemParts(const CliOptions& options, SystemParts& parts) {
 void PrepareStreams() {
     // Ignored, a closed pipe fails the write with EPIPE instead.
     std::signal(SIGPIPE, SIG_IGN);
+}
+
+std::shared_ptr<void> CatchInterrupts(StopRequest& stop) {
+    return std::make_shared<InterruptCatcher>(stop);
 }
 
 std::string WriteOut(std::string_view utf8) {

@@ -1,5 +1,5 @@
-// Windows: Winsock 2.2, the ANSI code page (the row rules already read it), and the console
-// written as wide text so that any device name shows as it is.
+// Windows: Winsock 2.2, the ANSI code page (the row rules already read it), console control
+// events, and the console written as wide text so that any device name shows as it is.
 #include "cli/system_parts.h"
 
 #include "cli/console_pieces.h"
@@ -13,6 +13,7 @@
 
 #include <io.h>
 
+#include <atomic>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -77,6 +78,18 @@ std::string Write(DWORD which, std::string_view utf8) {
     return {};
 }
 
+std::atomic<StopRequest*> g_stop = nullptr;
+
+// Runs on a thread the system starts for the event. TRUE: handled, the process goes on and
+// ends by itself; FALSE passes the event on (closing the console ends the process).
+BOOL WINAPI OnConsoleControl(DWORD event) {
+    if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT)
+        return FALSE;
+    if (StopRequest* stop = g_stop.load())
+        stop->Request();
+    return TRUE;
+}
+
 } // namespace
 
 std::string OpenSystemParts(const CliOptions& options, SystemParts& parts) {
@@ -99,6 +112,15 @@ std::string OpenSystemParts(const CliOptions& options, SystemParts& parts) {
 
 void PrepareStreams() {
     // Nothing to do: Windows reports a closed pipe as a failed write, with no signal.
+}
+
+std::shared_ptr<void> CatchInterrupts(StopRequest& stop) {
+    g_stop = &stop;
+    ::SetConsoleCtrlHandler(OnConsoleControl, TRUE);
+    return std::shared_ptr<void>(&stop, [](void*) {
+        ::SetConsoleCtrlHandler(OnConsoleControl, FALSE);
+        g_stop = nullptr;
+    });
 }
 
 std::string WriteOut(std::string_view utf8) {

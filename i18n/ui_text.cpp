@@ -32,6 +32,11 @@ const wchar_t* LoadUiString(unsigned id) {
     return g_uiText;
 }
 
+std::wstring UiString(unsigned id) {
+    const wchar_t* text = LoadUiString(id);
+    return text != nullptr ? std::wstring(text) : std::wstring();
+}
+
 BOOL CALLBACK TranslateControl(HWND window, LPARAM section) {
     const auto* sectionName = reinterpret_cast<const wchar_t*>(section);
     const std::wstring& languageFile = languageFilePath();

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 namespace i18n {
 
 inline constexpr int LANGUAGE_TEXT_MAX = 1024;
@@ -15,6 +17,8 @@ void SetUiModule(HINSTANCE instance);
 // characters from the file and LANGUAGE_TEXT_MAX - 2 from the string table.
 // The text lives in one shared buffer that the next call overwrites (UI thread only).
 const wchar_t* LoadUiString(unsigned id);
+// LoadUiString's text copied out of the shared buffer; empty when there is none.
+std::wstring UiString(unsigned id);
 
 // Replaces the window's text by the language file's entry for its control id in `section`
 // (a const wchar_t* passed as LPARAM) and gives it languageFont. An empty or missing entry, or no

@@ -17,11 +17,14 @@ display_start() {
     done
     export DISPLAY=":$(tr -d '[:space:]' <"$number_file")"
     rm -f "$number_file"
-    # Without the first three, twm asks the user to place each new window and grabs the server
-    # meanwhile. Its default fonts come with the X font packages; without them twm ends at
-    # once, and every window is left without a frame. "fixed" is built into every X server.
+    # Without RandomPlacement, UsePPosition and NoGrabServer, twm asks the user to place each new
+    # window and grabs the server meanwhile. Its default fonts come with the X font packages;
+    # without them twm ends at once, and every window is left without a frame. "fixed" is built
+    # into every X server. NoTitleFocus (with Wine's UseTakeFocus off, wine.sh): twm otherwise
+    # moves the focus off a window the pointer leaves, also for that window's own popup menu
+    # opening under the pointer, and Wine cancels the menu at once.
     DISPLAY_TWMRC=$(mktemp /tmp/search-twmrc.XXXXXX)
-    printf '%s\n' RandomPlacement 'UsePPosition "on"' NoGrabServer 'TitleFont "fixed"' \
+    printf '%s\n' RandomPlacement 'UsePPosition "on"' NoGrabServer NoTitleFocus 'TitleFont "fixed"' \
         'ResizeFont "fixed"' 'MenuFont "fixed"' 'IconFont "fixed"' 'IconManagerFont "fixed"' >"$DISPLAY_TWMRC"
     LANG=C twm -f "$DISPLAY_TWMRC" >/dev/null 2>&1 &
     DISPLAY_WM_PID=$!

@@ -1,10 +1,12 @@
 // search-cli's rules: refused command lines, --apply files, the rows as CSV, tab-separated
-// text and an aligned table, console pieces, and a run over a network whose sends fail.
+// text and an aligned table, --watch's events and lines, console pieces, and a run over a
+// network whose sends fail.
 #include "cli/address_changes.h"
 #include "cli/cli_options.h"
 #include "cli/cli_run.h"
 #include "cli/console_pieces.h"
 #include "cli/device_output.h"
+#include "cli/watch_events.h"
 #include "rowexport/row_export.h"
 #include "tests/native/fake_network.h"
 
@@ -42,8 +44,12 @@ TEST(CliOptions, RefusedLinesSayWhy) {
         {{"--interface", "0001.2.3.4"}, "'0001.2.3.4' is not an IPv4 address"},
         {{"--set-address", "10.0.0.5"}, "--set-address needs --new IP"},
         {{"--new", "10.0.0.6"}, "--new, --mask and --gateway go with --set-address"},
-        {{"--dhcp", "10.0.0.5", "--apply", "f.csv"}, "exclude each other"},
+        {{"--dhcp", "10.0.0.5", "--watch"}, "exclude each other"},
         {{"--force"}, "--force goes with"},
+        {{"--watch", "0"}, "--watch: '0' is not a whole number of seconds from 1 to 3600"},
+        {{"--watch", "3601"}, "--watch: '3601'"},
+        {{"--watch=1x"}, "--watch: '1x'"},
+        {{"--watch", "--format", "csv"}, "not csv"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.args));
@@ -52,6 +58,8 @@ TEST(CliOptions, RefusedLinesSayWhy) {
     }
     EXPECT_EQ(0xC0A80140u, Parse({"-i", "192.168.001.064"}).options.interfaces.at(0))
         << "leading zeros are decimal";
+    EXPECT_EQ(15, Parse({"--watch", "-w", "500"}).options.watchPeriod.count());
+    EXPECT_EQ(2, Parse({"--watch", "2", "-w", "500"}).options.watchPeriod.count());
 }
 
 TEST(ApplyFile, ReadsTheLinesASpreadsheetWritesAndRefusesWhatDoesNotRead) {
@@ -122,15 +130,78 @@ TEST(RowExport, CsvQuotesOnlyWhatMustBeAndTabSeparatedTextKeepsARowOnOneLine) {
 
 // Widths count characters, not bytes, and a device's line break shows as blanks.
 TEST(DeviceOutput, TheTableAlignsByCharacters) {
-    const std::vector<cli::Utf8Row> shown = {
-        {"1", "DVS ", "Ya\r\nd", "10.0.0.5", "8080", "554", "02:4B:00:00:00:11"},
-        {"2", "DVS", "Caf\xC3\xA9", "192.168.1.100", "80", "554", "02:4B:00:00:00:10"}};
+    const std::vector<cli::ShownDevice> shown = {
+        {{"1", "DVS ", "Ya\r\nd", "10.0.0.5", "8080", "554", "02:4B:00:00:00:11"}},
+        {{"2", "DVS", "Caf\xC3\xA9", "192.168.1.100", "80", "554", "02:4B:00:00:00:10"}}};
     EXPECT_EQ("Index  Model  Device Name  IP             HTTP Port  RTSP Port  MAC\n"
               "1      DVS    Ya  d        10.0.0.5       8080       554        02:4B:00:00:00:11\n"
               "2      DVS    Caf\xC3\xA9         192.168.1.100  80         554        "
               "02:4B:00:00:00:10\n",
               cli::FormatDevices(shown, cli::OutputFormat::kTable));
     EXPECT_EQ("[]\n", cli::FormatDevices({}, cli::OutputFormat::kJson));
+}
+
+// One address through a run of searches: what each search shows there (nothing: a miss), and
+// the event that gives.
+TEST(Watch, EventsFollowTheDeviceAtAnAddress) {
+    const cli::ShownDevice lobby{
+        {"1", "DVS", "Lobby", "10.0.0.5", "80", "554", "02:4B:00:00:00:01"}, {"02:4B:00:00:00:01"}};
+    cli::ShownDevice hall = lobby;
+    hall.texts[discovery::kNameColumn] = "Hall";
+    cli::ShownDevice shared = hall;
+    shared.macs = {"02:4B:00:00:00:01", "02:4B:00:00:00:02"};
+    cli::ShownDevice reordered = shared; // arrival order is no change
+    reordered.texts[discovery::kIndexColumn] = "7";
+    std::swap(reordered.macs[0], reordered.macs[1]);
+    const std::optional<cli::ShownDevice> missed;
+    const struct {
+        std::optional<cli::ShownDevice> shown;
+        std::string event; // the event and the name it shows
+    } steps[] = {
+        {lobby, "appeared Lobby"},
+        {lobby, ""},
+        {hall, "changed Hall"},
+        {shared, "changed Hall"},
+        {reordered, ""},
+        {missed, ""},
+        {missed, ""},
+        {reordered, ""},
+        {missed, ""},
+        {lobby, "changed Lobby"},
+        {missed, ""},
+        {missed, ""},
+        {missed, "gone Lobby"},
+        {missed, ""},
+        {hall, "appeared Hall"},
+    };
+    cli::WatchState state;
+    for (std::size_t i = 0; i < std::size(steps); ++i) {
+        SCOPED_TRACE("search " + std::to_string(i + 1));
+        std::vector<cli::ShownDevice> search;
+        if (steps[i].shown)
+            search.push_back(*steps[i].shown);
+        std::string events;
+        for (const cli::WatchEvent& event : state.Update(search))
+            events += std::string(cli::EventName(event.kind)) + " " +
+                      event.device.texts[discovery::kNameColumn];
+        EXPECT_EQ(steps[i].event, events);
+    }
+}
+
+// An event is one line, whatever the device's texts hold.
+TEST(Watch, AnEventIsOneLine) {
+    const cli::ShownDevice device{
+        {"3", "DVS", "Ya\r\nd", "10.0.0.5", "80", "554", "02:4B:00:00:00:11"},
+        {"02:4B:00:00:00:11", "02:4B:00:00:00:21"}};
+    EXPECT_EQ("T  gone      10.0.0.5         DVS  Ya  d  02:4B:00:00:00:11, 02:4B:00:00:00:21\n",
+              cli::FormatEventLine("gone", "T", device, cli::OutputFormat::kTable));
+    EXPECT_EQ(R"({"event":"gone","time":"T","device":{"index":3,"model":"DVS","name":"Ya\r\nd",)"
+              R"("ip":"10.0.0.5","http_port":80,"rtsp_port":554,"mac":"02:4B:00:00:00:11",)"
+              R"("macs":["02:4B:00:00:00:11","02:4B:00:00:00:21"]}})"
+              "\n",
+              cli::FormatEventLine("gone", "T", device, cli::OutputFormat::kJson));
+    EXPECT_EQ("2023-11-14T22:13:20.045Z", cli::FormatUtcTime(std::chrono::system_clock::time_point(
+                                              std::chrono::milliseconds(1'700'000'000'045))));
 }
 
 // One console write over 64 KB fails on Windows 7: long output goes in pieces, and a piece

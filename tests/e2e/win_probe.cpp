@@ -138,6 +138,13 @@ POINT Centre(const RECT& r) {
     return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
 }
 
+// The centre of a row's label, in screen coordinates.
+POINT RowPoint(HWND list, int row) {
+    POINT at = Centre(ItemRect(list, LVM_GETITEMRECT, row, LVIR_LABEL));
+    ::ClientToScreen(list, &at);
+    return at;
+}
+
 // "row", then every column's text, tab-separated, for every row in display order.
 void PrintRows(HWND list) {
     DWORD_PTR rows = 0, columns = 0;
@@ -280,8 +287,7 @@ void RunStep(const std::wstring& step, const std::function<const std::wstring&()
         Send(window, WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y), kStartMs);
     } else if (step == L"click-row") { // LIST ROW: the pointer on the row and a real click
         const HWND list = control();
-        POINT at = Centre(ItemRect(list, LVM_GETITEMRECT, number(), LVIR_LABEL));
-        ::ClientToScreen(list, &at);
+        const POINT at = RowPoint(list, number());
         INPUT clicks[2] = {};
         clicks[0].type = clicks[1].type = INPUT_MOUSE;
         clicks[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
@@ -289,6 +295,32 @@ void RunStep(const std::wstring& step, const std::function<const std::wstring&()
         g_since = ::GetTickCount64();
         Check(::SetCursorPos(at.x, at.y) && ::SendInput(2, clicks, sizeof(INPUT)) == 2,
               "cannot click");
+    } else if (step == L"row-point") { // LIST ROW: prints "point", X, Y: the row's label centre
+        const HWND list = control();
+        const POINT at = RowPoint(list, number());
+        std::printf("point\t%ld\t%ld\n", at.x, at.y);
+    } else if (step == L"menu") { // the window's thread tracks a menu
+        Await(
+            [] {
+                GUITHREADINFO info{};
+                info.cbSize = sizeof info;
+                return ::GetGUIThreadInfo(::GetWindowThreadProcessId(g_top, nullptr), &info) &&
+                       (info.flags & GUI_INMENUMODE) != 0;
+            },
+            [] { return "no menu shows"; });
+    } else if (step == L"window" || step == L"no-window") { // TITLE: the program's dialog
+        // titled TITLE shows, and takes the later steps; or no such dialog is left
+        const std::wstring title = next();
+        const bool wanted = step == L"window";
+        Await(
+            [&] {
+                const HWND found = ::FindWindowW(L"#32770", title.c_str());
+                if (!wanted || !::IsWindowVisible(found))
+                    return !wanted && found == nullptr;
+                g_top = found;
+                return true;
+            },
+            [&] { return (wanted ? "no window " : "still a window ") + Utf8(title); });
     } else if (step == L"tab-point") { // ID N: prints "point", X, Y: tab N's visible centre
         const HWND strip = control();
         RECT tab = ItemRect(strip, TCM_GETITEMRECT, number());

@@ -1,7 +1,8 @@
 // The IP page's rules: Modify IP's verdict, filled-in gateway and request for each situation
-// the operator can leave the page in, a plan of changes checked as a whole and each change's
-// outcome, and the address probe's verdict.
+// the operator can leave the page in, a plan of changes checked as a whole, the batch form's
+// plan, each change's outcome, and the address probe's verdict.
 #include "ippage/address_plan.h"
+#include "ippage/batch_plan.h"
 #include "ippage/modify_ip_rules.h"
 #include "ippage/probe_verdict.h"
 
@@ -121,6 +122,70 @@ TEST(CheckPlan, EveryConflictOfTheWholePlanIsFoundBeforeAnythingIsSent) {
     const CheckedPlan sent = CheckPlan(cases[0].changes, seen, false);
     EXPECT_EQ(At(1), sent.requests.at(0).gateway);
     EXPECT_TRUE(sent.requests.at(1).useDhcp && sent.requests.at(1).newAddress == 0);
+}
+
+// The batch form for the devices at 10.0.0.5, .6 and .7: the new addresses it gives them, and
+// what the plan check then finds (the gateways it sends, or the conflicts).
+TEST(BuildBatchPlan, ConsecutiveAddressesFromTheFirstByTheStep) {
+    using enum ConflictKind;
+    const std::vector<BatchDevice> devices = {
+        {L"10.0.0.5", {L"m5"}}, {L"10.0.0.6", {L"m6"}}, {L"10.0.0.7", {L"m7"}}};
+    constexpr std::uint32_t kLast = 0xFFFFFFFE; // 255.255.255.254
+    const struct {
+        BatchForm form; // first, mask, gateway, step, DHCP
+        std::optional<std::vector<std::uint32_t>> newAddresses;
+        std::vector<std::uint32_t> gateways; // sent, when no conflict
+        std::vector<std::pair<int, ConflictKind>> conflicts;
+    } cases[] = {
+        {{At(20), kMask, 0, L"1"}, {{At(20), At(21), At(22)}}, {At(1), At(1), At(1)}, {}},
+        // Past the segment's end each takes its own segment's .1, unless the gateway is given.
+        {{At(100), kMask, 0, L"100"},
+         {{At(100), At(200), 0x0A00012C}},
+         {At(1), At(1), 0x0A000101},
+         {}},
+        {{At(100), kMask, At(1), L"0100"},
+         {{At(100), At(200), 0x0A00012C}},
+         {},
+         {{3, kGatewayOtherSegment}}},
+        {{At(253), kMask, 0, L"1"}, {{At(253), At(254), At(255)}}, {}, {{3, kInvalidNewAddress}}},
+        {{At(256), kMask, 0, L"255"},
+         {{At(256), At(511), At(766)}},
+         {},
+         {{1, kInvalidNewAddress}, {2, kInvalidNewAddress}}},
+        {{kLast, kMask, 0, L"1"},
+         {{kLast, kLast + 1, 0}},
+         {},
+         {{2, kInvalidNewAddress}, {3, kInvalidNewAddress}}},
+        // Nothing to plan: no first address, or a step outside 1..255.
+        {{0, kMask, 0, L"1"}, std::nullopt, {}, {}},
+        {{At(20), kMask, 0, L""}, std::nullopt, {}, {}},
+        {{At(20), kMask, 0, L"0"}, std::nullopt, {}, {}},
+        {{At(20), kMask, 0, L"256"}, std::nullopt, {}, {}},
+        // DHCP for all needs neither.
+        {{0, kMask, At(1), L"", true}, {{0, 0, 0}}, {0, 0, 0}, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "case " << &c - cases);
+        const std::optional<std::vector<PlannedChange>> changes = BuildBatchPlan(devices, c.form);
+        ASSERT_EQ(c.newAddresses.has_value(), changes.has_value());
+        if (!changes)
+            continue;
+        std::vector<std::uint32_t> newAddresses, gateways;
+        for (const PlannedChange& change : *changes) {
+            newAddresses.push_back(change.newAddress);
+            EXPECT_EQ(At(4 + static_cast<std::uint32_t>(change.line)), change.device);
+            EXPECT_EQ(c.form.dhcp, change.dhcp);
+        }
+        EXPECT_EQ(*c.newAddresses, newAddresses);
+        const CheckedPlan plan = CheckPlan(*changes, {}, false);
+        for (const discovery::AddressChange& request : plan.requests)
+            gateways.push_back(request.gateway);
+        EXPECT_EQ(c.gateways, gateways);
+        std::vector<std::pair<int, ConflictKind>> conflicts;
+        for (const Conflict& conflict : plan.conflicts)
+            conflicts.emplace_back(conflict.line, conflict.kind);
+        EXPECT_EQ(c.conflicts, conflicts);
+    }
 }
 
 // What a search after the change says about it, given the MACs at its address before.
