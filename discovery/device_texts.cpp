@@ -1,6 +1,7 @@
 #include "discovery/device_texts.h"
 
 #include "text/ansi_text.h"
+#include "text/fill_in.h"
 
 #include <cwchar>
 
@@ -29,27 +30,19 @@ std::wstring FormatMac(const std::array<std::uint8_t, kMacSize>& mac) {
     return text;
 }
 
-std::wstring SharedAddressText(std::wstring_view format, std::wstring_view address,
-                               std::span<const std::wstring> macs) {
-    std::wstring list;
-    for (const std::wstring& mac : macs) {
-        if (!list.empty())
-            list += L", ";
-        list += mac;
-    }
-    const std::wstring count = std::to_wstring(macs.size());
-    const std::wstring_view inserts[] = {count, address, list};
+std::wstring MacsText(std::span<const std::wstring> macs) {
     std::wstring text;
-    for (std::size_t at = 0; at < format.size(); ++at) {
-        const wchar_t next = at + 1 < format.size() ? format[at + 1] : L'\0';
-        if (format[at] == L'%' && next >= L'1' && next <= L'3') {
-            text += inserts[next - L'1'];
-            ++at;
-        } else {
-            text += format[at];
-        }
+    for (const std::wstring& mac : macs) {
+        if (!text.empty())
+            text += L", ";
+        text += mac;
     }
     return text;
+}
+
+std::wstring SharedAddressText(std::wstring_view format, std::wstring_view address,
+                               std::span<const std::wstring> macs) {
+    return text::FillIn(format, {std::to_wstring(macs.size()), address, MacsText(macs)});
 }
 
 RowTexts DeviceRowTexts(const SearchReply& reply, int index) {

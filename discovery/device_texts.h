@@ -41,10 +41,11 @@ using RowTexts = std::array<std::wstring, kColumnCount>;
 // "%02X:%02X:%02X:%02X:%02X:%02X".
 [[nodiscard]] std::wstring FormatMac(const std::array<std::uint8_t, kMacSize>& mac);
 
-// A text about the devices that answer from one address, made from a translatable `format`:
-// %1 stands for their count, %2 for the address and %3 for their MACs joined by ", ". Nothing
-// else in the format is read: a language file's text can use each insert any number of times
-// or not at all, and no other character of it takes anything from the arguments.
+// The MACs as one text, separated by ", ".
+[[nodiscard]] std::wstring MacsText(std::span<const std::wstring> macs);
+
+// A text about the devices that answer from one address, made from a translatable `format`
+// (text::FillIn): %1 stands for their count, %2 for the address and %3 for their MACs.
 [[nodiscard]] std::wstring SharedAddressText(std::wstring_view format, std::wstring_view address,
                                              std::span<const std::wstring> macs);
 

@@ -122,8 +122,8 @@ bool CIPConifg::ConfirmSharedAddress(DWORD target) {
     if (macs.size() < 2) {
         return true;
     }
-    const wchar_t* format = i18n::LoadUiString(IDS_SHARED_ADDRESS_CHANGE);
-    return ShowText(discovery::SharedAddressText(format != nullptr ? format : L"", address, macs),
+    return ShowText(discovery::SharedAddressText(i18n::UiString(IDS_SHARED_ADDRESS_CHANGE), address,
+                                                 macs),
                     kQuestionBox) == IDOK;
 }
 
@@ -137,8 +137,7 @@ void CIPConifg::OnUseDHCP() {
 }
 
 int CIPConifg::ShowText(UINT id, UINT type) {
-    const wchar_t* text = i18n::LoadUiString(id);
-    return ShowText(text != nullptr ? text : L"", type);
+    return ShowText(i18n::UiString(id), type);
 }
 
 int CIPConifg::ShowText(const std::wstring& text, UINT type) {

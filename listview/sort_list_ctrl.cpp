@@ -138,8 +138,7 @@ void CSortListCtrl::OnGetInfoTip(NMLVGETINFOTIPW& tip) const {
     if (row.macs.size() < 2) {
         return;
     }
-    const wchar_t* format = i18n::LoadUiString(IDS_SHARED_ADDRESS_TIP);
-    FillTextBuffer(discovery::SharedAddressText(format != nullptr ? format : L"",
+    FillTextBuffer(discovery::SharedAddressText(i18n::UiString(IDS_SHARED_ADDRESS_TIP),
                                                 row.texts[discovery::kAddressColumn], row.macs),
                    tip.pszText, tip.cchTextMax);
 }
