@@ -1,6 +1,7 @@
 #include "discovery/device_texts.h"
 
 #include "text/ansi_text.h"
+#include "text/fill_in.h"
 
 #include <cwchar>
 
@@ -27,6 +28,21 @@ std::wstring FormatMac(const std::array<std::uint8_t, kMacSize>& mac) {
     std::swprintf(text, 18, L"%02X:%02X:%02X:%02X:%02X:%02X", mac[0], mac[1], mac[2], mac[3],
                   mac[4], mac[5]);
     return text;
+}
+
+std::wstring MacsText(std::span<const std::wstring> macs) {
+    std::wstring text;
+    for (const std::wstring& mac : macs) {
+        if (!text.empty())
+            text += L", ";
+        text += mac;
+    }
+    return text;
+}
+
+std::wstring SharedAddressText(std::wstring_view format, std::wstring_view address,
+                               std::span<const std::wstring> macs) {
+    return text::FillIn(format, {std::to_wstring(macs.size()), address, MacsText(macs)});
 }
 
 RowTexts DeviceRowTexts(const SearchReply& reply, int index) {
