@@ -39,6 +39,7 @@ CKQ_ScanfDlg::CKQ_ScanfDlg(MainWindowServices services)
                     [this](const discovery::AddressChange& change) {
                         m_discovery.SendAddressChange(change);
                     },
+                .devicesAt = [this](const std::wstring& address) { return DevicesAt(address); },
                 .messageBox = m_services.messageBox}) {}
 
 INT_PTR CKQ_ScanfDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -241,6 +242,11 @@ void CKQ_ScanfDlg::SelectDeviceRow() {
         m_ipPage.SetOriginalIP(
             discovery::ParseIPv4Text(m_list.Rows().Text(row, discovery::kAddressColumn)));
     }
+}
+
+std::vector<std::wstring> CKQ_ScanfDlg::DevicesAt(const std::wstring& address) const {
+    const int row = m_list.Rows().FindAddress(address);
+    return row >= 0 ? m_list.Rows().Row(row).macs : std::vector<std::wstring>();
 }
 
 std::optional<wifi::DeviceEndpoint> CKQ_ScanfDlg::SelectedDevice() const {

@@ -21,6 +21,8 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
+#include <vector>
 
 // Posted by the receiver thread when replies wait and no such message is on its way (both
 // parameters 0). Each one turns every waiting reply into at most one row, and the list is
@@ -102,6 +104,8 @@ private:
     void SelectDeviceRow();
     // The device the Wi-Fi page talks to: the first selected row's address and HTTP port.
     std::optional<wifi::DeviceEndpoint> SelectedDevice() const;
+    // The MACs that answered from the address text in this search, for the IP page.
+    std::vector<std::wstring> DevicesAt(const std::wstring& address) const;
     // The page under the tab strip now.
     HWND ShownPage() const;
     // Shows the page that the strip's selection names; true when that is the Wi-Fi page.

@@ -119,8 +119,9 @@ void CKQ_ScanfDlg::LayOutTabsAndPages() {
 }
 
 void CKQ_ScanfDlg::SetUpDeviceList() {
-    // Mask 0 sets exactly these styles: full-row selection and grid lines.
-    m_list.SetExtendedStyle(LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
+    // Mask 0 sets exactly these styles: full-row selection, grid lines, and info tips, which
+    // the list asks its rows for by LVN_GETINFOTIPW.
+    m_list.SetExtendedStyle(LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES | LVS_EX_INFOTIP);
     int index = 0;
     for (const DeviceColumn& column : kColumns) {
         const std::wstring heading =

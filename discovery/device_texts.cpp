@@ -1,6 +1,7 @@
 #include "discovery/device_texts.h"
 
 #include "text/ansi_text.h"
+#include "text/fill_in.h"
 #include "text/number_text.h"
 
 #include <span>
@@ -27,6 +28,21 @@ std::wstring FormatMac(const std::array<std::uint8_t, kMacSize>& mac) {
     const std::string hex =
         text::HexBytes(std::as_bytes(std::span(mac)), text::HexCase::kUpper, ":");
     return std::wstring(hex.begin(), hex.end());
+}
+
+std::wstring MacsText(std::span<const std::wstring> macs) {
+    std::wstring text;
+    for (const std::wstring& mac : macs) {
+        if (!text.empty())
+            text += L", ";
+        text += mac;
+    }
+    return text;
+}
+
+std::wstring SharedAddressText(std::wstring_view format, std::wstring_view address,
+                               std::span<const std::wstring> macs) {
+    return text::FillIn(format, {std::to_wstring(macs.size()), address, MacsText(macs)});
 }
 
 RowTexts DeviceRowTexts(const SearchReply& reply, int index) {

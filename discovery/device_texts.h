@@ -1,4 +1,5 @@
-// What a device row shows and carries: its seven column texts, its class and its deviceWord.
+// What a device row shows and carries: its seven column texts, its class and its deviceWord,
+// and what is said of the devices that share its address.
 #pragma once
 
 #include "discovery/datagram.h"
@@ -6,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -38,5 +40,13 @@ using RowTexts = std::array<std::wstring, kColumnCount>;
 
 // Upper-case "02:4B:00:00:00:11".
 [[nodiscard]] std::wstring FormatMac(const std::array<std::uint8_t, kMacSize>& mac);
+
+// The MACs as one text, separated by ", ".
+[[nodiscard]] std::wstring MacsText(std::span<const std::wstring> macs);
+
+// A text about the devices that answer from one address, made from a translatable `format`
+// (text::FillIn): %1 stands for their count, %2 for the address and %3 for their MACs.
+[[nodiscard]] std::wstring SharedAddressText(std::wstring_view format, std::wstring_view address,
+                                             std::span<const std::wstring> macs);
 
 } // namespace discovery

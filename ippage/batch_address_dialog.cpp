@@ -2,6 +2,7 @@
 // one request per tick, waits for the devices to settle, searches again and reports.
 #include "ippage/batch_address_dialog.h"
 
+#include "discovery/device_texts.h"
 #include "discovery/ip_text.h"
 #include "framework/center_window.h"
 #include "framework/data_exchange.h"
@@ -149,7 +150,7 @@ void CBatchAddressDialog::SetUpPreview() {
     for (const ippage::BatchDevice& device : m_devices) {
         const int row =
             m_lstPreview.InsertItem(m_lstPreview.GetItemCount(), device.address.c_str());
-        m_lstPreview.SetItemText(row, 1, ippage::MacsText(device.macs).c_str());
+        m_lstPreview.SetItemText(row, 1, discovery::MacsText(device.macs).c_str());
     }
 }
 

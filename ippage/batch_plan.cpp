@@ -2,8 +2,10 @@
 #include "ippage/batch_plan.h"
 
 #include "discovery/datagram.h"
+#include "discovery/device_texts.h"
 #include "discovery/ip_text.h"
 #include "resources/resource.h"
+#include "text/fill_in.h"
 
 #include <algorithm>
 
@@ -28,14 +30,9 @@ std::wstring AddressText(std::uint32_t address) {
     return std::wstring(text.begin(), text.end());
 }
 
-// The text `id` with every "%1" replaced by `value`. Only "%1" is special, so that a language
-// file's text can never make the fill-in read anything else.
+// The text `id` with every "%1" replaced by `value`.
 std::wstring FillIn(const TextLookup& text, unsigned id, std::wstring_view value) {
-    std::wstring line = text(id);
-    for (std::size_t at = line.find(L"%1"); at != std::wstring::npos;
-         at = line.find(L"%1", at + value.size()))
-        line.replace(at, 2, value);
-    return line;
+    return text::FillIn(text(id), {value});
 }
 
 std::wstring LineStart(const PlannedChange& change, const TextLookup& text) {
@@ -82,13 +79,6 @@ std::vector<AnsweringDevice> AnsweringDevicesOf(std::span<const BatchDevice> row
     return answering;
 }
 
-std::wstring MacsText(std::span<const std::wstring> macs) {
-    std::wstring text;
-    for (const std::wstring& mac : macs)
-        text += (text.empty() ? L"" : L", ") + mac;
-    return text;
-}
-
 std::wstring NewAddressText(const PlannedChange& change, const TextLookup& text) {
     return change.dhcp ? text(IDS_BATCH_DHCP_ADDRESS) : AddressText(change.newAddress);
 }
@@ -114,7 +104,7 @@ std::wstring ConflictLine(const Conflict& conflict, std::span<const PlannedChang
         return start + text(IDS_BATCH_ADDRESS_IN_BATCH);
     case kNewAddressHeld:
         return start + FillIn(text, IDS_BATCH_ADDRESS_HELD,
-                              MacsText(MacsAt(answering, conflict.newAddress)));
+                              discovery::MacsText(MacsAt(answering, conflict.newAddress)));
     case kSharedAddress:
         break;
     }

@@ -53,9 +53,6 @@ BuildBatchPlan(std::span<const BatchDevice> devices, const BatchForm& form);
 // stands for the value the line gives.
 using TextLookup = std::function<std::wstring(unsigned id)>;
 
-// The MACs as one text, separated by commas.
-[[nodiscard]] std::wstring MacsText(std::span<const std::wstring> macs);
-
 // The preview's new-address column for each change: the address, or the DHCP text.
 [[nodiscard]] std::wstring NewAddressText(const PlannedChange& change, const TextLookup& text);
 

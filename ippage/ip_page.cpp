@@ -2,6 +2,7 @@
 // page's three buttons: Modify IP, Use DHCP and Ping.
 #include "ippage/ip_page.h"
 
+#include "discovery/device_texts.h"
 #include "discovery/ip_text.h"
 #include "framework/data_exchange.h"
 #include "i18n/ui_text.h"
@@ -11,8 +12,8 @@
 
 namespace {
 
-// The page's boxes: a notice with OK, and the gateway question with OK and Cancel. The
-// warning icon is the exclamation icon.
+// The page's boxes: a notice with OK, and the questions with OK and Cancel. The warning icon
+// is the exclamation icon.
 constexpr UINT kNoticeBox = MB_OK | MB_ICONEXCLAMATION;
 constexpr UINT kQuestionBox = MB_OKCANCEL | MB_ICONWARNING;
 
@@ -71,8 +72,8 @@ void CIPConifg::OnPing() {
     ShowText(taken ? IDS_ADDRESS_IN_USE : IDS_ADDRESS_AVAILABLE, kNoticeBox);
 }
 
-// Checks, fills in or asks as the rules decide, then sends; nothing is shown afterwards and
-// the device list stays as it is.
+// Checks, fills in or asks as the rules decide, asks once more when several devices would obey
+// a static change, then sends; nothing is shown afterwards and the device list stays as it is.
 void CIPConifg::OnModifyIP() {
     if (!m_services.sendAddressChange) {
         return;
@@ -102,7 +103,28 @@ void CIPConifg::OnModifyIP() {
         m_dwGateway = plan.gateway;
         UpdateData(false);
     }
+    // Under DHCP each device leases an address of its own, so sharing one harms nothing.
+    if (!plan.request.useDhcp && !ConfirmSharedAddress(plan.request.target)) {
+        return;
+    }
     m_services.sendAddressChange(plan.request);
+}
+
+// The request names its target by the dotted text, so the devices that obey it are those of
+// the row with that text.
+bool CIPConifg::ConfirmSharedAddress(DWORD target) {
+    if (!m_services.devicesAt) {
+        return true;
+    }
+    const std::string dotted = discovery::FormatIPv4(target);
+    const std::wstring address(dotted.begin(), dotted.end());
+    const std::vector<std::wstring> macs = m_services.devicesAt(address);
+    if (macs.size() < 2) {
+        return true;
+    }
+    return ShowText(discovery::SharedAddressText(i18n::UiString(IDS_SHARED_ADDRESS_CHANGE), address,
+                                                 macs),
+                    kQuestionBox) == IDOK;
 }
 
 // The check box alone decides whether the static fields take input.
@@ -115,11 +137,13 @@ void CIPConifg::OnUseDHCP() {
 }
 
 int CIPConifg::ShowText(UINT id, UINT type) {
+    return ShowText(i18n::UiString(id), type);
+}
+
+int CIPConifg::ShowText(const std::wstring& text, UINT type) {
     if (!m_services.messageBox) {
         return 0; // as when no box could be shown
     }
-    const wchar_t* text = i18n::LoadUiString(id);
     // The owner is the top-level window, which the box disables while it is up.
-    return m_services.messageBox(::GetAncestor(m_hWnd, GA_ROOT), text != nullptr ? text : L"",
-                                 type);
+    return m_services.messageBox(::GetAncestor(m_hWnd, GA_ROOT), text, type);
 }

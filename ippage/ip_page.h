@@ -9,12 +9,18 @@
 #include "framework/message_box.h"
 
 #include <functional>
+#include <string>
+#include <vector>
 
 // What the page reaches outside itself, handed over by the window that creates it.
 struct IpPageServices {
     // Sends one address-change request from every discovery socket. Empty when no window
     // owns discovery sockets: Modify IP then does nothing.
     std::function<void(const discovery::AddressChange&)> sendAddressChange;
+    // The MACs of the devices that have answered from the address text in the current search,
+    // as the device list knows them; none when no row has the text. Asked when Modify IP
+    // sends, so that replies that came after the row was clicked count too.
+    std::function<std::vector<std::wstring>(const std::wstring& address)> devicesAt;
     MessageBoxFunction messageBox = &ShowApplicationMessageBox;
 };
 
@@ -42,9 +48,13 @@ private:
     void OnPing();
     void OnModifyIP();
     void OnUseDHCP();
+    // False when several devices answer from `target` and the operator does not agree that
+    // they all take the new address.
+    bool ConfirmSharedAddress(DWORD target);
     // LoadUiString's text `id` in a box owned by the page's top-level window; returns the
     // button pressed.
     int ShowText(UINT id, UINT type);
+    int ShowText(const std::wstring& text, UINT type);
 
     IpPageServices m_services;
 };

@@ -1,13 +1,28 @@
-// CSortListCtrl: the rows' texts on request, column-click sorting, saved widths.
+// CSortListCtrl: the rows' texts and tips on request, column-click sorting, saved widths.
 #include "listview/sort_list_ctrl.h"
 
 #include "framework/win_app.h"
+#include "i18n/ui_text.h"
 #include "listview/list_selection.h"
+#include "resources/resource.h"
+#include "text/buffer_text.h"
 #include "text/sort_key.h"
 
 #include <algorithm>
 #include <string>
 #include <vector>
+
+namespace {
+
+// The list's buffers come with their size in characters (above 0), the terminating zero
+// included.
+void FillTextBuffer(std::wstring_view text, wchar_t* buffer, int capacity) {
+    const std::wstring_view fitting = text::FittingPrefix(text, static_cast<std::size_t>(capacity));
+    std::copy(fitting.begin(), fitting.end(), buffer);
+    buffer[fitting.size()] = L'\0';
+}
+
+} // namespace
 
 void CSortListCtrl::LoadColumnWidths() {
     m_nColumnCount = discovery::kColumnCount;
@@ -82,6 +97,10 @@ bool CSortListCtrl::OnReflectedNotify(NMHDR* header, LRESULT& result) {
         OnGetDispInfo(*reinterpret_cast<NMLVDISPINFOW*>(header));
         result = 0;
         return true;
+    case LVN_GETINFOTIPW:
+        OnGetInfoTip(*reinterpret_cast<NMLVGETINFOTIPW*>(header));
+        result = 0;
+        return true;
     case LVN_COLUMNCLICK:
         OnColumnClick(reinterpret_cast<const NMLISTVIEW*>(header)->iSubItem);
         result = 0;
@@ -104,8 +123,22 @@ void CSortListCtrl::OnGetDispInfo(NMLVDISPINFOW& info) const {
         item.iSubItem >= std::min(m_nColumnCount, discovery::kColumnCount)) {
         return;
     }
-    const std::wstring& text = m_rows.Text(item.iItem, item.iSubItem);
-    const std::size_t length = std::min(text.size(), static_cast<std::size_t>(item.cchTextMax) - 1);
-    std::copy_n(text.data(), length, item.pszText);
-    item.pszText[length] = L'\0';
+    FillTextBuffer(m_rows.Text(item.iItem, item.iSubItem), item.pszText, item.cchTextMax);
+}
+
+// The list asks when the pointer rests on a row, handing over a buffer of cchTextMax characters
+// that holds the row's text when it is cut short on screen, else nothing. Only a row that
+// several devices answer from gets a tip of its own; any other keeps the buffer as it came.
+void CSortListCtrl::OnGetInfoTip(NMLVGETINFOTIPW& tip) const {
+    if (tip.pszText == nullptr || tip.cchTextMax <= 0 || tip.iItem < 0 ||
+        tip.iItem >= m_rows.Count()) {
+        return;
+    }
+    const discovery::DeviceRecord& row = m_rows.Row(tip.iItem);
+    if (row.macs.size() < 2) {
+        return;
+    }
+    FillTextBuffer(discovery::SharedAddressText(i18n::UiString(IDS_SHARED_ADDRESS_TIP),
+                                                row.texts[discovery::kAddressColumn], row.macs),
+                   tip.pszText, tip.cchTextMax);
 }

@@ -1,6 +1,7 @@
 // CSortListCtrl: the device list (control 1000), an owner-data list view that shows the
 // device rows it owns. Sorts them when a heading is clicked, shows the direction in the
-// heading, restores saved column widths, and keeps the selection with its rows.
+// heading, restores saved column widths, keeps the selection with its rows, and names the
+// devices that share a row's address in the row's info tip.
 #pragma once
 
 #include "discovery/device_rows.h"
@@ -35,12 +36,14 @@ protected:
     void PreSubclassWindow() override;
     // WM_DESTROY forgets the rows with the window that showed them.
     LRESULT SubclassWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
-    // Offered back by the parent: LVN_GETDISPINFOW (a cell's text, from the rows) and
-    // LVN_COLUMNCLICK (the list sorts itself).
+    // Offered back by the parent: LVN_GETDISPINFOW (a cell's text, from the rows),
+    // LVN_GETINFOTIPW (a row's info tip, with LVS_EX_INFOTIP) and LVN_COLUMNCLICK (the list
+    // sorts itself).
     bool OnReflectedNotify(NMHDR* header, LRESULT& result) override;
 
 private:
     void OnGetDispInfo(NMLVDISPINFOW& info) const;
+    void OnGetInfoTip(NMLVGETINFOTIPW& tip) const;
 
     discovery::DeviceRows m_rows;
 };

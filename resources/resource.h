@@ -59,6 +59,10 @@
 #define IDS_BATCH_OTHER_DEVICE 184
 #define IDS_BATCH_NO_ANSWER 185
 #define IDS_BATCH_CANNOT_TELL 186
+// Devices that answer from one address: the device list's info tip and Modify IP's question
+// (%1 their count, %2 the address, %3 their MACs).
+#define IDS_SHARED_ADDRESS_TIP 190
+#define IDS_SHARED_ADDRESS_CHANGE 191
 
 // Commands of the device list's context menu.
 #define IDM_LIST_COPY 40001

@@ -70,6 +70,8 @@ probe() {
 list_rows() { probe rows "$1" >/dev/null && tr -d '\r' <"$work/probe.out" | sed -n 's/^row\t//p'; }
 row_of() { list_rows "$LIST" | awk -F'\t' -v ip="$1" '$4 == ip { print NR - 1 }'; }
 wire() { awk -v key="$1" '$1 == key { print $2 }' "$e2e_dir/wire.txt"; }
+# Until the simulator's log holds $2 lines matching $1 (30 s at most).
+wait_log() { for _ in $(seq 1 300); do [ "$(grep -c "$1" "$work/devsim.log")" -ge "$2" ] && return; sleep 0.1; done; fail "no $2 log lines like $1"; }
 
 # The datagrams of command $2 logged after line $1: from each local address multicast, then
 # broadcast 40-500 ms later, with the bytes of wire.txt key $3 or $3@<the source address>.

@@ -20,8 +20,6 @@ http_line() { grep "^http .* cmd=$1 " "$work/devsim.log" | sed -n "${2}p"; }
 field() { sed -n "s/.* $1=\([^ ]*\).*/\1/p" <<<"$2"; }
 expect_request() { [ "$(field request "$(http_line "$1" "$2")")" = "$(wire "$1")" ] || fail "$1 request $2 differs"; }
 reads() { grep -c "^http .* cmd=read " "$work/devsim.log"; }
-# Until the simulator's log holds $2 lines matching $1 (30 s at most).
-wait_log() { for _ in $(seq 1 300); do [ "$(grep -c "$1" "$work/devsim.log")" -ge "$2" ] && return; sleep 0.1; done; fail "no $2 log lines like $1"; }
 # A person's click on the Wi-Fi tab: the X pointer onto its visible centre, then the button.
 click_wifi_tab() { xdotool mousemove $(probe tab-point "$TABS" "$WIFI_TAB" | cut -f2,3) click 1 || fail "clicking the Wi-Fi tab"; }
 

@@ -184,6 +184,52 @@ void PrintRows(HWND list) {
     }
 }
 
+// Sends `data`, which starts with an NMHDR from a control of the window, to the control's parent
+// as WM_NOTIFY, with `place` pointing its members into the window's process. Wine refuses to
+// carry WM_NOTIFY across processes, so win_probe_hook.dll (beside the probe) sends it from a
+// thread hook inside the window's process, where the copy of `data` lives.
+template <class T> void NotifyFromInside(T& data, void (*place)(T&, char*)) {
+    wchar_t path[MAX_PATH] = {};
+    const DWORD length = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring dll(path, length);
+    dll.replace(dll.find_last_of(L"\\/") + 1, std::wstring::npos, L"win_probe_hook.dll");
+    const HMODULE module = ::LoadLibraryW(dll.c_str());
+    const auto hook = module ? reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(
+                                   ::GetProcAddress(module, "ProbeCallWndProc")))
+                             : nullptr;
+    const HHOOK installed = hook ? ::SetWindowsHookExW(WH_CALLWNDPROC, hook, module,
+                                                       ::GetWindowThreadProcessId(g_top, nullptr))
+                                 : nullptr;
+    const bool sent =
+        installed != nullptr &&
+        RemoteCall(g_top, ::RegisterWindowMessageW(L"win_probe notify"), 0, data, place)
+            .has_value();
+    if (installed != nullptr)
+        ::UnhookWindowsHookEx(installed);
+    Check(sent, "cannot notify from inside the window's process");
+}
+
+// Prints "tip" and what the list's owner leaves in a buffer of `chars` characters that held "-"
+// for row `row`'s info tip. Wine's list view asks for no info tips on hover, so the probe asks
+// the way the list itself would: LVN_GETINFOTIPW to the list's parent.
+void PrintInfoTip(HWND list, int row, int chars) {
+    struct Tip {
+        NMLVGETINFOTIPW tip;
+        wchar_t text[kTextChars];
+    } data{};
+    data.tip.hdr = {list, static_cast<UINT_PTR>(::GetDlgCtrlID(list)),
+                    static_cast<UINT>(LVN_GETINFOTIPW)};
+    data.tip.cchTextMax = std::min(chars, kTextChars);
+    data.tip.iItem = row;
+    data.text[0] = L'-';
+    NotifyFromInside<Tip>(
+        data, +[](Tip& t, char* at) {
+            t.tip.pszText = reinterpret_cast<wchar_t*>(at + offsetof(Tip, text));
+        });
+    data.text[kTextChars - 1] = L'\0';
+    std::printf("tip\t%s\n", Utf8(data.text).c_str());
+}
+
 // An edit's text, a button's check state, a combo box's selection or an address "a.b.c.d".
 std::string FieldValue(HWND field) {
     const std::wstring name = ClassName(field);
@@ -298,6 +344,15 @@ void RunStep(const std::wstring& step, const std::function<const std::wstring&()
         POINT at = Centre(tab);
         Check(tab.left < tab.right && ::ClientToScreen(strip, &at), "the tab is out of sight");
         std::printf("point\t%ld\t%ld\n", at.x, at.y);
+    } else if (step == L"point") { // ID: prints "point", X, Y: the control's centre on screen
+        RECT r{};
+        Check(::GetWindowRect(control(), &r) != FALSE, "no rectangle");
+        const POINT at = Centre(r);
+        std::printf("point\t%ld\t%ld\n", at.x, at.y);
+    } else if (step == L"info-tip") { // LIST ROW CHARS: see PrintInfoTip
+        const HWND list = control();
+        const int row = number();
+        PrintInfoTip(list, row, number());
     } else if (step == L"set-text") { // ID TEXT into an edit
         const HWND edit = control();
         Check(Send(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(next().c_str())),

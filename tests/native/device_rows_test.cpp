@@ -1,7 +1,9 @@
 // The device rows: the class a class text names, the packed deviceWord, the seven column texts
 // over the 8-bit to wide conversion (odd values included), duplicates and the MACs that share
-// an address, numbering, the sort orders and directions, and the address index through them.
+// an address, what is said of them and how it is cut to the list's buffers, numbering, the
+// sort orders and directions, and the address index through them.
 #include "discovery/device_rows.h"
+#include "text/buffer_text.h"
 #include "text/sort_key.h"
 
 #include <gtest/gtest.h>
@@ -92,6 +94,39 @@ TEST(DeviceRows, RepliesBecomeNumberedRowsOncePerAddressTextOfAKnownClass) {
     EXPECT_EQ(-1, rows.FindAddress(L"10.0.0.9"));
     EXPECT_EQ(kRowAdded, rows.AddDeviceFromReply(EncodeSearchReply(Reply("DVS", "10.0.0.9"))));
     EXPECT_EQ(L"1", rows.Text(0, kIndexColumn));
+}
+
+TEST(SharedAddressText, InsertsTheCountTheAddressAndTheMacsWhereTheFormatSays) {
+    const std::vector<std::wstring> macs = {L"00:11:22:33:44:01", L"00:11:22:33:44:02",
+                                            L"00:11:22:33:44:03"};
+    const std::pair<const wchar_t*, const wchar_t*> cases[] = {
+        {L"%1 devices answer from %2: %3",
+         L"3 devices answer from 192.168.1.64: 00:11:22:33:44:01, 00:11:22:33:44:02, "
+         L"00:11:22:33:44:03"},
+        {L"%2 (%1) %2", L"192.168.1.64 (3) 192.168.1.64"},
+        {L"100% %0 %4 %s %n %", L"100% %0 %4 %s %n %"}, // a language file's stray marks
+        {L"", L""},
+    };
+    for (const auto& [format, text] : cases) {
+        SCOPED_TRACE(testing::Message() << format);
+        EXPECT_EQ(text, SharedAddressText(format, L"192.168.1.64", macs));
+    }
+}
+
+TEST(FittingPrefix, LeavesRoomForTheZeroAndNeverHalfASurrogatePair) {
+    const std::wstring pair = {L'a', wchar_t(0xD83D), wchar_t(0xDE00), L'b'};
+    const struct {
+        std::wstring text;
+        std::size_t capacity;
+        std::wstring fitting;
+    } cases[] = {
+        {L"abc", 0, L""},    {L"abc", 1, L""}, {L"abc", 3, L"ab"},
+        {L"abc", 4, L"abc"}, {pair, 3, L"a"},  {pair, 4, pair.substr(0, 3)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "capacity " << c.capacity);
+        EXPECT_EQ(c.fitting, text::FittingPrefix(c.text, c.capacity));
+    }
 }
 
 TEST(DeviceRows, SortsAddressesByValueAndTheRestAsTextThenNumbersFromTheTop) {

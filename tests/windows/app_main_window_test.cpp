@@ -56,7 +56,7 @@ TEST_F(MainWindowTest, SearchClickAndCloseWorkflow) {
         }
         EXPECT_TRUE(::IsWindowVisible(w.m_ipPage) && !::IsWindowVisible(w.m_wifiPage));
         EXPECT_FALSE(::IsWindowVisible(::GetDlgItem(w.m_hWnd, IDC_OPEN_WEB)));
-        EXPECT_EQ(DWORD(LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES),
+        EXPECT_EQ(DWORD(LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES | LVS_EX_INFOTIP),
                   ListView_GetExtendedListViewStyle(w.m_list));
         // The headings are the copy test's first line.
         const int widths[] = {50, 150, 100, 100, 80, 80, 150};

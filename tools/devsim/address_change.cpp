@@ -19,7 +19,7 @@ std::optional<std::string> DhcpPool::Lease(const DeviceTable& table) {
     while (m_next) {
         std::string address = discovery::FormatIPv4(*m_next);
         m_next = NextHostAddress(*m_next);
-        if (!table.FindByAddress(address))
+        if (table.DevicesAt(address).empty())
             return address;
     }
     return std::nullopt;
@@ -28,31 +28,39 @@ std::optional<std::string> DhcpPool::Lease(const DeviceTable& table) {
 AddressChangeOutcome ApplyAddressChange(DeviceTable& table, DhcpPool& pool,
                                         std::span<const std::byte> request) {
     const discovery::AddressChangeFields fields = discovery::DecodeAddressChange(request);
-    AddressChangeOutcome outcome{std::nullopt, fields.target};
+    AddressChangeOutcome outcome{std::nullopt, fields.target, {}};
     const auto ignore = [&outcome](IgnoreReason reason) {
         outcome.ignored = reason;
         return outcome;
     };
     if (request.size() <= discovery::kDhcpFlagOffset)
         return ignore(IgnoreReason::ShortRequest);
-    const auto device = table.FindByAddress(fields.target);
-    if (!device)
+    // Devices that share the target all obey, as real ones do.
+    const std::vector<std::size_t> devices = table.DevicesAt(fields.target);
+    if (devices.empty())
         return ignore(IgnoreReason::UnknownTarget);
-    outcome.device = *device;
 
     if (fields.dhcpFlag == kStaticFlag) {
         if (!IsAddressText(fields.newAddress) || !IsAddressText(fields.subnetMask) ||
             !IsAddressText(fields.gateway))
             return ignore(IgnoreReason::BadStaticFields);
-        if (!table.SetAddress(*device, fields.newAddress, false, fields.subnetMask, fields.gateway))
+        if (fields.newAddress != fields.target && !table.DevicesAt(fields.newAddress).empty())
             return ignore(IgnoreReason::AddressInUse);
+        for (const std::size_t device : devices)
+            table.SetAddress(device, fields.newAddress, false, fields.subnetMask, fields.gateway);
+        outcome.devices = devices;
         return outcome;
     }
     if (fields.dhcpFlag != kDhcpFlag)
         return ignore(IgnoreReason::BadDhcpFlag);
-    const auto lease = pool.Lease(table);
-    if (!lease || !table.SetAddress(*device, *lease, true))
-        return ignore(IgnoreReason::DhcpExhausted);
+    // Each takes an address of its own; any the pool has none left for keeps its address.
+    for (const std::size_t device : devices) {
+        const auto lease = pool.Lease(table);
+        if (!lease)
+            return ignore(IgnoreReason::DhcpExhausted);
+        table.SetAddress(device, *lease, true);
+        outcome.devices.push_back(device);
+    }
     return outcome;
 }
 

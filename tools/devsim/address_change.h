@@ -1,4 +1,4 @@
-// What a simulated device does with an address-change request: the device whose current IP
+// What simulated devices do with an address-change request: every device whose current IP
 // text equals the target text takes the static settings, or the next address of the DHCP pool.
 #pragma once
 
@@ -10,6 +10,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace devsim {
 
@@ -45,11 +46,11 @@ inline constexpr std::array<Named<IgnoreReason>, 6> kIgnoreReasons = {{
 }};
 
 struct AddressChangeOutcome {
-    // Set when the request changed nothing.
+    // Set when the request, or what was left of it, changed nothing.
     std::optional<IgnoreReason> ignored;
     std::string target;
-    // The device that took the change, when it was applied.
-    std::size_t device = 0;
+    // The devices that took the change, in table order.
+    std::vector<std::size_t> devices;
 };
 
 // `request` is a whole datagram whose header carries command 3.

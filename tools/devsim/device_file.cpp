@@ -7,7 +7,6 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <unordered_map>
 
 namespace devsim {
 namespace {
@@ -117,8 +116,6 @@ DeviceFileError Fault(std::size_t line, std::string message) {
 
 DeviceFileResult ParseDeviceFile(std::string_view content) {
     std::vector<Device> devices;
-    // Line of the device holding each IP text: address changes find a device by its text.
-    std::unordered_map<std::string, std::size_t> addressLines;
     std::size_t lineNumber = 0;
     std::size_t start = 0;
     while (start < content.size()) {
@@ -137,11 +134,6 @@ DeviceFileResult ParseDeviceFile(std::string_view content) {
         Device device;
         if (std::string fault = ParseDeviceLine(trimmed, device); !fault.empty())
             return Fault(lineNumber, std::move(fault));
-        const std::string& address = device.reply.deviceAddress;
-        const auto [known, inserted] = addressLines.emplace(address, lineNumber);
-        if (!inserted)
-            return Fault(lineNumber, "IP " + address + " is already used on line " +
-                                         std::to_string(known->second));
         if (devices.size() == kMaxDevices)
             return Fault(lineNumber, "more than " + std::to_string(kMaxDevices) + " devices");
         devices.push_back(std::move(device));

@@ -1,38 +1,33 @@
 #include "tools/devsim/device_table.h"
 
-#include <cassert>
+#include <algorithm>
 
 namespace devsim {
 
 DeviceTable::DeviceTable(std::vector<Device> devices) : m_devices(std::move(devices)) {
     m_byAddress.reserve(m_devices.size());
-    for (std::size_t i = 0; i < m_devices.size(); ++i) {
-        [[maybe_unused]] const bool inserted =
-            m_byAddress.emplace(m_devices[i].reply.deviceAddress, i).second;
-        assert(inserted && "device IP texts must be distinct");
-    }
+    for (std::size_t i = 0; i < m_devices.size(); ++i)
+        m_byAddress[m_devices[i].reply.deviceAddress].push_back(i);
 }
 
-std::optional<std::size_t> DeviceTable::FindByAddress(std::string_view address) const {
+std::vector<std::size_t> DeviceTable::DevicesAt(std::string_view address) const {
     const auto found = m_byAddress.find(std::string(address));
-    if (found == m_byAddress.end())
-        return std::nullopt;
-    return found->second;
+    return found != m_byAddress.end() ? found->second : std::vector<std::size_t>();
 }
 
-bool DeviceTable::SetAddress(std::size_t index, const std::string& address, bool dhcp,
+void DeviceTable::SetAddress(std::size_t index, const std::string& address, bool dhcp,
                              const std::string& subnetMask, const std::string& gateway) {
-    const auto holder = FindByAddress(address);
-    if (holder && *holder != index)
-        return false;
     Device& device = m_devices[index];
-    m_byAddress.erase(device.reply.deviceAddress);
+    const auto old = m_byAddress.find(device.reply.deviceAddress);
+    std::erase(old->second, index);
+    if (old->second.empty())
+        m_byAddress.erase(old);
     device.reply.deviceAddress = address;
-    m_byAddress.emplace(address, index);
+    std::vector<std::size_t>& holders = m_byAddress[address];
+    holders.insert(std::upper_bound(holders.begin(), holders.end(), index), index);
     device.subnetMask = subnetMask;
     device.gateway = gateway;
     device.usesDhcp = dhcp;
-    return true;
 }
 
 } // namespace devsim

@@ -65,7 +65,7 @@ discovery::SearchReply InjectedDevice(InjectKind kind, const DeviceTable& table)
     std::uint32_t address = kInjectedNetwork;
     for (std::size_t free = 0; free <= Ordinal(kind);) {
         ++address;
-        if (!table.FindByAddress(discovery::FormatIPv4(address)))
+        if (table.DevicesAt(discovery::FormatIPv4(address)).empty())
             ++free;
     }
     device.deviceAddress = discovery::FormatIPv4(address);

@@ -78,24 +78,31 @@ std::string FormatTxLine(std::chrono::nanoseconds elapsed, const BurstReport& re
                     "retries", report.retries, "took", FormatMillis(report.took)});
 }
 
-std::string FormatAddressLine(std::chrono::nanoseconds elapsed, Endpoint source,
-                              const AddressChangeOutcome& outcome, const DeviceTable& table) {
+std::string FormatAddressLines(std::chrono::nanoseconds elapsed, Endpoint source,
+                               const AddressChangeOutcome& outcome, const DeviceTable& table) {
     const std::string from = FormatEndpoint(source);
+    std::string lines;
+    const auto add = [&lines](const std::string& line) {
+        lines += (lines.empty() ? "" : "\n") + line;
+    };
+    for (const std::size_t index : outcome.devices) {
+        const Device& device = table[index];
+        const std::string mac =
+            text::HexBytes(std::as_bytes(std::span(device.reply.mac)), text::HexCase::kLower, ":");
+        add(device.usesDhcp
+                ? LogLine("addr", elapsed,
+                          {"src", from, "target", outcome.target, "result", "applied", "mode",
+                           "dhcp", "ip", device.reply.deviceAddress, "mac", mac})
+                : LogLine("addr", elapsed,
+                          {"src", from, "target", outcome.target, "result", "applied", "mode",
+                           "static", "ip", device.reply.deviceAddress, "mask", device.subnetMask,
+                           "gateway", device.gateway, "mac", mac}));
+    }
     if (outcome.ignored)
-        return LogLine("addr", elapsed,
-                       {"src", from, "target", outcome.target, "result", "ignored", "reason",
-                        NameOf(kIgnoreReasons, *outcome.ignored)});
-    const Device& device = table[outcome.device];
-    const std::string mac =
-        text::HexBytes(std::as_bytes(std::span(device.reply.mac)), text::HexCase::kLower, ":");
-    if (device.usesDhcp)
-        return LogLine("addr", elapsed,
-                       {"src", from, "target", outcome.target, "result", "applied", "mode", "dhcp",
-                        "ip", device.reply.deviceAddress, "mac", mac});
-    return LogLine("addr", elapsed,
-                   {"src", from, "target", outcome.target, "result", "applied", "mode", "static",
-                    "ip", device.reply.deviceAddress, "mask", device.subnetMask, "gateway",
-                    device.gateway, "mac", mac});
+        add(LogLine("addr", elapsed,
+                    {"src", from, "target", outcome.target, "result", "ignored", "reason",
+                     NameOf(kIgnoreReasons, *outcome.ignored)}));
+    return lines;
 }
 
 std::string FormatReadyLine(std::chrono::nanoseconds elapsed, const ReadyInfo& info) {

@@ -42,9 +42,11 @@ struct LogText {
                                        std::uint32_t destination,
                                        std::span<const std::byte> datagram);
 [[nodiscard]] std::string FormatTxLine(std::chrono::nanoseconds elapsed, const BurstReport& report);
-[[nodiscard]] std::string FormatAddressLine(std::chrono::nanoseconds elapsed, Endpoint source,
-                                            const AddressChangeOutcome& outcome,
-                                            const DeviceTable& table);
+// One line per device that took the change, then one more when the request, or what was left
+// of it, was ignored; joined by newlines.
+[[nodiscard]] std::string FormatAddressLines(std::chrono::nanoseconds elapsed, Endpoint source,
+                                             const AddressChangeOutcome& outcome,
+                                             const DeviceTable& table);
 
 struct ReadyInfo {
     std::size_t devices = 0;

@@ -58,9 +58,9 @@ void Responder::Handle(const ReceivedDatagram& datagram, std::span<const std::by
         break;
     case static_cast<std::uint8_t>(discovery::Command::AddressChange): {
         const AddressChangeOutcome outcome = ApplyAddressChange(m_table, m_dhcp, bytes);
-        if (!outcome.ignored)
+        if (!outcome.devices.empty())
             ++m_totals.addressChanges;
-        m_log.Write(FormatAddressLine(m_log.Elapsed(), datagram.source, outcome, m_table));
+        m_log.Write(FormatAddressLines(m_log.Elapsed(), datagram.source, outcome, m_table));
         break;
     }
     default:

@@ -41,22 +41,33 @@ Bytes Request(std::string_view target, std::string_view address, std::string_vie
     return request;
 }
 
+// The fourth device shares the first one's address.
 TEST(DevsimAddressChange, OutcomeAndTableAfterEachRequest) {
     const std::string applied = "target=10.77.0.22 result=applied mode=";
     const std::string ignored = "target=10.77.0.22 result=ignored reason=";
     const std::string dhcp = "dhcp ip=10.77.200.2 mac=02:4b:00:a0:ff:1e";
-    const std::string unchanged = "10.77.0.21 10.77.0.22 10.77.200.1";
+    const std::string shared = "target=10.77.0.21 result=applied mode=";
+    const std::string next = "\naddr t=0.000 src=10.77.0.1:40000 " + shared;
+    const std::string unchanged = "10.77.0.21 10.77.0.22 10.77.200.1 10.77.0.21";
     const struct {
         Bytes request;
         std::string line, addresses;
     } cases[] = {
         {Request("10.77.0.22", "10.77.5.5", "255.255.0.0", "10.77.0.254", 0),
          applied + "static ip=10.77.5.5 mask=255.255.0.0 gateway=10.77.0.254 mac=02:4b:00:a0:ff:1e",
-         "10.77.0.21 10.77.5.5 10.77.200.1"},
+         "10.77.0.21 10.77.5.5 10.77.200.1 10.77.0.21"},
         {Request("10.77.0.22", "", "", "", 1), applied + dhcp,
-         "10.77.0.21 10.77.200.2 10.77.200.1"},
+         "10.77.0.21 10.77.200.2 10.77.200.1 10.77.0.21"},
         {Request("10.77.0.22", "", "", "", 1, 254), applied + dhcp,
-         "10.77.0.21 10.77.200.2 10.77.200.1"},
+         "10.77.0.21 10.77.200.2 10.77.200.1 10.77.0.21"},
+        {Request("10.77.0.21", "10.77.5.5", "255.0.0.0", "10.0.0.1", 0),
+         shared + "static ip=10.77.5.5 mask=255.0.0.0 gateway=10.0.0.1 mac=02:4b:00:a0:ff:1e" +
+             next + "static ip=10.77.5.5 mask=255.0.0.0 gateway=10.0.0.1 mac=02:4b:00:a0:ff:1e",
+         "10.77.5.5 10.77.0.22 10.77.200.1 10.77.5.5"},
+        {Request("10.77.0.21", "", "", "", 1),
+         shared + "dhcp ip=10.77.200.2 mac=02:4b:00:a0:ff:1e" + next +
+             "dhcp ip=10.77.200.3 mac=02:4b:00:a0:ff:1e",
+         "10.77.200.2 10.77.0.22 10.77.200.1 10.77.200.3"},
         {Request("10.77.0.22", "", "", "", 1, 253), ignored + "short-request", unchanged},
         {Request("10.77.000.22", "10.77.5.5", "255.255.0.0", "10.77.0.1", 0),
          "target=10.77.000.22 result=ignored reason=unknown-target", unchanged},
@@ -69,14 +80,15 @@ TEST(DevsimAddressChange, OutcomeAndTableAfterEachRequest) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.line);
-        DeviceTable table(
-            {MakeDevice("10.77.0.21"), MakeDevice("10.77.0.22"), MakeDevice("10.77.200.1")});
+        DeviceTable table({MakeDevice("10.77.0.21"), MakeDevice("10.77.0.22"),
+                           MakeDevice("10.77.200.1"), MakeDevice("10.77.0.21")});
         DhcpPool pool(0x0A4DC801); // 10.77.200.1, which the third device holds
         const auto outcome = ApplyAddressChange(table, pool, c.request);
         EXPECT_EQ("addr t=0.000 src=10.77.0.1:40000 " + c.line,
-                  FormatAddressLine(0ns, kSource, outcome, table));
+                  FormatAddressLines(0ns, kSource, outcome, table));
         EXPECT_EQ(c.addresses, table[0].reply.deviceAddress + " " + table[1].reply.deviceAddress +
-                                   " " + table[2].reply.deviceAddress);
+                                   " " + table[2].reply.deviceAddress + " " +
+                                   table[3].reply.deviceAddress);
     }
 }
 
