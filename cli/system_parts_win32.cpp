@@ -2,10 +2,10 @@
 // events, and the console written as wide text so that any device name shows as it is.
 #include "cli/system_parts.h"
 
-#include "cli/console_pieces.h"
 #include "discovery/winsock_network.h"
 #include "discovery/winsock_startup.h"
 #include "text/ansi_text.h"
+#include "text/buffer_text.h"
 #include "text/sort_key.h"
 
 #include <winsock2.h>
@@ -20,6 +20,11 @@
 
 namespace cli {
 namespace {
+
+// A console write of more than 64 KB fails on Windows 7, so long output goes in pieces of at
+// most what fits a buffer of this many UTF-16 units (16 KB); a piece never ends on the first
+// half of a surrogate pair, which the console would show as two broken characters.
+constexpr std::size_t kConsolePieceUnits = 8192;
 
 // "error N: <the system's message>", for GetLastError's and WSAGetLastError's codes alike.
 std::string ErrorText(int code) {
@@ -57,8 +62,9 @@ std::string Write(DWORD which, std::string_view utf8) {
         ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, wide.data(), length);
         for (std::wstring_view rest = wide; !rest.empty();) {
             DWORD written = 0;
-            if (!::WriteConsoleW(stream, rest.data(), static_cast<DWORD>(ConsolePieceLength(rest)),
-                                 &written, nullptr))
+            const std::wstring_view piece = text::FittingPrefix(rest, kConsolePieceUnits);
+            if (!::WriteConsoleW(stream, piece.data(), static_cast<DWORD>(piece.size()), &written,
+                                 nullptr))
                 return LastErrorText();
             if (written == 0)
                 return "the stream took no characters";

@@ -4,7 +4,6 @@
 #include "cli/address_changes.h"
 #include "cli/cli_options.h"
 #include "cli/cli_run.h"
-#include "cli/console_pieces.h"
 #include "cli/device_output.h"
 #include "cli/watch_events.h"
 #include "rowexport/row_export.h"
@@ -204,15 +203,6 @@ TEST(Watch, AnEventIsOneLine) {
               cli::FormatEventLine("gone", "T", device, cli::OutputFormat::kJson));
     EXPECT_EQ("2023-11-14T22:13:20.045Z", cli::FormatUtcTime(std::chrono::system_clock::time_point(
                                               std::chrono::milliseconds(1'700'000'000'045))));
-}
-
-// One console write over 64 KB fails on Windows 7: long output goes in pieces, and a piece
-// never ends on the first half of a surrogate pair (U+1F600 is D83D DE00).
-TEST(ConsolePieces, APieceNeverEndsHalfWayThroughACharacter) {
-    EXPECT_EQ(3u, cli::ConsolePieceLength(L"abc", 4));
-    EXPECT_EQ(4u, cli::ConsolePieceLength(L"abcdef", 4));
-    EXPECT_EQ(3u, cli::ConsolePieceLength(std::wstring{L'a', L'b', L'c', 0xD83D, 0xDE00}, 4));
-    EXPECT_EQ(4u, cli::ConsolePieceLength(std::wstring{L'a', L'b', 0xD83D, 0xDE00, L'c'}, 4));
 }
 
 // A send that leaves from no socket is a network fault, not a quiet network, and the system's

@@ -81,8 +81,9 @@ TEST(PosixNetwork, TheLocalAddressesAreTheInterfacesAddresses) {
     for (const std::uint32_t address : *addresses) {
         SCOPED_TRACE(FormatIPv4(address));
         EXPECT_NE(address >> 24, 127u);
-        EXPECT_TRUE(OwnedSocket(network, network.OpenBroadcastSocket(address).value_or(kInvalidSocket))
-                        .IsOpen());
+        EXPECT_TRUE(
+            OwnedSocket(network, network.OpenBroadcastSocket(address).value_or(kInvalidSocket))
+                .IsOpen());
     }
 }
 
