@@ -3,7 +3,7 @@
 
 #include "cli/cli_options.h"
 #include "discovery/ip_text.h"
-#include "rowexport/row_export.h"
+#include "text/ansi_text.h"
 
 #include <algorithm>
 #include <cctype>
@@ -106,8 +106,8 @@ std::string ReadChange(const std::vector<std::string>& fields, ippage::PlannedCh
 
 } // namespace
 
-ChangeList ParseApplyFile(std::string_view content) {
-    ChangeList list;
+base::Result<std::vector<ippage::PlannedChange>> ParseApplyFile(std::string_view content) {
+    std::vector<ippage::PlannedChange> changes;
     if (content.substr(0, kUtf8Bom.size()) == kUtf8Bom)
         content.remove_prefix(kUtf8Bom.size());
     std::vector<std::string> fields;
@@ -121,9 +121,7 @@ ChangeList ParseApplyFile(std::string_view content) {
         if (line.empty() || line.front() == '#')
             continue;
         const auto fail = [&](const std::string& reason) {
-            list.changes.clear();
-            list.error = LinePrefix(lineNumber) + reason;
-            return list;
+            return base::Failure{.what = LinePrefix(lineNumber) + reason};
         };
         if (!SplitFields(line, fields))
             return fail("unterminated quote");
@@ -137,11 +135,11 @@ ChangeList ParseApplyFile(std::string_view content) {
         change.line = lineNumber;
         if (std::string reason = ReadChange(fields, change); !reason.empty())
             return fail(reason);
-        list.changes.push_back(change);
+        changes.push_back(change);
     }
-    if (list.changes.empty())
-        list.error = "no device lines";
-    return list;
+    if (changes.empty())
+        return base::Failure{.what = "no device lines"};
+    return changes;
 }
 
 std::string DescribeConflict(const ippage::Conflict& conflict,
@@ -168,7 +166,7 @@ std::string DescribeConflict(const ippage::Conflict& conflict,
     case kNewAddressHeld: {
         std::string macs;
         for (const std::wstring& mac : ippage::MacsAt(answering, conflict.newAddress))
-            macs += (macs.empty() ? "" : ", ") + rowexport::WideToUtf8(mac);
+            macs += (macs.empty() ? "" : ", ") + text::WideToUtf8(mac);
         return text + device + ": new address " + newAddress + " is taken by another device (" +
                macs + ")";
     }
@@ -192,7 +190,7 @@ std::string DescribeOutcome(const ippage::PlannedChange& change,
     case kAnswersFrom:
         return what + "answers from " + discovery::FormatIPv4(outcome.address);
     case kOtherDevice:
-        return what + "another device (" + rowexport::WideToUtf8(outcome.mac) + ") answers there";
+        return what + "another device (" + text::WideToUtf8(outcome.mac) + ") answers there";
     case kNoAnswer:
         return what + (change.dhcp ? "no answer from a new address" : "no answer");
     case kCannotTell:

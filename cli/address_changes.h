@@ -2,6 +2,7 @@
 // English the command line says about their conflicts and their outcomes.
 #pragma once
 
+#include "base/result.h"
 #include "ippage/address_plan.h"
 
 #include <span>
@@ -11,18 +12,13 @@
 
 namespace cli {
 
-struct ChangeList {
-    std::vector<ippage::PlannedChange> changes;
-    // Empty when every line reads; else the reason, naming the line.
-    std::string error;
-};
-
 // An --apply file: a line per device, "current,new[,mask[,gateway]]" or "current,dhcp".
 // Fields may be quoted as in CSV and padded with spaces; blank lines and lines starting with
 // '#' are skipped, and so is a first line whose first field has no digit (a heading).
 // An empty mask is 255.255.255.0; an empty gateway is filled in by the plan's check, which
-// also judges how the lines go together.
-[[nodiscard]] ChangeList ParseApplyFile(std::string_view content);
+// also judges how the lines go together. A failure names the line that does not read.
+[[nodiscard]] base::Result<std::vector<ippage::PlannedChange>>
+ParseApplyFile(std::string_view content);
 
 // One line for standard error, "line N: " first when the change came from a file line.
 // `answering`: what answered the search before the change, whose MACs name a holder.

@@ -3,13 +3,13 @@
 
 #include "discovery/device_texts.h"
 #include "discovery/ip_text.h"
+#include "text/number_text.h"
 
 #include <getopt.h>
 
 #include <algorithm>
 #include <array>
 #include <cctype>
-#include <charconv>
 #include <utility>
 
 namespace cli {
@@ -65,14 +65,6 @@ std::string Lower(std::string_view text) {
     return lower;
 }
 
-std::optional<long long> ParseNumber(std::string_view text) {
-    long long value = 0;
-    const auto [end, status] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (status != std::errc() || end != text.data() + text.size() || text.empty())
-        return std::nullopt;
-    return value;
-}
-
 // Which options were given, for the rules between them.
 struct Seen {
     bool newAddress = false;
@@ -111,14 +103,10 @@ std::optional<int> ParseSortColumn(std::string_view text) {
     return std::nullopt;
 }
 
-ParsedOptions ParseOptions(int argc, char* argv[]) {
-    ParsedOptions parsed;
-    CliOptions& o = parsed.options;
+base::Result<CliOptions> ParseOptions(int argc, char* argv[]) {
+    CliOptions o;
     Seen seen;
-    auto fail = [&parsed](std::string reason) {
-        parsed.error = std::move(reason);
-        return parsed;
-    };
+    const auto fail = [](std::string reason) { return base::Failure{.what = std::move(reason)}; };
     auto address = [](const char* option, const char* text, std::uint32_t& out) -> std::string {
         const std::optional<std::uint32_t> value = discovery::ParseStrictIPv4Text(text);
         if (!value)
@@ -128,7 +116,7 @@ ParsedOptions ParseOptions(int argc, char* argv[]) {
     };
     auto count = [](const char* option, const char* text, const char* what, long long max,
                     long long& out) -> std::string {
-        const std::optional<long long> value = ParseNumber(text);
+        const std::optional<long long> value = text::ParseNumber<long long>(text);
         if (!value || *value < 1 || *value > max)
             return std::string(option) + ": '" + text + "' is not " + what + " from 1 to " +
                    std::to_string(max);
@@ -177,7 +165,7 @@ ParsedOptions ParseOptions(int argc, char* argv[]) {
         }
         case 'h':
             o.action = Action::kHelp;
-            return parsed; // help wins over everything else on the line
+            return o; // help wins over everything else on the line
         case kOptCodepage:
             o.codepage = arg;
             o.codepageGiven = true;
@@ -248,7 +236,7 @@ ParsedOptions ParseOptions(int argc, char* argv[]) {
         return fail(std::string("unexpected argument '") + argv[optind] + "'");
     if (std::string error = CheckCombination(o, seen); !error.empty())
         return fail(std::move(error));
-    return parsed;
+    return o;
 }
 
 std::string UsageText() {

@@ -2,6 +2,8 @@
 // sent. Usage faults come back as one-line reasons; nothing here touches the network.
 #pragma once
 
+#include "base/result.h"
+
 #include <chrono>
 #include <cstdint>
 #include <optional>
@@ -47,15 +49,9 @@ struct CliOptions {
     std::string applyFile;
 };
 
-struct ParsedOptions {
-    CliOptions options;
-    // Empty when the command line is sound; else the reason, for standard error.
-    std::string error;
-};
-
-// argv as main receives it (argv[0] is the program). Not reentrant: getopt_long's state is
-// global.
-[[nodiscard]] ParsedOptions ParseOptions(int argc, char* argv[]);
+// argv as main receives it (argv[0] is the program); a failure says what is not sound, for
+// standard error. Not reentrant: getopt_long's state is global.
+[[nodiscard]] base::Result<CliOptions> ParseOptions(int argc, char* argv[]);
 
 // Every option with an example, for --help.
 [[nodiscard]] std::string UsageText();

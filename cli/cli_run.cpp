@@ -126,10 +126,10 @@ std::string ReadChanges(const CliOptions& options, std::vector<ippage::PlannedCh
     std::ostringstream content;
     if (!file || !(content << file.rdbuf()))
         return options.applyFile + ": cannot be read";
-    ChangeList list = ParseApplyFile(content.str());
-    if (!list.error.empty())
-        return options.applyFile + ": " + list.error;
-    changes = std::move(list.changes);
+    auto list = ParseApplyFile(content.str());
+    if (!list)
+        return options.applyFile + ": " + list.error().what;
+    changes = std::move(*list);
     return {};
 }
 

@@ -2,11 +2,11 @@
 #include "cli/device_output.h"
 
 #include "rowexport/row_export.h"
+#include "text/number_text.h"
 
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
-#include <charconv>
 #include <cstdio>
 #include <iterator>
 
@@ -81,14 +81,14 @@ std::string Csv(const std::vector<Utf8Row>& rows) {
 nlohmann::ordered_json DeviceObject(const ShownDevice& shown) {
     nlohmann::ordered_json device = nlohmann::ordered_json::object();
     for (std::size_t c = 0; c < shown.texts.size(); ++c) {
-        long long number = 0;
-        const std::string& text = shown.texts[c];
-        const auto [end, status] = std::from_chars(text.data(), text.data() + text.size(), number);
-        if (IsNumberColumn(static_cast<int>(c)) && status == std::errc() &&
-            end == text.data() + text.size())
-            device[kJsonFields[c]] = number;
+        const std::string& field = shown.texts[c];
+        const auto number = IsNumberColumn(static_cast<int>(c))
+                                ? text::ParseNumber<long long>(field)
+                                : std::nullopt;
+        if (number)
+            device[kJsonFields[c]] = *number;
         else
-            device[kJsonFields[c]] = text;
+            device[kJsonFields[c]] = field;
     }
     device["macs"] = shown.macs;
     return device;

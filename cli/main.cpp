@@ -9,13 +9,14 @@
 int main(int argc, char* argv[]) {
     std::setlocale(LC_COLLATE, ""); // --sort orders texts as the user's locale does
     cli::PrepareStreams();
-    const cli::ParsedOptions parsed = cli::ParseOptions(argc, argv);
-    if (!parsed.error.empty()) {
-        (void)cli::WriteErr("search-cli: " + parsed.error +
+    const base::Result<cli::CliOptions> parsed = cli::ParseOptions(argc, argv);
+    if (!parsed) {
+        (void)cli::WriteErr("search-cli: " + parsed.error().what +
                             " (search-cli --help lists the options)\n");
         return cli::kExitFault;
     }
-    if (parsed.options.action == cli::Action::kHelp) {
+    const cli::CliOptions& options = *parsed;
+    if (options.action == cli::Action::kHelp) {
         if (const std::string reason = cli::WriteOut(cli::UsageText()); !reason.empty()) {
             (void)cli::WriteErr("search-cli: standard output could not be written (" + reason +
                                 ")\n");
@@ -24,13 +25,13 @@ int main(int argc, char* argv[]) {
         return cli::kExitFound;
     }
     cli::SystemParts parts;
-    if (const std::string reason = cli::OpenSystemParts(parsed.options, parts); !reason.empty()) {
+    if (const std::string reason = cli::OpenSystemParts(options, parts); !reason.empty()) {
         (void)cli::WriteErr("search-cli: " + reason + "\n");
         return cli::kExitFault;
     }
     cli::StopRequest stop;
     std::shared_ptr<void> interrupts;
-    if (parsed.options.action == cli::Action::kWatch)
+    if (options.action == cli::Action::kWatch)
         interrupts = cli::CatchInterrupts(stop);
     cli::RunContext context{
         .network = *parts.network,
@@ -42,5 +43,5 @@ int main(int argc, char* argv[]) {
         .showProgress = parts.stderrIsTerminal,
         .stop = &stop,
     };
-    return cli::Run(parsed.options, context);
+    return cli::Run(options, context);
 }

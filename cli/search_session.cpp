@@ -13,13 +13,13 @@ ChosenAddressesNetwork::ChosenAddressesNetwork(discovery::DatagramNetwork& netwo
                                                std::vector<std::uint32_t> chosen)
     : m_network(network), m_chosen(std::move(chosen)) {}
 
-std::vector<std::uint32_t> ChosenAddressesNetwork::LocalAddresses() {
-    std::vector<std::uint32_t> addresses = m_network.LocalAddresses();
-    if (m_chosen.empty())
-        return addresses;
-    std::erase_if(addresses, [this](std::uint32_t address) {
-        return std::find(m_chosen.begin(), m_chosen.end(), address) == m_chosen.end();
-    });
+base::Result<std::vector<std::uint32_t>> ChosenAddressesNetwork::LocalAddresses() {
+    base::Result<std::vector<std::uint32_t>> addresses = m_network.LocalAddresses();
+    if (addresses && !m_chosen.empty()) {
+        std::erase_if(*addresses, [this](std::uint32_t address) {
+            return std::find(m_chosen.begin(), m_chosen.end(), address) == m_chosen.end();
+        });
+    }
     return addresses;
 }
 
@@ -41,26 +41,34 @@ SearchSession::~SearchSession() {
 }
 
 std::string SearchSession::Start() {
-    const std::vector<std::uint32_t> host = m_hostNetwork.LocalAddresses();
+    // A list that cannot be read counts as empty, and the reason is told.
+    const base::Result<std::vector<std::uint32_t>> listed = m_hostNetwork.LocalAddresses();
+    const std::vector<std::uint32_t> host = listed.value_or({});
+    const auto unread = listed ? std::nullopt : std::optional(listed.error());
     for (const std::uint32_t address : m_interfaces) {
         if (std::find(host.begin(), host.end(), address) == host.end())
             return "--interface " + discovery::FormatIPv4(address) +
-                   ": not an address of this host";
+                   ": not an address of this host" + Because(unread);
     }
     if (host.empty())
-        return "this host has no IPv4 address to search from";
+        return "this host has no IPv4 address to search from" + Because(unread);
     m_engine.Start();
     return {};
+}
+
+std::string SearchSession::Because(const std::optional<base::Failure>& failure) const {
+    return failure ? " (" + base::Describe(*failure, m_errorText) + ")" : "";
 }
 
 std::string SearchSession::BurstFault(const discovery::BurstResult& burst,
                                       std::string_view what) const {
     if (burst.sockets == 0)
-        return "no discovery socket could be opened on any local address";
+        return "no discovery socket could be opened on any local address" +
+               Because(burst.openFailure);
     if (burst.silentSockets < burst.sockets)
         return {};
     return "network fault: " + std::string(what) + " could not be sent from any local address (" +
-           m_errorText(burst.firstError) + ")";
+           m_errorText(burst.sendFailure ? burst.sendFailure->systemError : 0) + ")";
 }
 
 std::string SearchSession::Search(std::chrono::milliseconds wait, discovery::DeviceRows& rows,

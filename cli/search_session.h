@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -26,15 +27,15 @@ class ChosenAddressesNetwork final : public discovery::DatagramNetwork {
 public:
     ChosenAddressesNetwork(discovery::DatagramNetwork& network, std::vector<std::uint32_t> chosen);
 
-    std::vector<std::uint32_t> LocalAddresses() override;
-    discovery::SocketHandle OpenBroadcastSocket(std::uint32_t address) override {
+    base::Result<std::vector<std::uint32_t>> LocalAddresses() override;
+    base::Result<discovery::SocketHandle> OpenBroadcastSocket(std::uint32_t address) override {
         return m_network.OpenBroadcastSocket(address);
     }
-    bool BoundAddress(discovery::SocketHandle socket, std::uint32_t& address) override {
-        return m_network.BoundAddress(socket, address);
+    base::Result<std::uint32_t> BoundAddress(discovery::SocketHandle socket) override {
+        return m_network.BoundAddress(socket);
     }
-    int SendTo(discovery::SocketHandle socket, std::span<const std::byte> datagram,
-               std::uint32_t address, std::uint16_t port) override {
+    base::Result<void> SendTo(discovery::SocketHandle socket, std::span<const std::byte> datagram,
+                              std::uint32_t address, std::uint16_t port) override {
         return m_network.SendTo(socket, datagram, address, port);
     }
     int WaitReadable(std::span<const discovery::SocketHandle> set,
@@ -56,7 +57,7 @@ class SearchSession {
 public:
     // Called on the caller's thread with the number of rows so far, after each new row.
     using Progress = std::function<void(int rows)>;
-    // The system's words for an error code of the network's sends.
+    // The system's words for an error code of the network.
     using ErrorText = std::function<std::string(int code)>;
 
     // `interfaces` empty: every local address.
@@ -67,7 +68,7 @@ public:
     SearchSession& operator=(const SearchSession&) = delete;
 
     // Checks the chosen addresses against the host's and starts the receiver. Empty on
-    // success, else the reason (an address the host does not have, or none at all).
+    // success, else the reason (an address the host does not have, or none at all, and why).
     [[nodiscard]] std::string Start();
     // Clears `rows` and `answering`, sends one search and fills both with what arrives
     // within `wait`: `rows` under the window's acceptance and duplicate rules; `answering`
@@ -86,9 +87,12 @@ public:
     SendAddressChanges(const std::vector<discovery::AddressChange>& requests, std::size_t& sent);
 
 private:
-    // Empty when the burst left from some socket; else the reason, naming `what` was sent.
+    // Empty when the burst left from some socket; else the reason, naming `what` was sent and
+    // the system's words for why.
     [[nodiscard]] std::string BurstFault(const discovery::BurstResult& burst,
                                          std::string_view what) const;
+    // " (what failed: the system's words)" to follow a reason; nothing when nothing failed.
+    [[nodiscard]] std::string Because(const std::optional<base::Failure>& failure) const;
     void TakeReplies(discovery::DeviceRows& rows, std::vector<ippage::AnsweringDevice>& answering,
                      const Progress& progress);
 

@@ -2,10 +2,10 @@
 // events, and the console written as wide text so that any device name shows as it is.
 #include "cli/system_parts.h"
 
-#include "cli/console_pieces.h"
 #include "discovery/winsock_network.h"
 #include "discovery/winsock_startup.h"
-#include "rowexport/row_export.h"
+#include "text/ansi_text.h"
+#include "text/buffer_text.h"
 #include "text/sort_key.h"
 
 #include <winsock2.h>
@@ -21,6 +21,11 @@
 namespace cli {
 namespace {
 
+// A console write of more than 64 KB fails on Windows 7, so long output goes in pieces of at
+// most what fits a buffer of this many UTF-16 units (16 KB); a piece never ends on the first
+// half of a surrogate pair, which the console would show as two broken characters.
+constexpr std::size_t kConsolePieceUnits = 8192;
+
 // "error N: <the system's message>", for GetLastError's and WSAGetLastError's codes alike.
 std::string ErrorText(int code) {
     wchar_t* message = nullptr;
@@ -34,8 +39,7 @@ std::string ErrorText(int code) {
     while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' ' ||
                              text.back() == L'.'))
         text.pop_back();
-    return "error " + std::to_string(code) +
-           (text.empty() ? "" : ": " + rowexport::WideToUtf8(text));
+    return "error " + std::to_string(code) + (text.empty() ? "" : ": " + text::WideToUtf8(text));
 }
 
 std::string LastErrorText() {
@@ -58,8 +62,9 @@ std::string Write(DWORD which, std::string_view utf8) {
         ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, wide.data(), length);
         for (std::wstring_view rest = wide; !rest.empty();) {
             DWORD written = 0;
-            if (!::WriteConsoleW(stream, rest.data(), static_cast<DWORD>(ConsolePieceLength(rest)),
-                                 &written, nullptr))
+            const std::wstring_view piece = text::FittingPrefix(rest, kConsolePieceUnits);
+            if (!::WriteConsoleW(stream, piece.data(), static_cast<DWORD>(piece.size()), &written,
+                                 nullptr))
                 return LastErrorText();
             if (written == 0)
                 return "the stream took no characters";
@@ -103,7 +108,7 @@ std::string OpenSystemParts(const CliOptions& options, SystemParts& parts) {
     if (winsock->Version() != discovery::kWinsockVersion)
         return "Windows sockets 2.2 are not available";
     parts.network = std::make_unique<discovery::WinsockNetwork>();
-    parts.toUtf8 = [](const std::wstring& text) { return rowexport::WideToUtf8(text); };
+    parts.toUtf8 = [](const std::wstring& text) { return text::WideToUtf8(text); };
     parts.sortKey = &text::TextSortKey;
     parts.errorText = &ErrorText;
     parts.stderrIsTerminal = ::_isatty(::_fileno(stderr)) != 0;

@@ -1,6 +1,10 @@
 // The thin socket seam under the discovery engine: Winsock on Windows, POSIX sockets on Linux,
 // and scripted fakes in tests. Addresses are IPv4 in host order (first octet in the top byte).
+// A call that fails tells why: the failed call and the system's error code (errno, or
+// Winsock's WSAGetLastError), which the command line shows the operator.
 #pragma once
+
+#include "base/result.h"
 
 #include <chrono>
 #include <cstddef>
@@ -27,18 +31,18 @@ class DatagramNetwork {
 public:
     virtual ~DatagramNetwork() = default;
 
-    // The host name's IPv4 address list in the order the system gives; empty on any failure.
-    virtual std::vector<std::uint32_t> LocalAddresses() = 0;
+    // The host name's IPv4 address list in the order the system gives (empty when the name
+    // has none); a failure when the name or the list cannot be read.
+    virtual base::Result<std::vector<std::uint32_t>> LocalAddresses() = 0;
     // A UDP socket with SO_BROADCAST and a receive buffer of kReceiveBufferBytes, bound to
-    // (address, port 0); kInvalidSocket on failure, having released whatever was made. A
-    // refused buffer size is no failure: the socket keeps the system's default.
-    virtual SocketHandle OpenBroadcastSocket(std::uint32_t address) = 0;
-    // The address the socket is bound to; false when the system cannot tell.
-    virtual bool BoundAddress(SocketHandle socket, std::uint32_t& address) = 0;
-    // 0 when the datagram went out, else the system's error code (errno, or Winsock's
-    // WSAGetLastError), as the caller may name it.
-    virtual int SendTo(SocketHandle socket, std::span<const std::byte> datagram,
-                       std::uint32_t address, std::uint16_t port) = 0;
+    // (address, port 0); on failure, having released whatever was made, the call that failed.
+    // A refused buffer size is no failure: the socket keeps the system's default.
+    virtual base::Result<SocketHandle> OpenBroadcastSocket(std::uint32_t address) = 0;
+    // The address the socket is bound to, or why the system cannot tell.
+    virtual base::Result<std::uint32_t> BoundAddress(SocketHandle socket) = 0;
+    // Nothing when the datagram went out whole, else the failure.
+    virtual base::Result<void> SendTo(SocketHandle socket, std::span<const std::byte> datagram,
+                                      std::uint32_t address, std::uint16_t port) = 0;
     // Waits until any socket of the set is readable or Wake is called; returns how many are
     // readable (marking them in `readable`, one flag per handle), 0 on time-out or wake-up,
     // negative on failure (an empty set fails at once).

@@ -5,14 +5,24 @@
 #pragma once
 
 #include "discovery/datagram.h"
-#include "discovery/device_record.h"
+#include "discovery/device_texts.h"
 #include "discovery/row_order.h"
 
+#include <cstdint>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
 namespace discovery {
+
+// What the list keeps of one device.
+struct DeviceRecord {
+    RowTexts texts; // what the row shows, column by column
+    std::uint32_t deviceWord = 0;
+    // Every distinct MAC that answered from the row's address during this search, the row's
+    // own first; more than one when devices share an address.
+    std::vector<std::wstring> macs;
+};
 
 // What became of one reply.
 enum class ReplyOutcome {

@@ -2,8 +2,9 @@
 
 #include "text/ansi_text.h"
 #include "text/fill_in.h"
+#include "text/number_text.h"
 
-#include <cwchar>
+#include <span>
 
 namespace discovery {
 
@@ -24,10 +25,9 @@ std::uint32_t deviceWord(std::int32_t rtspPort, DeviceClass deviceClass, std::ui
 }
 
 std::wstring FormatMac(const std::array<std::uint8_t, kMacSize>& mac) {
-    wchar_t text[18];
-    std::swprintf(text, 18, L"%02X:%02X:%02X:%02X:%02X:%02X", mac[0], mac[1], mac[2], mac[3],
-                  mac[4], mac[5]);
-    return text;
+    const std::string hex =
+        text::HexBytes(std::as_bytes(std::span(mac)), text::HexCase::kUpper, ":");
+    return std::wstring(hex.begin(), hex.end());
 }
 
 std::wstring MacsText(std::span<const std::wstring> macs) {

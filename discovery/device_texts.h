@@ -38,7 +38,7 @@ using RowTexts = std::array<std::wstring, kColumnCount>;
 // The row texts for a decoded reply; index is the 1-based number shown in column 0.
 [[nodiscard]] RowTexts DeviceRowTexts(const SearchReply& reply, int index);
 
-// "%02X:%02X:%02X:%02X:%02X:%02X".
+// Upper-case "02:4B:00:00:00:11".
 [[nodiscard]] std::wstring FormatMac(const std::array<std::uint8_t, kMacSize>& mac);
 
 // The MACs as one text, separated by ", ".

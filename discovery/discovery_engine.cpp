@@ -43,16 +43,16 @@ void DiscoveryEngine::Start() {
 
 BurstResult DiscoveryEngine::SendSearch() {
     std::lock_guard lock(m_sendLock);
-    RefreshSockets();
+    std::optional<base::Failure> openFailure = RefreshSockets();
     Request request = EncodeSearchRequest();
-    return SendBurst(request, true);
+    return SendBurst(request, true, std::move(openFailure));
 }
 
 BurstResult DiscoveryEngine::SendAddressChange(const AddressChange& change) {
     std::lock_guard lock(m_sendLock);
-    RefreshSockets();
+    std::optional<base::Failure> openFailure = RefreshSockets();
     Request request = EncodeAddressChange(change);
-    return SendBurst(request, false);
+    return SendBurst(request, false, std::move(openFailure));
 }
 
 std::vector<std::unique_ptr<ReplyRecord>> DiscoveryEngine::TakeAllReplies() {
@@ -222,18 +222,25 @@ std::size_t DiscoveryEngine::QueuedReplies() const {
     return m_replyQueue.size();
 }
 
-void DiscoveryEngine::RefreshSockets() {
+std::optional<base::Failure> DiscoveryEngine::RefreshSockets() {
+    // An unreadable or empty list (no host name, no addresses) leaves the table as it is.
+    const base::Result<std::vector<std::uint32_t>> addresses = m_network.LocalAddresses();
+    if (!addresses)
+        return addresses.error();
+    std::optional<base::Failure> failure;
     bool added = false;
     {
         std::lock_guard lock(m_socketLock);
-        // An empty list (no host name, no addresses) leaves the table as it is.
-        for (const std::uint32_t address : m_network.LocalAddresses()) {
+        for (const std::uint32_t address : *addresses) {
             if (HasSocketFor(address))
                 continue;
-            OwnedSocket socket(m_network, m_network.OpenBroadcastSocket(address));
-            if (!socket.IsOpen())
+            base::Result<SocketHandle> opened = m_network.OpenBroadcastSocket(address);
+            if (!opened) {
+                if (!failure)
+                    failure = opened.error();
                 continue;
-            m_sockets.push_back(OwnedEntry{std::move(socket), address});
+            }
+            m_sockets.push_back(OwnedEntry{OwnedSocket(m_network, *opened), address});
             added = true;
         }
         // Sockets of addresses the host no longer has stay in the table.
@@ -242,6 +249,7 @@ void DiscoveryEngine::RefreshSockets() {
     // watched from its next cycle, which this starts now.
     if (added)
         m_network.Wake();
+    return failure;
 }
 
 bool DiscoveryEngine::HasSocketFor(std::uint32_t address) {
@@ -250,20 +258,22 @@ bool DiscoveryEngine::HasSocketFor(std::uint32_t address) {
             entry = m_sockets.erase(entry);
             continue;
         }
-        std::uint32_t bound = 0;
-        if (m_network.BoundAddress(entry->socket.Get(), bound) && bound == address)
+        const base::Result<std::uint32_t> bound = m_network.BoundAddress(entry->socket.Get());
+        if (bound && *bound == address)
             return true; // later entries are not visited
         ++entry;
     }
     return false;
 }
 
-BurstResult DiscoveryEngine::SendBurst(Request& request, bool writeSender) {
+BurstResult DiscoveryEngine::SendBurst(Request& request, bool writeSender,
+                                       std::optional<base::Failure> openFailure) {
     BurstResult result;
-    const auto note = [&result](int error) {
-        if (error != 0 && result.firstError == 0)
-            result.firstError = error;
-        return error == 0;
+    result.openFailure = std::move(openFailure);
+    const auto note = [&result](const base::Result<void>& sent) {
+        if (!sent && !result.sendFailure)
+            result.sendFailure = sent.error();
+        return sent.has_value();
     };
     // m_sendLock (held by the caller) keeps the table's shape, so an entry stays at its index
     // while m_socketLock is let go for the pause; the receiver may only mark it dead meanwhile.

@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -24,11 +25,15 @@ struct SocketEntry {
 };
 
 // How one burst went. The window does not look (its sends are not examined); the command line
-// tells a network fault from an empty network by it.
+// tells a network fault from an empty network by it, and says why.
 struct BurstResult {
     std::size_t sockets = 0;       // live sockets the burst was sent from
     std::size_t silentSockets = 0; // of those, the ones from which neither copy went out
-    int firstError = 0;            // the system's code for the first failed send; 0: none failed
+    // The first send that failed; none when every send went out.
+    std::optional<base::Failure> sendFailure;
+    // The burst's refresh: the first local address without a socket, or the address list that
+    // could not be read; none when nothing failed.
+    std::optional<base::Failure> openFailure;
 };
 
 inline constexpr std::size_t kMaxWatchedSockets = 64;
@@ -95,9 +100,11 @@ private:
         std::uint32_t localAddress = 0;
     };
 
-    void RefreshSockets();
+    // The first failure, if any, of the sockets' opening (or of the address list).
+    std::optional<base::Failure> RefreshSockets();
     bool HasSocketFor(std::uint32_t address); // socketLock held
-    BurstResult SendBurst(Request& request, bool writeSender);
+    BurstResult SendBurst(Request& request, bool writeSender,
+                          std::optional<base::Failure> openFailure);
     void ReceiverLoop();
     // The read walk of one cycle (socketLock held): up to kReadsPerSocket datagrams from each
     // readable socket, the accepted ones appended to `accepted`.

@@ -28,6 +28,11 @@ sockaddr_in MakeAddress(std::uint32_t address, std::uint16_t port) {
     return result;
 }
 
+// The call that just failed, with errno.
+base::Failure Failed(const char* call) {
+    return {errno, call};
+}
+
 } // namespace
 
 PosixNetwork::PosixNetwork() {
@@ -45,15 +50,15 @@ PosixNetwork::~PosixNetwork() {
     }
 }
 
-std::vector<std::uint32_t> PosixNetwork::LocalAddresses() {
+base::Result<std::vector<std::uint32_t>> PosixNetwork::LocalAddresses() {
     std::vector<std::uint32_t> addresses;
     char name[512];
     if (gethostname(name, sizeof name) != 0)
-        return addresses;
+        return Failed("gethostname");
 
     ifaddrs* interfaces = nullptr;
     if (getifaddrs(&interfaces) != 0)
-        return addresses;
+        return Failed("getifaddrs");
     for (const ifaddrs* entry = interfaces; entry != nullptr; entry = entry->ifa_next) {
         if (entry->ifa_addr == nullptr || entry->ifa_addr->sa_family != AF_INET)
             continue;
@@ -68,34 +73,35 @@ std::vector<std::uint32_t> PosixNetwork::LocalAddresses() {
     return addresses;
 }
 
-SocketHandle PosixNetwork::OpenBroadcastSocket(std::uint32_t address) {
-    // Closed on every early return; the caller gets it only when it is whole.
+base::Result<SocketHandle> PosixNetwork::OpenBroadcastSocket(std::uint32_t address) {
+    // Closed on every early return (errno is read before); the caller gets it only when whole.
     OwnedSocket socket(*this, ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0));
     if (!socket.IsOpen())
-        return kInvalidSocket;
+        return Failed("socket");
     const int fd = Descriptor(socket.Get());
     // Not checked: without it the socket still works, and only loses more of a large burst.
     (void)setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &kReceiveBufferBytes, sizeof kReceiveBufferBytes);
     const int enable = 1;
+    if (setsockopt(fd, SOL_SOCKET, SO_BROADCAST, &enable, sizeof enable) != 0)
+        return Failed("setsockopt SO_BROADCAST");
     const sockaddr_in local = MakeAddress(address, 0);
-    if (setsockopt(fd, SOL_SOCKET, SO_BROADCAST, &enable, sizeof enable) != 0 ||
-        bind(fd, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0)
-        return kInvalidSocket;
+    if (bind(fd, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0)
+        return Failed("bind");
     return socket.Release();
 }
 
-bool PosixNetwork::BoundAddress(SocketHandle socket, std::uint32_t& address) {
+base::Result<std::uint32_t> PosixNetwork::BoundAddress(SocketHandle socket) {
     sockaddr_in bound{};
     socklen_t length = sizeof bound;
-    if (getsockname(Descriptor(socket), reinterpret_cast<sockaddr*>(&bound), &length) != 0 ||
-        bound.sin_family != AF_INET)
-        return false;
-    address = ntohl(bound.sin_addr.s_addr);
-    return true;
+    if (getsockname(Descriptor(socket), reinterpret_cast<sockaddr*>(&bound), &length) != 0)
+        return Failed("getsockname");
+    if (bound.sin_family != AF_INET)
+        return base::Failure{.what = "getsockname: not an IPv4 socket"};
+    return ntohl(bound.sin_addr.s_addr);
 }
 
-int PosixNetwork::SendTo(SocketHandle socket, std::span<const std::byte> datagram,
-                         std::uint32_t address, std::uint16_t port) {
+base::Result<void> PosixNetwork::SendTo(SocketHandle socket, std::span<const std::byte> datagram,
+                                        std::uint32_t address, std::uint16_t port) {
     const sockaddr_in destination = MakeAddress(address, port);
     ssize_t sent = 0;
     do {
@@ -103,7 +109,9 @@ int PosixNetwork::SendTo(SocketHandle socket, std::span<const std::byte> datagra
                         reinterpret_cast<const sockaddr*>(&destination), sizeof destination);
     } while (sent < 0 && errno == EINTR);
     // A datagram goes out whole or not at all.
-    return sent < 0 ? errno : 0;
+    if (sent < 0)
+        return Failed("sendto");
+    return {};
 }
 
 int PosixNetwork::WaitReadable(std::span<const SocketHandle> set, std::chrono::milliseconds timeout,

@@ -17,11 +17,11 @@ public:
     // answers the host name from /etc/hosts (127.0.0.1 on a bare machine, a container's outer
     // address that a test namespace does not have), whereas Windows answers its own name with
     // the addresses of its interfaces, which is what the interface list gives.
-    std::vector<std::uint32_t> LocalAddresses() override;
-    SocketHandle OpenBroadcastSocket(std::uint32_t address) override;
-    bool BoundAddress(SocketHandle socket, std::uint32_t& address) override;
-    int SendTo(SocketHandle socket, std::span<const std::byte> datagram, std::uint32_t address,
-               std::uint16_t port) override;
+    base::Result<std::vector<std::uint32_t>> LocalAddresses() override;
+    base::Result<SocketHandle> OpenBroadcastSocket(std::uint32_t address) override;
+    base::Result<std::uint32_t> BoundAddress(SocketHandle socket) override;
+    base::Result<void> SendTo(SocketHandle socket, std::span<const std::byte> datagram,
+                              std::uint32_t address, std::uint16_t port) override;
     // poll() rather than select(): the same readiness, without select's limit on descriptor
     // values (FD_SETSIZE), which a long-running process can pass.
     // The wake-up is a pipe watched with the sockets.

@@ -27,6 +27,11 @@ sockaddr_in MakeAddress(std::uint32_t address, std::uint16_t port) {
 
 constexpr std::uint32_t kLoopback = 0x7F000001;
 
+// The Winsock call that just failed, with WSAGetLastError.
+base::Failure Failed(const char* call) {
+    return {::WSAGetLastError(), call};
+}
+
 // FIONBIO: recvfrom then fails with WSAEWOULDBLOCK instead of waiting. False on failure.
 bool MakeNonBlocking(SOCKET s) {
     u_long enable = 1;
@@ -65,14 +70,16 @@ void WinsockNetwork::Wake() {
                    sizeof self);
 }
 
-std::vector<std::uint32_t> WinsockNetwork::LocalAddresses() {
+base::Result<std::vector<std::uint32_t>> WinsockNetwork::LocalAddresses() {
     std::vector<std::uint32_t> addresses;
     char name[512];
     if (gethostname(name, sizeof name) != 0)
-        return addresses;
+        return Failed("gethostname");
     // gethostbyname's result lives in per-thread Winsock storage; it is copied out at once.
     const hostent* host = gethostbyname(name);
-    if (host == nullptr || host->h_addrtype != AF_INET || host->h_length != 4)
+    if (host == nullptr)
+        return Failed("gethostbyname");
+    if (host->h_addrtype != AF_INET || host->h_length != 4)
         return addresses;
     for (char** entry = host->h_addr_list; *entry != nullptr; ++entry) {
         in_addr address;
@@ -82,46 +89,48 @@ std::vector<std::uint32_t> WinsockNetwork::LocalAddresses() {
     return addresses;
 }
 
-SocketHandle WinsockNetwork::OpenBroadcastSocket(std::uint32_t address) {
-    // Closed on every early return; the caller gets it only when it is whole. INVALID_SOCKET
-    // (~0) converts to kInvalidSocket.
+base::Result<SocketHandle> WinsockNetwork::OpenBroadcastSocket(std::uint32_t address) {
+    // Closed on every early return, after the error code is read (closesocket may change it);
+    // the caller gets it only when it is whole. INVALID_SOCKET (~0) converts to kInvalidSocket.
     OwnedSocket socket(*this, static_cast<SocketHandle>(::socket(AF_INET, SOCK_DGRAM, 0)));
     if (!socket.IsOpen())
-        return kInvalidSocket;
+        return Failed("socket");
     const SOCKET s = Native(socket.Get());
     // Not checked: without it the socket still works, and only loses more of a large burst.
     (void)setsockopt(s, SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&kReceiveBufferBytes),
                      sizeof kReceiveBufferBytes);
     const int enable = 1; // a 4-byte integer, length 4
-    const sockaddr_in local = MakeAddress(address, 0);
     if (setsockopt(s, SOL_SOCKET, SO_BROADCAST, reinterpret_cast<const char*>(&enable),
-                   sizeof enable) != 0 ||
-        !MakeNonBlocking(s) ||
-        bind(s, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0)
-        return kInvalidSocket;
+                   sizeof enable) != 0)
+        return Failed("setsockopt SO_BROADCAST");
+    if (!MakeNonBlocking(s))
+        return Failed("ioctlsocket FIONBIO");
+    const sockaddr_in local = MakeAddress(address, 0);
+    if (bind(s, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0)
+        return Failed("bind");
     return socket.Release();
 }
 
-bool WinsockNetwork::BoundAddress(SocketHandle socket, std::uint32_t& address) {
+base::Result<std::uint32_t> WinsockNetwork::BoundAddress(SocketHandle socket) {
     sockaddr_in bound{};
     int length = sizeof bound;
-    if (getsockname(Native(socket), reinterpret_cast<sockaddr*>(&bound), &length) != 0 ||
-        bound.sin_family != AF_INET)
-        return false;
-    address = ntohl(bound.sin_addr.s_addr);
-    return true;
+    if (getsockname(Native(socket), reinterpret_cast<sockaddr*>(&bound), &length) != 0)
+        return Failed("getsockname");
+    if (bound.sin_family != AF_INET)
+        return base::Failure{.what = "getsockname: not an IPv4 socket"};
+    return ntohl(bound.sin_addr.s_addr);
 }
 
-int WinsockNetwork::SendTo(SocketHandle socket, std::span<const std::byte> datagram,
-                           std::uint32_t address, std::uint16_t port) {
+base::Result<void> WinsockNetwork::SendTo(SocketHandle socket, std::span<const std::byte> datagram,
+                                          std::uint32_t address, std::uint16_t port) {
     const sockaddr_in destination = MakeAddress(address, port);
     const int length = static_cast<int>(std::min<std::size_t>(datagram.size(), INT_MAX));
     // sendto returns the bytes sent or SOCKET_ERROR, whose reason WSAGetLastError gives.
     if (::sendto(Native(socket), reinterpret_cast<const char*>(datagram.data()), length, 0,
                  reinterpret_cast<const sockaddr*>(&destination),
                  sizeof destination) == SOCKET_ERROR)
-        return ::WSAGetLastError();
-    return 0;
+        return Failed("sendto");
+    return {};
 }
 
 int WinsockNetwork::WaitReadable(std::span<const SocketHandle> set,

@@ -15,11 +15,11 @@ public:
     WinsockNetwork& operator=(const WinsockNetwork&) = delete;
 
     // gethostname into a 512-byte buffer, then gethostbyname's IPv4 list in the system's order.
-    std::vector<std::uint32_t> LocalAddresses() override;
-    SocketHandle OpenBroadcastSocket(std::uint32_t address) override;
-    bool BoundAddress(SocketHandle socket, std::uint32_t& address) override;
-    int SendTo(SocketHandle socket, std::span<const std::byte> datagram, std::uint32_t address,
-               std::uint16_t port) override;
+    base::Result<std::vector<std::uint32_t>> LocalAddresses() override;
+    base::Result<SocketHandle> OpenBroadcastSocket(std::uint32_t address) override;
+    base::Result<std::uint32_t> BoundAddress(SocketHandle socket) override;
+    base::Result<void> SendTo(SocketHandle socket, std::span<const std::byte> datagram,
+                              std::uint32_t address, std::uint16_t port) override;
     // select() over at most 64 sockets and the wake-up socket; fails with WSAEINVAL on an
     // empty set.
     int WaitReadable(std::span<const SocketHandle> set, std::chrono::milliseconds timeout,

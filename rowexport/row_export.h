@@ -1,5 +1,5 @@
-// Device rows as the texts other programs read: CSV (RFC 4180) for files and scripts,
-// tab-separated text for the clipboard (what spreadsheets paste), and the UTF-8 they travel in.
+// Device rows as the texts other programs read: CSV (RFC 4180) for files and scripts, and
+// tab-separated text for the clipboard (what spreadsheets paste).
 #pragma once
 
 #include "discovery/device_rows.h"
@@ -16,10 +16,6 @@ namespace rowexport {
 // fields); the window reads its own, translated, from the list's header.
 inline constexpr std::array<std::string_view, discovery::kColumnCount> kColumnHeadings = {
     "Index", "Model", "Device Name", "IP", "HTTP Port", "RTSP Port", "MAC"};
-
-// UTF-16 (Windows) or UTF-32 (Linux) wide text as UTF-8; an unpaired surrogate or a value
-// outside Unicode becomes U+FFFD, so the result is always valid UTF-8.
-[[nodiscard]] std::string WideToUtf8(std::wstring_view text);
 
 // One CSV record ending in CRLF. A field is quoted when it holds a comma, a quote, CR or LF,
 // or starts or ends with a space (which readers may trim); quotes inside are doubled.

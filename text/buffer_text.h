@@ -1,5 +1,6 @@
 // How much of a text fits a caller's fixed buffer of wide characters: the list view hands its
-// owner such buffers for cell texts and info tips.
+// owner such buffers for cell texts and info tips, and the command line writes the console in
+// pieces of such a size.
 #pragma once
 
 #include <cstddef>

@@ -9,6 +9,9 @@ bool IsWhiteSpace(wchar_t c) {
     return c == L' ' || (c >= L'\t' && c <= L'\r');
 }
 
+constexpr std::string_view kLowerDigits = "0123456789abcdef";
+constexpr std::string_view kUpperDigits = "0123456789ABCDEF";
+
 } // namespace
 
 int WideTextToInt(std::wstring_view text) {
@@ -27,6 +30,23 @@ int WideTextToInt(std::wstring_view text) {
     if (negative)
         return value > INT_MAX ? INT_MIN : static_cast<int>(-value);
     return value > INT_MAX ? INT_MAX : static_cast<int>(value);
+}
+
+std::string HexByte(std::uint8_t byte, HexCase letters) {
+    const std::string_view digits = letters == HexCase::kUpper ? kUpperDigits : kLowerDigits;
+    return {digits[byte >> 4], digits[byte & 0xF]};
+}
+
+std::string HexBytes(std::span<const std::byte> bytes, HexCase letters,
+                     std::string_view separator) {
+    std::string text;
+    text.reserve(bytes.size() * (2 + separator.size()));
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (i > 0)
+            text += separator;
+        text += HexByte(std::to_integer<std::uint8_t>(bytes[i]), letters);
+    }
+    return text;
 }
 
 } // namespace text

@@ -5,10 +5,23 @@
 #include "framework/data_exchange.h"
 #include "resources/resource.h"
 #include "wifi/network_rules.h"
-#include "wifi/wait_cursor.h"
 #include "wifi/winsock_stream.h"
 
 namespace {
+
+// The hourglass while a web command blocks the window thread, and the previous cursor back
+// when the command is over.
+class CWaitCursor {
+public:
+    // LoadCursorW of a system cursor returns a shared handle: nothing to destroy.
+    CWaitCursor() : m_hPrevious(::SetCursor(::LoadCursorW(nullptr, IDC_WAIT))) {}
+    CWaitCursor(const CWaitCursor&) = delete;
+    CWaitCursor& operator=(const CWaitCursor&) = delete;
+    ~CWaitCursor() { ::SetCursor(m_hPrevious); }
+
+private:
+    HCURSOR m_hPrevious;
+};
 
 struct NetworkColumn {
     const wchar_t* heading;

@@ -4,10 +4,10 @@
 #include "cli/address_changes.h"
 #include "cli/cli_options.h"
 #include "cli/cli_run.h"
-#include "cli/console_pieces.h"
 #include "cli/device_output.h"
 #include "cli/watch_events.h"
 #include "rowexport/row_export.h"
+#include "text/ansi_text.h"
 #include "tests/native/fake_network.h"
 
 #include <gtest/gtest.h>
@@ -16,7 +16,7 @@
 
 namespace {
 
-cli::ParsedOptions Parse(std::vector<std::string> args) {
+base::Result<cli::CliOptions> Parse(std::vector<std::string> args) {
     args.insert(args.begin(), "search-cli");
     std::vector<char*> argv;
     for (std::string& arg : args)
@@ -53,27 +53,28 @@ TEST(CliOptions, RefusedLinesSayWhy) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.args));
-        const std::string error = Parse(c.args).error;
+        const auto parsed = Parse(c.args);
+        const std::string error = parsed ? "" : parsed.error().what;
         EXPECT_NE(std::string::npos, error.find(c.reason)) << error;
     }
-    EXPECT_EQ(0xC0A80140u, Parse({"-i", "192.168.001.064"}).options.interfaces.at(0))
+    EXPECT_EQ(0xC0A80140u, Parse({"-i", "192.168.001.064"})->interfaces.at(0))
         << "leading zeros are decimal";
-    EXPECT_EQ(15, Parse({"--watch", "-w", "500"}).options.watchPeriod.count());
-    EXPECT_EQ(2, Parse({"--watch", "2", "-w", "500"}).options.watchPeriod.count());
+    EXPECT_EQ(15, Parse({"--watch", "-w", "500"})->watchPeriod.count());
+    EXPECT_EQ(2, Parse({"--watch", "2", "-w", "500"})->watchPeriod.count());
 }
 
 TEST(ApplyFile, ReadsTheLinesASpreadsheetWritesAndRefusesWhatDoesNotRead) {
     // The heading, quotes and DHCP lines are proved end to end.
-    const cli::ChangeList list = cli::ParseApplyFile("\xEF\xBB\xBF# moved on Monday\r\n\r\n"
-                                                     "10.0.0.5, 10.0.1.5 ,255.255.0.0,10.0.1.254\n"
-                                                     "10.0.0.6,10.0.1.6,,\n");
-    ASSERT_EQ("", list.error);
-    ASSERT_EQ(2u, list.changes.size());
-    const ippage::PlannedChange& first = list.changes[0];
+    const auto list = cli::ParseApplyFile("\xEF\xBB\xBF# moved on Monday\r\n\r\n"
+                                          "10.0.0.5, 10.0.1.5 ,255.255.0.0,10.0.1.254\n"
+                                          "10.0.0.6,10.0.1.6,,\n");
+    ASSERT_TRUE(list) << list.error().what;
+    ASSERT_EQ(2u, list->size());
+    const ippage::PlannedChange& first = (*list)[0];
     EXPECT_EQ(3, first.line);
     EXPECT_EQ((std::vector<std::uint32_t>{0x0A000005, 0x0A000105, 0xFFFF0000, 0x0A0001FE}),
               (std::vector{first.device, first.newAddress, first.mask, first.gateway}));
-    EXPECT_EQ(0xFFFFFF00u, list.changes[1].mask) << "an empty mask is the page's default";
+    EXPECT_EQ(0xFFFFFF00u, (*list)[1].mask) << "an empty mask is the page's default";
 
     const struct {
         const char* content;
@@ -88,9 +89,9 @@ TEST(ApplyFile, ReadsTheLinesASpreadsheetWritesAndRefusesWhatDoesNotRead) {
     };
     for (const auto& c : refused) {
         SCOPED_TRACE(c.content);
-        const cli::ChangeList none = cli::ParseApplyFile(c.content);
-        EXPECT_NE(std::string::npos, none.error.find(c.error)) << none.error;
-        EXPECT_TRUE(none.changes.empty());
+        const auto none = cli::ParseApplyFile(c.content);
+        ASSERT_FALSE(none);
+        EXPECT_NE(std::string::npos, none.error().what.find(c.error)) << none.error().what;
     }
 }
 
@@ -125,7 +126,7 @@ TEST(RowExport, CsvQuotesOnlyWhatMustBeAndTabSeparatedTextKeepsARowOnOneLine) {
     const std::wstring fields[] = {L"1", L"a\tb", L"c\r\nd", L""};
     EXPECT_EQ(L"1\ta b\tc  d\t\r\n", rowexport::TsvRecord(fields));
     const std::wstring odd = {L'\u00E9', static_cast<wchar_t>(0xD800)}; // no character: U+FFFD
-    EXPECT_EQ("\xC3\xA9\xEF\xBF\xBD", rowexport::WideToUtf8(odd));
+    EXPECT_EQ("\xC3\xA9\xEF\xBF\xBD", text::WideToUtf8(odd));
 }
 
 // Widths count characters, not bytes, and a device's line break shows as blanks.
@@ -204,24 +205,15 @@ TEST(Watch, AnEventIsOneLine) {
                                               std::chrono::milliseconds(1'700'000'000'045))));
 }
 
-// One console write over 64 KB fails on Windows 7: long output goes in pieces, and a piece
-// never ends on the first half of a surrogate pair (U+1F600 is D83D DE00).
-TEST(ConsolePieces, APieceNeverEndsHalfWayThroughACharacter) {
-    EXPECT_EQ(3u, cli::ConsolePieceLength(L"abc", 4));
-    EXPECT_EQ(4u, cli::ConsolePieceLength(L"abcdef", 4));
-    EXPECT_EQ(3u, cli::ConsolePieceLength(std::wstring{L'a', L'b', L'c', 0xD83D, 0xDE00}, 4));
-    EXPECT_EQ(4u, cli::ConsolePieceLength(std::wstring{L'a', L'b', 0xD83D, 0xDE00, L'c'}, 4));
-}
-
-// A send that leaves from no socket is a network fault, not a quiet network; a run stopped
-// part-way names the lines that went out.
+// A send that leaves from no socket is a network fault, not a quiet network, and the system's
+// reason is told; a run stopped part-way names the lines that went out.
 TEST(Run, ASendThatLeavesFromNoSocketIsANetworkFault) {
     discovery_test::FakeNetwork network;
     network.SetLocalAddresses({0x0A000001});
     std::string err;
     cli::RunContext context{
         .network = network,
-        .toUtf8 = [](const std::wstring& text) { return rowexport::WideToUtf8(text); },
+        .toUtf8 = [](const std::wstring& text) { return text::WideToUtf8(text); },
         .sortKey = nullptr,
         .errorText = [](int code) { return "error " + std::to_string(code); },
         .out = [](std::string_view) { return std::string(); },
@@ -229,7 +221,13 @@ TEST(Run, ASendThatLeavesFromNoSocketIsANetworkFault) {
     };
     cli::CliOptions options;
     options.wait = std::chrono::milliseconds(1);
-    network.Script([](auto& s) { s.sendsThatWork = 0, s.sendError = 101; });
+    network.Script([](auto& s) { s.bindError = 99; });
+    EXPECT_EQ(cli::kExitFault, cli::Run(options, context));
+    EXPECT_EQ("search-cli: no discovery socket could be opened on any local address (bind: error "
+              "99)\n",
+              err);
+    network.Script([](auto& s) { s.bindError = 0, s.sendsThatWork = 0, s.sendError = 101; });
+    err.clear();
     EXPECT_EQ(cli::kExitFault, cli::Run(options, context));
     EXPECT_EQ("search-cli: network fault: the search could not be sent from any local address "
               "(error 101)\n",

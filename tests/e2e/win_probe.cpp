@@ -1,6 +1,10 @@
 // win_probe [--timeout-ms N] STEP...: drives Search.exe's main window from outside through the
 // steps of RunStep, each waiting at most N ms, for the end-to-end scripts. Texts print as UTF-8,
 // control characters as \xHH. Exit code 0: every step passed, 1: one failed, 2: usage error.
+#include "discovery/datagram.h"
+#include "text/ansi_text.h"
+#include "text/number_text.h"
+
 #include <windows.h>
 
 #include <commctrl.h>
@@ -33,14 +37,20 @@ void Check(bool passed, const std::string& failure) {
         throw std::runtime_error(failure);
 }
 
-std::string Utf8(const std::wstring& text) {
+std::string Utf8(const std::wstring& wide) {
     std::string out;
-    char bytes[8];
-    for (const wchar_t c : text)
-        out.append(bytes, c < 0x20 ? std::snprintf(bytes, sizeof bytes, "\\x%02X", unsigned(c))
-                                   : ::WideCharToMultiByte(CP_UTF8, 0, &c, 1, bytes, sizeof bytes,
-                                                           nullptr, nullptr));
+    for (const wchar_t c : wide)
+        out += c < 0x20 ? "\\x" + text::HexByte(static_cast<std::uint8_t>(c), text::HexCase::kUpper)
+                        : text::WideToUtf8(std::wstring_view(&c, 1));
     return out;
+}
+
+// A step's number: decimal digits, a '-' before them at most.
+int Number(const std::wstring& word) {
+    const std::optional<int> number = text::ParseNumber<int>(text::WideToUtf8(word));
+    if (!number)
+        throw std::invalid_argument("'" + Utf8(word) + "' is not a number");
+    return *number;
 }
 
 bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs) {
@@ -228,12 +238,10 @@ std::string FieldValue(HWND field) {
             ::SendMessageW(field, name == L"Button" ? BM_GETCHECK : CB_GETCURSEL, 0, 0));
     if (name != WC_IPADDRESSW)
         return Utf8(Text(field));
-    DWORD a = 0;
-    Check(RemoteCall(field, IPM_GETADDRESS, 0, a).has_value(), "cannot read an address field");
-    char text[16];
-    std::snprintf(text, sizeof text, "%lu.%lu.%lu.%lu", a >> 24, a >> 16 & 0xFF, a >> 8 & 0xFF,
-                  a & 0xFF);
-    return text;
+    DWORD address = 0;
+    Check(RemoteCall(field, IPM_GETADDRESS, 0, address).has_value(),
+          "cannot read an address field");
+    return discovery::FormatIPv4(address);
 }
 
 // A visible message box of the program: a dialog with a message box's text control.
@@ -270,7 +278,7 @@ void AnswerBox(int button) {
 
 // One step, taking its values from `next`; throws std::runtime_error when it fails.
 void RunStep(const std::wstring& step, const std::function<const std::wstring&()>& next) {
-    const auto number = [&] { return static_cast<int>(std::stoul(next(), nullptr, 0)); };
+    const auto number = [&] { return Number(next()); };
     const auto control = [&] { return Control(g_top, number()); };
     if (step == L"visible") { // the window shows and answers
         Await([] { return ::IsWindowVisible(g_top) && Send(g_top, WM_NULL, 0, 0); },
@@ -413,7 +421,7 @@ int wmain(int argc, wchar_t** argv) {
     };
     try {
         if (arg != args.cend() && *arg == L"--timeout-ms" && ++arg != args.cend())
-            g_timeoutMs = static_cast<DWORD>(std::stoul(next()));
+            g_timeoutMs = static_cast<DWORD>(Number(next()));
         // Message boxes carry the program's title too; they are owned, the main window is not.
         int found = 0;
         const auto findMain = [&] {

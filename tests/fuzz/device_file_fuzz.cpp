@@ -14,12 +14,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const DeviceFileResult result = ParseDeviceFile(content);
     const auto lines =
         static_cast<std::size_t>(std::count(content.begin(), content.end(), '\n')) + 1;
-    if (result.error) {
-        Require(result.error->line <= lines && !result.error->message.empty());
+    if (!result) {
+        Require(result.error().line <= lines && !result.error().message.empty());
         return 0;
     }
-    Require(result.devices.size() <= std::min(lines, kMaxDevices));
-    for (const Device& parsed : result.devices) {
+    Require(result->size() <= std::min(lines, kMaxDevices));
+    for (const Device& parsed : *result) {
         const discovery::SearchReply& device = parsed.reply;
         Require(IsAddressText(device.deviceAddress));
         Require(!device.classText.empty() && device.classText.size() < discovery::kClassTextSize);

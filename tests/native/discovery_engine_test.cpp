@@ -93,7 +93,9 @@ TEST_F(DiscoveryEngineTest, EachSearchSendsTwoCopiesFromOneLiveSocketPerAddress)
     network.Script(
         [](FakeNetwork::State& s) { s.sendsThatWork = s.sendCalls + 3, s.sendError = 9; });
     const BurstResult sent = engine.SendAddressChange({});
-    EXPECT_EQ(std::tuple(2u, 0u, 9), std::tuple(sent.sockets, sent.silentSockets, sent.firstError));
+    EXPECT_EQ(std::tuple(2u, 0u, 9),
+              std::tuple(sent.sockets, sent.silentSockets,
+                         sent.sendFailure.value_or(base::Failure{}).systemError));
     EXPECT_EQ(2u, engine.SendSearch().silentSockets);
 }
 

@@ -34,6 +34,7 @@ public:
         // Sends after the first `sendsThatWork` fail with `sendError` and are not in `sent`.
         std::size_t sendsThatWork = SIZE_MAX;
         int sendError = 0;
+        int bindError = 0; // not 0: every socket fails to open with it
         std::size_t sendCalls = 0;
         bool woken = false; // a Wake not yet seen by a wait
         std::size_t wakes = 0;
@@ -70,27 +71,32 @@ public:
         return Snapshot().inbound[socket].size();
     }
 
-    std::vector<std::uint32_t> LocalAddresses() override { return Snapshot().localAddresses; }
-    SocketHandle OpenBroadcastSocket(std::uint32_t address) override {
+    base::Result<std::vector<std::uint32_t>> LocalAddresses() override {
+        return Snapshot().localAddresses;
+    }
+    base::Result<SocketHandle> OpenBroadcastSocket(std::uint32_t address) override {
         std::lock_guard lock(m_mutex);
+        if (m_state.bindError != 0)
+            return base::Failure{m_state.bindError, "bind"};
         const SocketHandle socket = 100 + static_cast<SocketHandle>(m_state.opened.size());
         m_state.opened.push_back(socket);
         m_state.boundTo[socket] = address;
         return socket;
     }
-    bool BoundAddress(SocketHandle socket, std::uint32_t& address) override {
+    base::Result<std::uint32_t> BoundAddress(SocketHandle socket) override {
         std::lock_guard lock(m_mutex);
-        address = m_state.boundTo.at(socket);
-        return !IsClosed(socket);
+        if (IsClosed(socket))
+            return base::Failure{.what = "closed"};
+        return m_state.boundTo.at(socket);
     }
-    int SendTo(SocketHandle socket, std::span<const std::byte> datagram, std::uint32_t address,
-               std::uint16_t) override {
+    base::Result<void> SendTo(SocketHandle socket, std::span<const std::byte> datagram,
+                              std::uint32_t address, std::uint16_t) override {
         std::lock_guard lock(m_mutex);
         if (m_state.sendCalls++ >= m_state.sendsThatWork)
-            return m_state.sendError;
+            return base::Failure{m_state.sendError, "sendto"};
         m_state.sent.emplace_back(datagram.begin(), datagram.end());
         m_state.log.push_back("send " + std::to_string(socket) + " to " + std::to_string(address));
-        return 0;
+        return {};
     }
     int WaitReadable(std::span<const SocketHandle> set, std::chrono::milliseconds timeout,
                      std::vector<bool>& readable) override {

@@ -8,8 +8,10 @@
 
 #include <arpa/inet.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <string>
+#include <tuple>
 
 namespace discovery {
 namespace {
@@ -24,23 +26,25 @@ bool InTestNamespace() {
 
 // A datagram longer than the buffer gives its first bytes and the socket reads on; an empty
 // one reads as 0 bytes; a wake-up ends a wait at once, a wait times out with 0 and an empty
-// set fails at once.
+// set fails at once. A socket that cannot be opened names the call and errno.
 TEST(PosixNetwork, DatagramsOfEveryLengthArriveCutToAReply) {
     if (!InTestNamespace())
         GTEST_SKIP() << "runs only with SEARCH_NETNS=1 in a test namespace";
     PosixNetwork network;
-    OwnedSocket socket(network, network.OpenBroadcastSocket(kLoopback));
-    OwnedSocket peer(network, network.OpenBroadcastSocket(kLoopback));
+    OwnedSocket socket(network, network.OpenBroadcastSocket(kLoopback).value_or(kInvalidSocket));
+    OwnedSocket peer(network, network.OpenBroadcastSocket(kLoopback).value_or(kInvalidSocket));
     ASSERT_TRUE(socket.IsOpen() && peer.IsOpen());
-    EXPECT_FALSE(OwnedSocket(network, network.OpenBroadcastSocket(0xCB007101)).IsOpen())
-        << "bound to 203.0.113.1, not an address of this host";
+    const base::Result<SocketHandle> foreign = network.OpenBroadcastSocket(0xCB007101);
+    ASSERT_FALSE(foreign) << "bound to 203.0.113.1, not an address of this host";
+    EXPECT_EQ(std::tuple(EADDRNOTAVAIL, std::string("bind")),
+              std::tuple(foreign.error().systemError, foreign.error().what));
     sockaddr_in bound{};
     socklen_t size = sizeof bound;
     ASSERT_EQ(
         0, getsockname(static_cast<int>(socket.Get()), reinterpret_cast<sockaddr*>(&bound), &size));
-    std::uint32_t address = 0;
-    ASSERT_TRUE(network.BoundAddress(socket.Get(), address));
-    EXPECT_EQ(address, kLoopback);
+    const base::Result<std::uint32_t> address = network.BoundAddress(socket.Get());
+    ASSERT_TRUE(address);
+    EXPECT_EQ(*address, kLoopback);
 
     ReplyRecord buffer{};
     std::vector<bool> readable;
@@ -57,7 +61,7 @@ TEST(PosixNetwork, DatagramsOfEveryLengthArriveCutToAReply) {
         std::vector<std::byte> sent(length);
         for (std::size_t i = 0; i < length; ++i)
             sent[i] = static_cast<std::byte>(i * 7 + 1);
-        network.SendTo(peer.Get(), sent, kLoopback, ntohs(bound.sin_port));
+        ASSERT_TRUE(network.SendTo(peer.Get(), sent, kLoopback, ntohs(bound.sin_port)));
         ASSERT_EQ(network.WaitReadable(set, 1000ms, readable), 1);
         EXPECT_EQ(readable, (std::vector{false, true}));
         buffer.fill(std::byte{0});
@@ -73,11 +77,13 @@ TEST(PosixNetwork, TheLocalAddressesAreTheInterfacesAddresses) {
         GTEST_SKIP() << "runs only with SEARCH_NETNS=1 in a test namespace";
     PosixNetwork network;
     const auto addresses = network.LocalAddresses();
-    ASSERT_FALSE(addresses.empty());
-    for (const std::uint32_t address : addresses) {
+    ASSERT_TRUE(addresses && !addresses->empty());
+    for (const std::uint32_t address : *addresses) {
         SCOPED_TRACE(FormatIPv4(address));
         EXPECT_NE(address >> 24, 127u);
-        EXPECT_TRUE(OwnedSocket(network, network.OpenBroadcastSocket(address)).IsOpen());
+        EXPECT_TRUE(
+            OwnedSocket(network, network.OpenBroadcastSocket(address).value_or(kInvalidSocket))
+                .IsOpen());
     }
 }
 

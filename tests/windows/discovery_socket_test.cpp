@@ -21,10 +21,11 @@ TEST(WinsockNetwork, ADatagramLongerThanAReplyIsCutAndTheSocketReadsOn) {
     ASSERT_EQ(0, ::WSAStartup(MAKEWORD(2, 2), &data));
     constexpr std::uint32_t kLoopback = 0x7F000001;
     discovery::WinsockNetwork network;
-    const discovery::SocketHandle sockets[] = {network.OpenBroadcastSocket(kLoopback),
-                                               network.OpenBroadcastSocket(kLoopback)};
-    ASSERT_NE(discovery::kInvalidSocket, sockets[0]) << ::WSAGetLastError();
-    ASSERT_NE(discovery::kInvalidSocket, sockets[1]) << ::WSAGetLastError();
+    const discovery::SocketHandle sockets[] = {
+        network.OpenBroadcastSocket(kLoopback).value_or(discovery::kInvalidSocket),
+        network.OpenBroadcastSocket(kLoopback).value_or(discovery::kInvalidSocket)};
+    ASSERT_NE(discovery::kInvalidSocket, sockets[0]);
+    ASSERT_NE(discovery::kInvalidSocket, sockets[1]);
     const auto receiver = static_cast<SOCKET>(sockets[0]);
     int buffer = 0, length = sizeof buffer;
     ::getsockopt(receiver, SOL_SOCKET, SO_RCVBUF, reinterpret_cast<char*>(&buffer), &length);
@@ -36,7 +37,7 @@ TEST(WinsockNetwork, ADatagramLongerThanAReplyIsCutAndTheSocketReadsOn) {
     for (const std::size_t size : {1, 207, 208, 209, 1500, 20}) {
         SCOPED_TRACE(testing::Message() << "a datagram of " << size << " bytes");
         const std::vector<std::byte> sent(size, std::byte{static_cast<unsigned char>(size)});
-        network.SendTo(sockets[1], sent, kLoopback, ntohs(bound.sin_port));
+        ASSERT_TRUE(network.SendTo(sockets[1], sent, kLoopback, ntohs(bound.sin_port)));
         std::vector<bool> readable;
         ASSERT_EQ(1, network.WaitReadable({sockets, 1}, std::chrono::seconds(5), readable));
         std::vector<std::byte> buffer(discovery::kReplySize);

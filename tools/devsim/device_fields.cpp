@@ -1,6 +1,7 @@
 #include "tools/devsim/device_fields.h"
 
-#include <cstdio>
+#include "text/number_text.h"
+
 #include <regex>
 
 namespace devsim {
@@ -13,14 +14,12 @@ constexpr unsigned kMaxOctet = 255;
 std::optional<std::uint8_t> HexPair(std::string_view text) {
     if (text.size() != 2)
         return std::nullopt;
-    return ParseNumber<std::uint8_t>(text, 16);
+    return text::ParseNumber<std::uint8_t>(text, 16);
 }
 
 // "\xHH", the device file's way of writing a byte.
 std::string HexEscape(unsigned char byte) {
-    char hex[5];
-    std::snprintf(hex, sizeof hex, "\\x%02X", byte);
-    return hex;
+    return "\\x" + text::HexByte(byte, text::HexCase::kUpper);
 }
 
 } // namespace
@@ -41,20 +40,13 @@ std::optional<MacAddress> ParseMac(std::string_view text) {
     return mac;
 }
 
-std::string FormatMac(const MacAddress& mac) {
-    char text[kMacTextSize + 1];
-    std::snprintf(text, sizeof text, "%02x:%02x:%02x:%02x:%02x:%02x", mac[0], mac[1], mac[2],
-                  mac[3], mac[4], mac[5]);
-    return text;
-}
-
 std::optional<std::uint8_t> ParseByte(std::string_view text) {
     int base = 10;
     if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
         text.remove_prefix(2);
         base = 16;
     }
-    const auto value = ParseNumber<unsigned>(text, base);
+    const auto value = text::ParseNumber<unsigned>(text, base);
     if (!value || *value > kMaxOctet)
         return std::nullopt;
     return static_cast<std::uint8_t>(*value);
@@ -65,46 +57,36 @@ bool IsAddressText(std::string_view text) {
     return std::regex_match(text.begin(), text.end(), kAddressText);
 }
 
-std::optional<std::string> UnescapeText(std::string_view text, std::string& error) {
+base::Result<std::string> UnescapeText(std::string_view text) {
     std::string out;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
-        if (c == '\0') {
-            error = "zero byte";
-            return std::nullopt;
-        }
+        if (c == '\0')
+            return base::Failure{.what = "zero byte"};
         const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7F) {
-            error = "raw control byte (write " + HexEscape(byte) + " to mean it)";
-            return std::nullopt;
-        }
+        if (byte < 0x20 || byte == 0x7F)
+            return base::Failure{.what =
+                                     "raw control byte (write " + HexEscape(byte) + " to mean it)"};
         if (c != '\\') {
             out.push_back(c);
             continue;
         }
-        if (i + 1 == text.size()) {
-            error = "'\\' at the end of the text";
-            return std::nullopt;
-        }
+        if (i + 1 == text.size())
+            return base::Failure{.what = "'\\' at the end of the text"};
         const char kind = text[++i];
         if (kind == '\\' || kind == '|') {
             out.push_back(kind);
             continue;
         }
-        if (kind != 'x') {
-            error = std::string("unknown escape '\\") + kind + "' (use \\xHH, \\\\ or \\|)";
-            return std::nullopt;
-        }
+        if (kind != 'x')
+            return base::Failure{.what = std::string("unknown escape '\\") + kind +
+                                         "' (use \\xHH, \\\\ or \\|)"};
         const auto value = HexPair(text.substr(i + 1, 2));
-        if (!value) {
-            error = "'\\x' needs two hex digits";
-            return std::nullopt;
-        }
-        if (*value == 0) {
-            // A zero byte would end the text inside the reply field.
-            error = "'\\x00' is not allowed";
-            return std::nullopt;
-        }
+        if (!value)
+            return base::Failure{.what = "'\\x' needs two hex digits"};
+        // A zero byte would end the text inside the reply field.
+        if (*value == 0)
+            return base::Failure{.what = "'\\x00' is not allowed"};
         out.push_back(static_cast<char>(*value));
         i += 2;
     }

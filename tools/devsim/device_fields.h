@@ -1,9 +1,9 @@
 // Parsers and printers for the single fields of a device description and of address texts.
 #pragma once
 
+#include "base/result.h"
 #include "tools/devsim/device.h"
 
-#include <charconv>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -13,20 +13,7 @@ namespace devsim {
 
 // Exactly six two-digit hex pairs joined by ':' (either case), e.g. 02:4b:00:00:00:01.
 [[nodiscard]] std::optional<MacAddress> ParseMac(std::string_view text);
-// Lower-case "aa:bb:cc:dd:ee:ff".
-[[nodiscard]] std::string FormatMac(const MacAddress& mac);
 
-// The whole text as a number of type T (std::from_chars: a '-' only for a signed T, no '+', no
-// spaces, within T's range).
-template <typename T>
-[[nodiscard]] std::optional<T> ParseNumber(std::string_view text, int base = 10) {
-    T value{};
-    const char* end = text.data() + text.size();
-    const auto [ptr, ec] = std::from_chars(text.data(), end, value, base);
-    if (ec != std::errc{} || ptr != end)
-        return std::nullopt;
-    return value;
-}
 // Decimal 0..255 or 0x00..0xFF.
 [[nodiscard]] std::optional<std::uint8_t> ParseByte(std::string_view text);
 
@@ -35,9 +22,9 @@ template <typename T>
 // 192.168.001.020 can be simulated.
 [[nodiscard]] bool IsAddressText(std::string_view text);
 
-// Resolves \xHH, \\ and \| in a text field. Fails on any other escape, on a zero byte and on a
-// raw control byte; `error` then says why.
-[[nodiscard]] std::optional<std::string> UnescapeText(std::string_view text, std::string& error);
+// Resolves \xHH, \\ and \| in a text field. Fails, saying why, on any other escape, on a zero
+// byte and on a raw control byte.
+[[nodiscard]] base::Result<std::string> UnescapeText(std::string_view text);
 // Shows a byte string in a message in the device file's own notation: printable ASCII as is
 // (so a field is shown as it was written), every other byte as \xHH.
 [[nodiscard]] std::string QuoteBytes(std::string_view text);

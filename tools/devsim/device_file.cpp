@@ -1,5 +1,6 @@
 #include "tools/devsim/device_file.h"
 
+#include "text/number_text.h"
 #include "tools/devsim/device_fields.h"
 
 #include <cerrno>
@@ -53,10 +54,9 @@ std::string TooLong(const char* field, std::string_view text, std::size_t maxByt
 // there is none.
 std::string ReadText(std::string_view raw, const char* field, std::size_t maxBytes, bool mayBeEmpty,
                      std::string& out) {
-    std::string why;
-    auto text = UnescapeText(raw, why);
+    auto text = UnescapeText(raw);
     if (!text)
-        return std::string(field) + " " + QuoteBytes(raw) + ": " + why;
+        return std::string(field) + " " + QuoteBytes(raw) + ": " + text.error().what;
     if (text->empty() && !mayBeEmpty)
         return std::string(field) + " is empty";
     if (text->size() > maxBytes)
@@ -96,9 +96,9 @@ std::string ParseDeviceLine(std::string_view line, Device& device) {
                    "MAC " + quoted(1) + " is not six hex pairs like 02:4b:00:00:00:01"),
              ReadAddress(fields[2], reply.deviceAddress),
              ReadText(fields[3], "name", kMaxNameBytes, true, reply.deviceName),
-             Store(ParseNumber<std::int32_t>(fields[4]), reply.httpPort,
+             Store(text::ParseNumber<std::int32_t>(fields[4]), reply.httpPort,
                    "HTTP port " + quoted(4) + " is not a signed 32-bit integer"),
-             Store(ParseNumber<std::int32_t>(fields[5]), reply.rtspPort,
+             Store(text::ParseNumber<std::int32_t>(fields[5]), reply.rtspPort,
                    "RTSP port " + quoted(5) + " is not a signed 32-bit integer"),
              Store(ParseByte(fields[6]), reply.dvsByte,
                    "DVS byte " + quoted(6) + " is not a number from 0 to 255"),
@@ -108,14 +108,14 @@ std::string ParseDeviceLine(std::string_view line, Device& device) {
     return {};
 }
 
-DeviceFileResult Fault(std::size_t line, std::string message) {
-    return {{}, DeviceFileError{line, std::move(message)}};
+DeviceFileError Fault(std::size_t line, std::string message) {
+    return {line, std::move(message)};
 }
 
 } // namespace
 
 DeviceFileResult ParseDeviceFile(std::string_view content) {
-    DeviceFileResult result;
+    std::vector<Device> devices;
     std::size_t lineNumber = 0;
     std::size_t start = 0;
     while (start < content.size()) {
@@ -134,13 +134,13 @@ DeviceFileResult ParseDeviceFile(std::string_view content) {
         Device device;
         if (std::string fault = ParseDeviceLine(trimmed, device); !fault.empty())
             return Fault(lineNumber, std::move(fault));
-        if (result.devices.size() == kMaxDevices)
+        if (devices.size() == kMaxDevices)
             return Fault(lineNumber, "more than " + std::to_string(kMaxDevices) + " devices");
-        result.devices.push_back(std::move(device));
+        devices.push_back(std::move(device));
     }
-    if (result.devices.empty())
+    if (devices.empty())
         return Fault(0, "no devices");
-    return result;
+    return devices;
 }
 
 DeviceFileResult LoadDeviceFile(const std::string& path) {

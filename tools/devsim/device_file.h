@@ -2,6 +2,7 @@
 // devices.sample.txt). Every fault is reported with its line, nothing is cut or guessed.
 #pragma once
 
+#include "base/result.h"
 #include "tools/devsim/device.h"
 
 #include <cstddef>
@@ -18,10 +19,7 @@ struct DeviceFileError {
     std::string message;
 };
 
-struct DeviceFileResult {
-    std::vector<Device> devices;
-    std::optional<DeviceFileError> error;
-};
+using DeviceFileResult = base::Result<std::vector<Device>, DeviceFileError>;
 
 // Larger files are refused before they are read: 10,000 devices take about 1 MiB.
 inline constexpr std::size_t kMaxDeviceFileBytes = 16 * 1024 * 1024;

@@ -49,11 +49,8 @@ bool JoinGroup(int socket, std::optional<std::uint32_t> interfaceAddress) {
 
 } // namespace
 
-UniqueFd OpenDiscoverySocket(std::optional<std::uint32_t> interfaceAddress, std::string& error) {
-    const auto fail = [&error](const char* what) {
-        error = std::string(what) + ": " + std::strerror(errno);
-        return UniqueFd();
-    };
+base::Result<UniqueFd> OpenDiscoverySocket(std::optional<std::uint32_t> interfaceAddress) {
+    const auto fail = [](const char* what) { return base::Failure{errno, what}; };
     UniqueFd socket(::socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
     if (!socket)
         return fail("socket");

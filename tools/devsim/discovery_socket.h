@@ -2,6 +2,7 @@
 // group, telling the destination address of every datagram it receives.
 #pragma once
 
+#include "base/result.h"
 #include "tools/devsim/endpoint.h"
 #include "tools/devsim/reply_scheduler.h"
 #include "tools/devsim/unique_fd.h"
@@ -15,9 +16,9 @@
 namespace devsim {
 
 // Non-blocking. `interfaceAddress` picks the interface for the group membership; without it
-// the group is joined on every interface. Nothing, with `error` set, when a step fails.
-[[nodiscard]] UniqueFd OpenDiscoverySocket(std::optional<std::uint32_t> interfaceAddress,
-                                           std::string& error);
+// the group is joined on every interface. A failure names the step and carries errno.
+[[nodiscard]] base::Result<UniqueFd>
+OpenDiscoverySocket(std::optional<std::uint32_t> interfaceAddress);
 
 struct ReceivedDatagram {
     std::size_t length = 0;

@@ -7,7 +7,6 @@
 #include <array>
 #include <cerrno>
 #include <csignal>
-#include <cstring>
 #include <ctime>
 
 namespace devsim {
@@ -15,8 +14,9 @@ namespace {
 
 constexpr int kMaxEventsPerWait = 64;
 
-std::string Describe(const char* what) {
-    return std::string(what) + ": " + std::strerror(errno);
+// The call that just failed, with errno.
+base::Failure Failed(const char* call) {
+    return {errno, call};
 }
 
 // A steady_clock time (CLOCK_MONOTONIC on Linux) as timerfd wants it. A zero timespec would
@@ -31,40 +31,36 @@ timespec ToTimespec(std::chrono::nanoseconds sinceEpoch) {
 
 } // namespace
 
-bool EventLoop::Open(std::string& error) {
-    const auto fail = [&error](const char* what) {
-        error = Describe(what);
-        return false;
-    };
+base::Result<void> EventLoop::Open() {
     m_epoll = UniqueFd(epoll_create1(EPOLL_CLOEXEC));
     if (!m_epoll)
-        return fail("epoll_create1");
+        return Failed("epoll_create1");
     m_timer = UniqueFd(timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC));
     if (!m_timer)
-        return fail("timerfd_create");
+        return Failed("timerfd_create");
     sigset_t mask;
     sigemptyset(&mask);
     sigaddset(&mask, SIGINT);
     sigaddset(&mask, SIGTERM);
     if (sigprocmask(SIG_BLOCK, &mask, nullptr) != 0)
-        return fail("sigprocmask");
+        return Failed("sigprocmask");
     m_signals = UniqueFd(signalfd(-1, &mask, SFD_NONBLOCK | SFD_CLOEXEC));
     if (!m_signals)
-        return fail("signalfd");
-    if (!Watch(m_timer.Get(), EPOLLIN, [this](std::uint32_t) { RunDueTimers(); }) ||
-        !Watch(m_signals.Get(), EPOLLIN, [this](std::uint32_t) { ReadSignals(); }))
-        return fail("epoll_ctl");
-    return true;
+        return Failed("signalfd");
+    if (auto watched = Watch(m_timer.Get(), EPOLLIN, [this](std::uint32_t) { RunDueTimers(); });
+        !watched)
+        return watched;
+    return Watch(m_signals.Get(), EPOLLIN, [this](std::uint32_t) { ReadSignals(); });
 }
 
-bool EventLoop::Watch(int fd, std::uint32_t events, Handler handler) {
+base::Result<void> EventLoop::Watch(int fd, std::uint32_t events, Handler handler) {
     epoll_event event{};
     event.events = events;
     event.data.fd = fd;
     if (epoll_ctl(m_epoll.Get(), EPOLL_CTL_ADD, fd, &event) != 0)
-        return false;
+        return Failed("epoll_ctl");
     m_handlers[fd] = std::move(handler);
-    return true;
+    return {};
 }
 
 void EventLoop::Unwatch(int fd) {
@@ -112,7 +108,7 @@ void EventLoop::ReadSignals() {
         m_running = false;
 }
 
-bool EventLoop::Run(std::string& error) {
+base::Result<void> EventLoop::Run() {
     m_running = true;
     std::array<epoll_event, kMaxEventsPerWait> events{};
     while (m_running) {
@@ -120,8 +116,7 @@ bool EventLoop::Run(std::string& error) {
         if (ready < 0) {
             if (errno == EINTR)
                 continue;
-            error = Describe("epoll_wait");
-            return false;
+            return Failed("epoll_wait");
         }
         for (int i = 0; i < ready && m_running; ++i) {
             const auto handler = m_handlers.find(events[i].data.fd);
@@ -132,7 +127,7 @@ bool EventLoop::Run(std::string& error) {
             }
         }
     }
-    return true;
+    return {};
 }
 
 } // namespace devsim

@@ -2,6 +2,7 @@
 // SIGTERM to end it. The discovery socket and the web servers' sockets live on it.
 #pragma once
 
+#include "base/result.h"
 #include "tools/devsim/unique_fd.h"
 
 #include <chrono>
@@ -22,17 +23,18 @@ public:
     using TimerId = std::pair<Clock::time_point, std::uint64_t>;
 
     // Blocks SIGINT and SIGTERM so that they arrive only through the loop; call it before
-    // any other thread exists. False, with `error` set, when a descriptor cannot be made.
-    [[nodiscard]] bool Open(std::string& error);
+    // any other thread exists. A failure names the call that could not make a descriptor.
+    [[nodiscard]] base::Result<void> Open();
 
-    [[nodiscard]] bool Watch(int fd, std::uint32_t events, Handler handler);
+    // Calls `handler` with the events of `fd` from now on; fails as epoll_ctl does.
+    [[nodiscard]] base::Result<void> Watch(int fd, std::uint32_t events, Handler handler);
     void Unwatch(int fd);
 
     TimerId AddTimer(Clock::time_point when, std::function<void()> callback);
     void CancelTimer(TimerId id);
 
-    // Runs until SIGINT or SIGTERM comes (true) or waiting fails (false, `error` set).
-    [[nodiscard]] bool Run(std::string& error);
+    // Runs until SIGINT or SIGTERM comes, or fails when waiting fails.
+    [[nodiscard]] base::Result<void> Run();
 
 private:
     void ArmTimer();

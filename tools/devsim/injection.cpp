@@ -117,7 +117,7 @@ std::vector<std::vector<std::byte>> RandomBodies() {
 
 } // namespace
 
-std::optional<std::vector<InjectKind>> ParseInjectList(std::string_view text, std::string& error) {
+base::Result<std::vector<InjectKind>> ParseInjectList(std::string_view text) {
     std::vector<InjectKind> kinds;
     if (text == kAllKindsName) {
         for (const Named<InjectKind>& kind : kInjectKinds)
@@ -130,11 +130,11 @@ std::optional<std::vector<InjectKind>> ParseInjectList(std::string_view text, st
         const std::string_view name = text.substr(start, end - start);
         const auto kind = ValueNamed(kInjectKinds, name);
         if (!kind) {
-            error = "unknown inject kind '" + std::string(name) + "' (known: all";
-            for (const Named<InjectKind>& known : kInjectKinds)
-                error += ", " + std::string(known.name);
-            error += ")";
-            return std::nullopt;
+            std::string known = "all";
+            for (const Named<InjectKind>& other : kInjectKinds)
+                known += ", " + std::string(other.name);
+            return base::Failure{.what = "unknown inject kind '" + std::string(name) +
+                                         "' (known: " + known + ")"};
         }
         kinds.push_back(*kind);
         if (end == std::string_view::npos)

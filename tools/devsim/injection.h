@@ -4,6 +4,7 @@
 // easy to spot.
 #pragma once
 
+#include "base/result.h"
 #include "tools/devsim/device_table.h"
 #include "tools/devsim/named.h"
 
@@ -49,9 +50,8 @@ inline constexpr std::array<Named<InjectKind>, 14> kInjectKinds = {{
     {InjectKind::SameAddress, "same-address", "two replies: one new IP, other MACs and names"},
 }};
 
-// Comma-separated kind names, or "all". Fails on an unknown or empty name; `error` says which.
-[[nodiscard]] std::optional<std::vector<InjectKind>> ParseInjectList(std::string_view text,
-                                                                     std::string& error);
+// Comma-separated kind names, or "all". Fails on an unknown or empty name, saying which.
+[[nodiscard]] base::Result<std::vector<InjectKind>> ParseInjectList(std::string_view text);
 
 // The datagrams of one kind, in sending order, built from the table as it is now.
 [[nodiscard]] std::vector<std::vector<std::byte>> BuildInjected(InjectKind kind,

@@ -1,6 +1,6 @@
 #include "tools/devsim/log_format.h"
 
-#include "tools/devsim/device_fields.h"
+#include "text/number_text.h"
 
 #include <algorithm>
 #include <cassert>
@@ -10,8 +10,6 @@
 namespace devsim {
 namespace {
 
-constexpr char kHexDigits[] = "0123456789abcdef";
-constexpr char kUpperHexDigits[] = "0123456789ABCDEF";
 constexpr char kFirstPlain = '!';
 constexpr char kLastPlain = '~';
 constexpr char kEscape = '%';
@@ -36,18 +34,6 @@ std::string FormatMillis(std::chrono::nanoseconds elapsed) {
     return text;
 }
 
-// Two lower-case hex digits per byte, nothing between them.
-std::string HexBytes(std::span<const std::byte> bytes) {
-    std::string text;
-    text.reserve(bytes.size() * 2);
-    for (std::byte b : bytes) {
-        const auto value = std::to_integer<unsigned>(b);
-        text.push_back(kHexDigits[value >> 4]);
-        text.push_back(kHexDigits[value & 0xF]);
-    }
-    return text;
-}
-
 // Bytes outside '!'..'~', and '%' itself, as %HH; the rest as they are.
 std::string LogValue(std::string_view text) {
     std::string out;
@@ -56,10 +42,8 @@ std::string LogValue(std::string_view text) {
             out.push_back(c);
             continue;
         }
-        const auto value = static_cast<unsigned char>(c);
         out.push_back(kEscape);
-        out.push_back(kUpperHexDigits[value >> 4]);
-        out.push_back(kUpperHexDigits[value & 0xF]);
+        out += text::HexByte(static_cast<std::uint8_t>(c), text::HexCase::kUpper);
     }
     return out;
 }
@@ -83,7 +67,8 @@ std::string FormatRxLine(std::chrono::nanoseconds elapsed, Endpoint source,
                          std::uint32_t destination, std::span<const std::byte> datagram) {
     return LogLine("rx", elapsed,
                    {"src", FormatEndpoint(source), "dst", discovery::FormatIPv4(destination), "len",
-                    datagram.size(), "cmd", FormatCommand(datagram), "hex", HexBytes(datagram)});
+                    datagram.size(), "cmd", FormatCommand(datagram), "hex",
+                    text::HexBytes(datagram, text::HexCase::kLower)});
 }
 
 std::string FormatTxLine(std::chrono::nanoseconds elapsed, const BurstReport& report) {
@@ -102,7 +87,8 @@ std::string FormatAddressLines(std::chrono::nanoseconds elapsed, Endpoint source
     };
     for (const std::size_t index : outcome.devices) {
         const Device& device = table[index];
-        const std::string mac = FormatMac(device.reply.mac);
+        const std::string mac =
+            text::HexBytes(std::as_bytes(std::span(device.reply.mac)), text::HexCase::kLower, ":");
         add(device.usesDhcp
                 ? LogLine("addr", elapsed,
                           {"src", from, "target", outcome.target, "result", "applied", "mode",

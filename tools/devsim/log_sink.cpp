@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 
 namespace devsim {
 namespace {
@@ -13,16 +12,14 @@ constexpr mode_t kLogFileMode = 0644;
 
 } // namespace
 
-bool LogSink::Open(const std::optional<std::string>& path, std::string& error) {
+base::Result<void> LogSink::Open(const std::optional<std::string>& path) {
     if (!path)
-        return true;
+        return {};
     m_file = UniqueFd(
         open(path->c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_APPEND | O_CLOEXEC, kLogFileMode));
-    if (!m_file) {
-        error = *path + ": " + std::strerror(errno);
-        return false;
-    }
-    return true;
+    if (!m_file)
+        return base::Failure{errno, *path};
+    return {};
 }
 
 void LogSink::Write(std::string_view line) {

@@ -2,6 +2,7 @@
 // reader (a test tailing the file) never sees half a line, and nothing waits in a buffer.
 #pragma once
 
+#include "base/result.h"
 #include "tools/devsim/log_format.h"
 #include "tools/devsim/unique_fd.h"
 
@@ -16,8 +17,9 @@ class LogSink {
 public:
     // Times in the log count from `start`.
     explicit LogSink(std::chrono::steady_clock::time_point start) : m_start(start) {}
-    // Without a path the log goes to standard error. The file is created or truncated.
-    [[nodiscard]] bool Open(const std::optional<std::string>& path, std::string& error);
+    // Without a path the log goes to standard error. The file is created or truncated; a
+    // failure names the path and carries errno.
+    [[nodiscard]] base::Result<void> Open(const std::optional<std::string>& path);
     void Write(std::string_view line);
     // Write(LogLine(...)) and Write(FormatErrorLine(...)) at the time since start.
     void Event(std::string_view event, std::initializer_list<LogText> keysAndValues) {

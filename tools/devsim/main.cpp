@@ -32,20 +32,25 @@ int Fail(int status, const std::string& message) {
     return status;
 }
 
-std::optional<std::vector<Device>> MakeDevices(const Options& options, std::string& error) {
+// "what: errno's text", or what alone.
+std::string Words(const base::Failure& failure) {
+    return base::Describe(failure, [](int code) { return std::string(std::strerror(code)); });
+}
+
+base::Result<std::vector<Device>> MakeDevices(const Options& options) {
     if (options.devicesFile) {
         DeviceFileResult loaded = LoadDeviceFile(*options.devicesFile);
-        if (loaded.error) {
-            error = FormatDeviceFileError(*options.devicesFile, *loaded.error);
-            return std::nullopt;
-        }
-        return std::move(loaded.devices);
+        if (!loaded)
+            return base::Failure{.what =
+                                     FormatDeviceFileError(*options.devicesFile, loaded.error())};
+        return std::move(*loaded);
     }
     auto generated = GenerateDevices(*options.count, options.subnet);
     if (!generated)
-        error = "--count " + std::to_string(*options.count) +
-                " devices do not fit after --subnet " + discovery::FormatIPv4(options.subnet);
-    return generated;
+        return base::Failure{.what = "--count " + std::to_string(*options.count) +
+                                     " devices do not fit after --subnet " +
+                                     discovery::FormatIPv4(options.subnet)};
+    return std::move(*generated);
 }
 
 // Every device holds a listening socket: as many descriptors as the hard limit allows.
@@ -58,70 +63,67 @@ void RaiseDescriptorLimit() {
 }
 
 // Written under a temporary name and renamed, so a waiting test never reads half a file.
-bool WriteReadyFile(const std::string& path, std::string& error) {
+base::Result<void> WriteReadyFile(const std::string& path) {
     const std::string temporary = path + ".tmp";
     {
         std::ofstream file(temporary, std::ios::trunc);
         file << "pid=" << getpid() << "\n";
-        if (!file) {
-            error = temporary + ": " + std::strerror(errno);
-            return false;
-        }
+        if (!file)
+            return base::Failure{errno, temporary};
     }
-    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-        error = path + ": " + std::strerror(errno);
-        return false;
-    }
-    return true;
+    if (std::rename(temporary.c_str(), path.c_str()) != 0)
+        return base::Failure{errno, path};
+    return {};
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
     const Clock::time_point start = Clock::now();
-    const OptionsResult parsed = ParseOptions(argc, argv);
-    if (!parsed.error.empty())
-        return Fail(kExitBadInput, parsed.error);
-    const Options& options = parsed.options;
+    const base::Result<Options> parsed = ParseOptions(argc, argv);
+    if (!parsed)
+        return Fail(kExitBadInput, parsed.error().what);
+    const Options& options = *parsed;
     if (options.help) {
         std::fputs(UsageText().c_str(), stdout);
         return kExitOk;
     }
 
-    std::string error;
-    auto devices = MakeDevices(options, error);
+    auto devices = MakeDevices(options);
     if (!devices)
-        return Fail(kExitBadInput, error);
+        return Fail(kExitBadInput, devices.error().what);
     LogSink log(start);
-    if (!log.Open(options.logFile, error))
-        return Fail(kExitBadInput, "--log " + error);
+    if (const auto opened = log.Open(options.logFile); !opened)
+        return Fail(kExitBadInput, "--log " + Words(opened.error()));
 
     EventLoop loop;
-    if (!loop.Open(error))
-        return Fail(kExitSetupFailed, error);
-    UniqueFd socket = OpenDiscoverySocket(options.interfaceAddress, error);
+    if (const auto opened = loop.Open(); !opened)
+        return Fail(kExitSetupFailed, Words(opened.error()));
+    auto socket = OpenDiscoverySocket(options.interfaceAddress);
     if (!socket)
-        return Fail(kExitSetupFailed, error);
+        return Fail(kExitSetupFailed, Words(socket.error()));
 
     DeviceTable table(std::move(*devices));
-    Responder responder(loop, std::move(socket), table, log, options);
-    if (!responder.Start())
-        return Fail(kExitSetupFailed, std::string("epoll_ctl: ") + std::strerror(errno));
+    Responder responder(loop, std::move(*socket), table, log, options);
+    if (const auto started = responder.Start(); !started)
+        return Fail(kExitSetupFailed, Words(started.error()));
     RaiseDescriptorLimit();
     WebServer web(loop, table, log, options);
     web.Start();
 
     log.Write(FormatReadyLine(log.Elapsed(), ReadyInfo{table.size(), options.interfaceAddress,
                                                        options.spread, options.inject}));
-    if (options.readyFile && !WriteReadyFile(*options.readyFile, error))
-        return Fail(kExitBadInput, "--ready-file " + error);
+    if (options.readyFile) {
+        if (const auto written = WriteReadyFile(*options.readyFile); !written)
+            return Fail(kExitBadInput, "--ready-file " + Words(written.error()));
+    }
 
-    const bool ran = loop.Run(error);
+    const base::Result<void> ran = loop.Run();
     const std::string summary = FormatSummaryLine(log.Elapsed(), responder.GetTotals());
     log.Write(summary);
     if (!log.IsStandardError())
         std::fprintf(stderr, "devsim: %s\n", summary.c_str());
     if (!ran)
-        return Fail(kExitSetupFailed, error);
+        return Fail(kExitSetupFailed, Words(ran.error()));
     return kExitOk;
 }

@@ -1,8 +1,8 @@
 #include "tools/devsim/options.h"
 
 #include "discovery/ip_text.h"
+#include "text/number_text.h"
 #include "tools/devsim/device.h"
-#include "tools/devsim/device_fields.h"
 
 #include <getopt.h>
 
@@ -71,7 +71,7 @@ std::string Quoted(std::string_view value) {
 // Reads a decimal number from `min` to `max` into `target`; an error text otherwise.
 template <typename T>
 std::string ReadNumber(std::string_view text, std::uint64_t min, std::uint64_t max, T& target) {
-    const auto value = ParseNumber<std::uint64_t>(text);
+    const auto value = text::ParseNumber<std::uint64_t>(text);
     if (!value || *value < min || *value > max)
         return Quoted(text) + " is not a number from " + std::to_string(min) + " to " +
                std::to_string(max);
@@ -111,18 +111,14 @@ std::string HelpLine(std::string_view term, std::string_view text) {
 
 } // namespace
 
-OptionsResult ParseOptions(int argc, char** argv) {
+base::Result<Options> ParseOptions(int argc, char** argv) {
     std::array<option, std::size(kOptions) + 1> table{};
     std::ranges::transform(kOptions, table.begin(), [](const OptionSpec& spec) {
         return option{spec.name, spec.argument ? required_argument : no_argument, nullptr,
                       spec.code};
     });
-    OptionsResult result;
-    Options& o = result.options;
-    const auto fail = [&result](std::string error) {
-        result.error = std::move(error);
-        return result;
-    };
+    Options o;
+    const auto fail = [](std::string error) { return base::Failure{.what = std::move(error)}; };
     std::set<int> seen;
     optind = 0; // full reinitialisation, so that every call starts afresh
     opterr = 0;
@@ -141,7 +137,7 @@ OptionsResult ParseOptions(int argc, char** argv) {
         switch (c) {
         case kHelp:
             o.help = true;
-            return result;
+            return o;
         case kDevices:
             o.devicesFile = std::string(value);
             break;
@@ -158,7 +154,7 @@ OptionsResult ParseOptions(int argc, char** argv) {
             error = ReadNumber(value, 0, kMaxSpread.count(), o.spread);
             break;
         case kSeed:
-            if (const auto seed = ParseNumber<std::uint64_t>(value))
+            if (const auto seed = text::ParseNumber<std::uint64_t>(value))
                 o.seed = *seed;
             else
                 error = Quoted(value) + " is not an unsigned 64-bit number";
@@ -167,15 +163,19 @@ OptionsResult ParseOptions(int argc, char** argv) {
             error = ReadAddress(value, o.dhcpBase);
             break;
         case kInject:
-            if (auto kinds = ParseInjectList(value, error))
+            if (auto kinds = ParseInjectList(value))
                 o.inject = std::move(*kinds);
+            else
+                error = kinds.error().what;
             break;
         case kGather:
             error = ReadNumber(value, 0, kMaxSpread.count(), o.gather);
             break;
         case kWebBehaviour:
-            if (auto rules = ParseWebBehaviours(value, error))
+            if (auto rules = ParseWebBehaviours(value))
                 o.webBehaviours = std::move(*rules);
+            else
+                error = rules.error().what;
             break;
         case kRestart:
             error = ReadNumber(value, 0, kMaxRestart.count(), o.restartTime);
@@ -192,8 +192,9 @@ OptionsResult ParseOptions(int argc, char** argv) {
     }
     if (optind < argc)
         return fail("unknown option '" + std::string(argv[optind]) + "' (see --help)");
-    result.error = CheckCombination(o, seen.contains(kSubnet));
-    return result;
+    if (std::string error = CheckCombination(o, seen.contains(kSubnet)); !error.empty())
+        return fail(std::move(error));
+    return o;
 }
 
 std::string UsageText() {

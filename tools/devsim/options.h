@@ -1,6 +1,7 @@
 // The simulator's command line, checked completely before any socket or file is opened.
 #pragma once
 
+#include "base/result.h"
 #include "tools/devsim/injection.h"
 #include "tools/devsim/web_behaviour.h"
 
@@ -37,14 +38,9 @@ struct Options {
     bool help = false;
 };
 
-struct OptionsResult {
-    Options options;
-    // Empty when the command line is sound.
-    std::string error;
-};
-
-// The command line as main() receives it. Accepts "--name VALUE" and "--name=VALUE".
-[[nodiscard]] OptionsResult ParseOptions(int argc, char** argv);
+// The command line as main() receives it. Accepts "--name VALUE" and "--name=VALUE"; a
+// failure says what is not sound.
+[[nodiscard]] base::Result<Options> ParseOptions(int argc, char** argv);
 [[nodiscard]] std::string UsageText();
 
 } // namespace devsim

@@ -21,7 +21,7 @@ Responder::Responder(EventLoop& loop, UniqueFd socket, DeviceTable& table, LogSi
       m_scheduler(table, options), m_dhcp(options.dhcpBase), m_sender(m_socket.Get()),
       m_buffer(kReceiveBufferBytes) {}
 
-bool Responder::Start() {
+base::Result<void> Responder::Start() {
     return m_loop.Watch(m_socket.Get(), EPOLLIN, [this](std::uint32_t) { OnReadable(); });
 }
 

@@ -21,7 +21,7 @@ public:
     Responder(EventLoop& loop, UniqueFd socket, DeviceTable& table, LogSink& log,
               const Options& options);
 
-    [[nodiscard]] bool Start();
+    [[nodiscard]] base::Result<void> Start();
     [[nodiscard]] Totals GetTotals() const;
 
 private:

@@ -6,52 +6,41 @@
 namespace devsim {
 namespace {
 
-std::optional<WebBehaviourRule> ParseRule(std::string_view item, std::string& error) {
+base::Result<WebBehaviourRule> ParseRule(std::string_view item) {
     const std::size_t colon = item.find(':');
     const std::size_t equals = item.find('=', colon == std::string_view::npos ? 0 : colon);
-    if (colon == std::string_view::npos || equals == std::string_view::npos) {
-        error = "'" + std::string(item) + "' is not IP:COMMAND=KIND";
-        return std::nullopt;
-    }
+    if (colon == std::string_view::npos || equals == std::string_view::npos)
+        return base::Failure{.what = "'" + std::string(item) + "' is not IP:COMMAND=KIND"};
     WebBehaviourRule rule;
     rule.address = std::string(item.substr(0, colon));
-    if (!discovery::ParseStrictIPv4Text(rule.address)) {
-        error = "'" + rule.address + "' is not a dotted IPv4 address";
-        return std::nullopt;
-    }
+    if (!discovery::ParseStrictIPv4Text(rule.address))
+        return base::Failure{.what = "'" + rule.address + "' is not a dotted IPv4 address"};
     const std::string_view command = item.substr(colon + 1, equals - colon - 1);
     if (command != "all") {
         rule.command = ValueNamed(kWebCommands, command);
-        if (!rule.command) {
-            error =
-                "unknown command '" + std::string(command) + "' (scan, read, save, reboot or all)";
-            return std::nullopt;
-        }
+        if (!rule.command)
+            return base::Failure{.what = "unknown command '" + std::string(command) +
+                                         "' (scan, read, save, reboot or all)"};
     }
     const std::string_view kind = item.substr(equals + 1);
     const auto behaviour = ValueNamed(kWebBehaviours, kind);
-    if (!behaviour) {
-        error = "unknown behaviour '" + std::string(kind) + "' (see --help)";
-        return std::nullopt;
-    }
+    if (!behaviour)
+        return base::Failure{.what = "unknown behaviour '" + std::string(kind) + "' (see --help)"};
     rule.behaviour = *behaviour;
-    if (rule.behaviour == WebBehaviour::NoListener && rule.command) {
-        error = "no-listener applies to all commands of a device";
-        return std::nullopt;
-    }
+    if (rule.behaviour == WebBehaviour::NoListener && rule.command)
+        return base::Failure{.what = "no-listener applies to all commands of a device"};
     return rule;
 }
 
 } // namespace
 
-std::optional<std::vector<WebBehaviourRule>> ParseWebBehaviours(std::string_view text,
-                                                                std::string& error) {
+base::Result<std::vector<WebBehaviourRule>> ParseWebBehaviours(std::string_view text) {
     std::vector<WebBehaviourRule> rules;
     while (!text.empty()) {
         const std::size_t comma = text.find(',');
-        const auto rule = ParseRule(text.substr(0, comma), error);
+        const auto rule = ParseRule(text.substr(0, comma));
         if (!rule)
-            return std::nullopt;
+            return rule.error();
         rules.push_back(*rule);
         text = comma == std::string_view::npos ? std::string_view() : text.substr(comma + 1);
     }

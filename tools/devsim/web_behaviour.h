@@ -2,6 +2,7 @@
 // default and the ways real embedded servers misbehave. Parsed from --web-behaviour.
 #pragma once
 
+#include "base/result.h"
 #include "tools/devsim/named.h"
 
 #include <optional>
@@ -54,9 +55,8 @@ struct WebBehaviourRule {
 };
 
 // "IP:COMMAND=KIND[,IP:COMMAND=KIND...]", COMMAND a name of kWebCommands or "all";
-// "no-listener" goes with "all" only. Nothing, with `error` set, on a fault.
-[[nodiscard]] std::optional<std::vector<WebBehaviourRule>> ParseWebBehaviours(std::string_view text,
-                                                                              std::string& error);
+// "no-listener" goes with "all" only. A fault fails, saying what it is.
+[[nodiscard]] base::Result<std::vector<WebBehaviourRule>> ParseWebBehaviours(std::string_view text);
 
 // The behaviour that applies: the last rule naming the device and the command, or all
 // commands; Close when none does.

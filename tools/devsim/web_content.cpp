@@ -1,6 +1,6 @@
 #include "tools/devsim/web_content.h"
 
-#include "tools/devsim/device_fields.h"
+#include "text/number_text.h"
 
 #include <regex>
 #include <span>
@@ -86,9 +86,9 @@ WebRequest ParseWebRequest(std::string_view request) {
                                       "&authentication=(-?[0-9]+)&keyindex=(-?[0-9]+)&key=(.*)");
         std::match_results<std::string_view::const_iterator> match;
         if (std::regex_match(target.begin(), target.end(), match, kSave)) {
-            const auto enable = ParseNumber<int>(match[1].str());
-            const auto authentication = ParseNumber<int>(match[3].str());
-            const auto keyindex = ParseNumber<int>(match[4].str());
+            const auto enable = text::ParseNumber<int>(match[1].str());
+            const auto authentication = text::ParseNumber<int>(match[3].str());
+            const auto keyindex = text::ParseNumber<int>(match[4].str());
             if (enable && authentication && keyindex)
                 parsed.settings = WebSettings{*enable, match[2].str(), *authentication, *keyindex,
                                               match[5].str()};

@@ -62,9 +62,10 @@ void WebServer::Listen(std::size_t device) {
         return;
     }
     const int listener = fd.Get();
-    if (!m_loop.Watch(listener, EPOLLIN,
-                      [this, device, listener](std::uint32_t) { Accept(device, listener); })) {
-        m_log.Error("epoll_ctl", errno);
+    const auto watched = m_loop.Watch(
+        listener, EPOLLIN, [this, device, listener](std::uint32_t) { Accept(device, listener); });
+    if (!watched) {
+        m_log.Error(watched.error().what, watched.error().systemError);
         return;
     }
     m_listeners[device] = std::move(fd);
