@@ -189,4 +189,7 @@ cli_run 0 "--apply" --wait 800 --apply "$(tool_path "$work/apply.csv")"
 grep -qx '10.77.0.22 -> 10.77.0.52: answers' "$work/out" &&
     grep -qx '10.77.0.24 -> dhcp: answers from 10.77.7.1' "$work/out" ||
     fail "--apply reported: $(cat "$work/out")"
+# 7. The simulator, which every run here relied on, ends on SIGTERM with status 0 and its summary.
+devsim_stop
+[ "$DEVSIM_STATUS" -eq 0 ] && grep -q '^summary .* address_changes=' "$log" || fail "the simulator did not end cleanly"
 echo "cli_netns_test: passed"
