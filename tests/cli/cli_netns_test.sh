@@ -3,7 +3,7 @@
 # search-cli end to end against the device simulator: the JSON and CSV lists (two devices on
 # one address in one row), output that cannot be written, --interface, --watch of a device
 # that restarts, refused changes and plans sending nothing, --set-address --verify (also of a
-# device that did not answer before) and --apply moving devices.
+# device that did not answer before), --apply moving devices, and the simulator's clean end.
 # A Linux program runs in namespaces made here (root needed, else exit 77); a Windows .exe
 # runs under Wine in ${SEARCH_NETNS_PREFIX}tool, where scripts/test-all booted its prefix.
 set -u
