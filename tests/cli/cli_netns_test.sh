@@ -3,7 +3,7 @@
 # search-cli end to end against the device simulator: the JSON and CSV lists (two devices on
 # one address in one row), output that cannot be written, --interface, --watch of a device
 # that restarts, refused changes and plans sending nothing, --set-address --verify (also of a
-# device that did not answer before) and --apply moving devices.
+# device that did not answer before), --apply moving devices, and the simulator's clean end.
 # A Linux program runs in namespaces made here (root needed, else exit 77); a Windows .exe
 # runs under Wine in ${SEARCH_NETNS_PREFIX}tool, where scripts/test-all booted its prefix.
 set -u
@@ -189,4 +189,7 @@ cli_run 0 "--apply" --wait 800 --apply "$(tool_path "$work/apply.csv")"
 grep -qx '10.77.0.22 -> 10.77.0.52: answers' "$work/out" &&
     grep -qx '10.77.0.24 -> dhcp: answers from 10.77.7.1' "$work/out" ||
     fail "--apply reported: $(cat "$work/out")"
+# 7. The simulator, which every run here relied on, ends on SIGTERM with status 0 and its summary.
+devsim_stop
+[ "$DEVSIM_STATUS" -eq 0 ] && grep -q '^summary .* address_changes=' "$log" || fail "the simulator did not end cleanly"
 echo "cli_netns_test: passed"

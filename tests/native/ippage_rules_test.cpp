@@ -50,12 +50,10 @@ TEST(PlanModifyIP, VerdictFillInAndRequest) {
         }
         if (c.verdict == kRefuseAddress)
             continue;
-        const discovery::AddressChange& r = plan.request;
-        const discovery::AddressChange& e = c.request;
-        EXPECT_EQ((std::vector<std::uint32_t>{r.target, r.newAddress, r.subnetMask, r.gateway,
-                                              r.useDhcp}),
-                  (std::vector<std::uint32_t>{e.target, e.newAddress, e.subnetMask, e.gateway,
-                                              e.useDhcp}));
+        const auto fields = [](const discovery::AddressChange& r) {
+            return std::tuple(r.target, r.newAddress, r.subnetMask, r.gateway, r.useDhcp);
+        };
+        EXPECT_EQ(fields(c.request), fields(plan.request));
     }
 }
 
@@ -118,10 +116,6 @@ TEST(CheckPlan, EveryConflictOfTheWholePlanIsFoundBeforeAnythingIsSent) {
         EXPECT_EQ(c.conflicts, found);
         EXPECT_EQ(c.conflicts.empty() ? c.changes.size() : 0u, plan.requests.size());
     }
-    // The requests are the page's: the gateway filled in, none of DHCP's static fields.
-    const CheckedPlan sent = CheckPlan(cases[0].changes, seen, false);
-    EXPECT_EQ(At(1), sent.requests.at(0).gateway);
-    EXPECT_TRUE(sent.requests.at(1).useDhcp && sent.requests.at(1).newAddress == 0);
 }
 
 // The batch form for the devices at 10.0.0.5, .6 and .7: the new addresses it gives them, and
@@ -147,7 +141,6 @@ TEST(BuildBatchPlan, ConsecutiveAddressesFromTheFirstByTheStep) {
          {{At(100), At(200), 0x0A00012C}},
          {},
          {{3, kGatewayOtherSegment}}},
-        {{At(253), kMask, 0, L"1"}, {{At(253), At(254), At(255)}}, {}, {{3, kInvalidNewAddress}}},
         {{At(256), kMask, 0, L"255"},
          {{At(256), At(511), At(766)}},
          {},

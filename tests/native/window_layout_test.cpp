@@ -1,4 +1,4 @@
-// The main window's layout arithmetic and a device's web address.
+// The main window's layout arithmetic.
 #include "app/window_layout.h"
 
 #include <gtest/gtest.h>
@@ -32,17 +32,14 @@ TEST(WindowLayout, CentringKeepsTheWindowInsideTheWorkArea) {
 }
 
 // The height up to its limit; the tab strip and the pages below the Add button (bottom 189) in
-// a client area 754 wide and 747 high; a tab's label; a device's web address.
-TEST(WindowLayout, SizesLabelsAndWebAddress) {
+// a client area 754 wide and 747 high. (Tab labels and web addresses: the main window's test.)
+TEST(WindowLayout, Sizes) {
     for (const auto& [fullScreen, height] :
          {std::pair{1000, 780}, {781, 780}, {780, 780}, {779, 779}})
         EXPECT_EQ(height, app::WindowHeight(fullScreen)) << "full-screen height " << fullScreen;
     EXPECT_TRUE((app::LayoutRect{10, 199, 734, 20}) == app::TabStripRect(189, 754));
     EXPECT_TRUE((app::LayoutSize{367, 20}) == app::TabItemSize(755)) << "odd widths round down";
     EXPECT_TRUE((app::LayoutRect{0, 219, 754, 528}) == app::PageRect(app::PageTop(189), 754, 747));
-    const std::wstring blanks(42, L' ');
-    EXPECT_EQ(blanks + L" x " + blanks, app::TabLabel(L" x "));
-    EXPECT_EQ(L"http://10.77.001.010:8080", app::DeviceWebAddress(L"10.77.001.010", L"8080"));
 }
 
 } // namespace
