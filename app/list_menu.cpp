@@ -28,21 +28,24 @@ void AppendItem(HMENU menu, UINT id, UINT textId, bool enabled) {
 } // namespace
 
 POINT ListMenuPoint(const CListCtrl& list, LPARAM at) {
-    if (at != -1)
+    if (at != -1) {
         return {GET_X_LPARAM(at), GET_Y_LPARAM(at)};
+    }
     POINT point{};
     const int row = list.GetNextItem(-1, LVNI_FOCUSED);
     RECT cell{};
-    if (row >= 0 && list.GetItemRect(row, &cell, LVIR_LABEL))
+    if (row >= 0 && list.GetItemRect(row, &cell, LVIR_LABEL)) {
         point = {cell.left, cell.bottom};
+    }
     ::ClientToScreen(list, &point);
     return point;
 }
 
 void TrackListMenu(HWND owner, POINT screen, bool hasSelection, bool hasRows) {
     const UniqueMenu menu(::CreatePopupMenu());
-    if (!menu)
+    if (!menu) {
         return;
+    }
     AppendItem(menu.get(), IDM_LIST_COPY, IDS_MENU_COPY, hasSelection);
     AppendItem(menu.get(), IDM_LIST_OPEN_WEB, IDS_MENU_OPEN_WEB, hasSelection);
     AppendItem(menu.get(), IDM_LIST_EXPORT, IDS_MENU_EXPORT, hasRows);

@@ -22,8 +22,9 @@ class ClipboardScope {
 public:
     explicit ClipboardScope(HWND owner) : m_open(::OpenClipboard(owner) != FALSE) {}
     ~ClipboardScope() {
-        if (m_open)
+        if (m_open) {
             ::CloseClipboard();
+        }
     }
     ClipboardScope(const ClipboardScope&) = delete;
     ClipboardScope& operator=(const ClipboardScope&) = delete;
@@ -43,16 +44,18 @@ std::wstring Directory(const std::wstring& path) {
 std::vector<std::wstring> ListHeadings(const CListCtrl& list) {
     std::vector<std::wstring> headings;
     const int count = list.GetColumnCount();
-    for (int column = 0; column < count; ++column)
+    for (int column = 0; column < count; ++column) {
         headings.push_back(list.GetColumnHeading(column));
+    }
     return headings;
 }
 
 bool CopyTextToClipboard(HWND owner, const std::wstring& text) {
     const std::size_t bytes = (text.size() + 1) * sizeof(wchar_t);
     HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, bytes);
-    if (memory == nullptr)
+    if (memory == nullptr) {
         return false;
+    }
     void* target = ::GlobalLock(memory);
     if (target == nullptr) {
         ::GlobalFree(memory);
@@ -92,8 +95,9 @@ bool WriteFileWhole(const std::wstring& path, std::string_view bytes) {
     // GetTempFileNameW creates the file (so the name is ours) in the target's folder: a
     // rename within one volume replaces the target in one step.
     wchar_t temporary[MAX_PATH] = {};
-    if (::GetTempFileNameW(Directory(path).c_str(), L"exp", 0, temporary) == 0)
+    if (::GetTempFileNameW(Directory(path).c_str(), L"exp", 0, temporary) == 0) {
         return false;
+    }
     bool written = false;
     const HANDLE created = ::CreateFileW(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                          FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -104,9 +108,10 @@ bool WriteFileWhole(const std::wstring& path, std::string_view bytes) {
                               nullptr) &&
                   done == bytes.size() && ::FlushFileBuffers(file.get());
     }
-    if (written &&
-        ::MoveFileExW(temporary, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    if (written && ::MoveFileExW(temporary, path.c_str(),
+                                 MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         return true;
+    }
     ::DeleteFileW(temporary);
     return false;
 }

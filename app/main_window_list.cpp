@@ -15,8 +15,10 @@
 // LVN_KEYDOWN carries the key alone: the modifier state is the thread's own at the time the
 // key message was taken from the queue.
 bool CKQ_ScanfDlg::OnListKey(const NMLVKEYDOWN& key) {
-    if (::GetKeyState(VK_CONTROL) >= 0 || ::GetKeyState(VK_MENU) < 0 || ::GetKeyState(VK_SHIFT) < 0)
+    if (::GetKeyState(VK_CONTROL) >= 0 || ::GetKeyState(VK_MENU) < 0 ||
+        ::GetKeyState(VK_SHIFT) < 0) {
         return false;
+    }
     switch (key.wVKey) {
     case 'A':
         SelectAllRows();
@@ -35,21 +37,25 @@ void CKQ_ScanfDlg::SelectAllRows() {
 
 void CKQ_ScanfDlg::CopySelectedRows() {
     const std::vector<int> rows = listview::SelectedRows(m_list);
-    if (rows.empty())
+    if (rows.empty()) {
         return;
+    }
     const std::wstring text = rowexport::RowsAsTsv(m_list.Rows(), app::ListHeadings(m_list), rows);
     // Another program may hold the clipboard open; the operator hears that nothing was copied.
-    if (!app::CopyTextToClipboard(m_hWnd, text))
+    if (!app::CopyTextToClipboard(m_hWnd, text)) {
         ::MessageBeep(MB_ICONEXCLAMATION);
+    }
 }
 
 void CKQ_ScanfDlg::ExportRows() {
     const std::wstring path = m_services.chooseExportFile(m_hWnd);
-    if (path.empty())
+    if (path.empty()) {
         return;
+    }
     const std::string file = rowexport::RowsAsCsvFile(m_list.Rows(), app::ListHeadings(m_list));
-    if (app::WriteFileWhole(path, file))
+    if (app::WriteFileWhole(path, file)) {
         return;
+    }
     const wchar_t* text = i18n::LoadUiString(IDS_EXPORT_FAILED);
     m_services.messageBox(m_hWnd, text != nullptr ? text : L"", MB_OK | MB_ICONEXCLAMATION);
 }
@@ -67,16 +73,18 @@ std::vector<ippage::BatchDevice> CKQ_ScanfDlg::ListedDevices(bool selectedOnly) 
         std::iota(listed.begin(), listed.end(), 0);
     }
     std::vector<ippage::BatchDevice> devices;
-    for (const int row : listed)
+    for (const int row : listed) {
         devices.push_back({rows.Text(row, discovery::kAddressColumn), rows.Row(row).macs});
+    }
     return devices;
 }
 
 // The dialog gets the rows as data: it never reads the list, which its search refills.
 void CKQ_ScanfDlg::AssignAddresses() {
     std::vector<ippage::BatchDevice> devices = ListedDevices(true);
-    if (devices.empty())
+    if (devices.empty()) {
         return;
+    }
     CBatchAddressDialog dialog(
         this, std::move(devices),
         {.sendAddressChange =

@@ -58,8 +58,9 @@ private:
 // "what: <the system's words for the code>", or `what` alone when the system gave no code.
 [[nodiscard]] inline std::string Describe(const Failure& failure,
                                           const std::function<std::string(int)>& systemText) {
-    if (failure.systemError == 0)
+    if (failure.systemError == 0) {
         return failure.what;
+    }
     return failure.what + ": " + systemText(failure.systemError);
 }
 

@@ -43,14 +43,16 @@ int main() {
     discovery::DeviceRows rows;
     for (const int count : {100, 1000, 10000}) {
         std::vector<discovery::ReplyRecord> replies;
-        for (int device = 0; device < count; ++device)
+        for (int device = 0; device < count; ++device) {
             replies.push_back(ReplyFor(device));
+        }
         rows.ClearDeviceRows();
         const auto start = Clock::now();
         auto lastTenth = start;
         for (int device = 0; device < count; ++device) {
-            if (device == count - count / 10)
+            if (device == count - count / 10) {
                 lastTenth = Clock::now();
+            }
             (void)rows.AddDeviceFromReply(replies[static_cast<std::size_t>(device)]);
         }
         const double totalMs = MsSince(start);

@@ -14,10 +14,12 @@ namespace {
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 
 std::string_view Trim(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) {
         text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r'))
+    }
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r')) {
         text.remove_suffix(1);
+    }
     return text;
 }
 
@@ -50,8 +52,9 @@ bool SplitFields(std::string_view line, std::vector<std::string>& fields) {
             field.push_back(c);
         }
     }
-    if (inQuotes)
+    if (inQuotes) {
         return false;
+    }
     fields.emplace_back(quoted ? field : std::string(Trim(field)));
     return true;
 }
@@ -68,37 +71,45 @@ std::string LinePrefix(int line) {
 // Reads the fields of one device line into `change`; the reason when they are not sound.
 std::string ReadChange(const std::vector<std::string>& fields, ippage::PlannedChange& change) {
     std::size_t used = fields.size();
-    while (used > 2 && fields[used - 1].empty())
+    while (used > 2 && fields[used - 1].empty()) {
         --used; // spreadsheets pad short rows with empty cells
-    if (used < 2 || fields[1].empty())
+    }
+    if (used < 2 || fields[1].empty()) {
         return "expected current,new[,mask[,gateway]] or current,dhcp";
-    if (used > 4)
+    }
+    if (used > 4) {
         return "more than four fields";
+    }
     const std::optional<std::uint32_t> device = discovery::ParseStrictIPv4Text(fields[0]);
-    if (!device)
+    if (!device) {
         return "'" + fields[0] + "' is not an IPv4 address";
+    }
     change.device = *device;
     if (IsDhcp(fields[1])) {
-        if (used > 2)
+        if (used > 2) {
             return "dhcp takes no mask or gateway";
+        }
         change.dhcp = true;
         return {};
     }
     const std::optional<std::uint32_t> newAddress = discovery::ParseStrictIPv4Text(fields[1]);
-    if (!newAddress)
+    if (!newAddress) {
         return "new address '" + fields[1] + "' is not an IPv4 address";
+    }
     change.newAddress = *newAddress;
     change.mask = kDefaultMask;
     if (used > 2 && !fields[2].empty()) {
         const std::optional<std::uint32_t> mask = discovery::ParseStrictIPv4Text(fields[2]);
-        if (!mask)
+        if (!mask) {
             return "mask '" + fields[2] + "' is not an IPv4 address";
+        }
         change.mask = *mask;
     }
     if (used > 3 && !fields[3].empty()) {
         const std::optional<std::uint32_t> gateway = discovery::ParseStrictIPv4Text(fields[3]);
-        if (!gateway)
+        if (!gateway) {
             return "gateway '" + fields[3] + "' is not an IPv4 address";
+        }
         change.gateway = *gateway;
     }
     return {};
@@ -108,8 +119,9 @@ std::string ReadChange(const std::vector<std::string>& fields, ippage::PlannedCh
 
 base::Result<std::vector<ippage::PlannedChange>> ParseApplyFile(std::string_view content) {
     std::vector<ippage::PlannedChange> changes;
-    if (content.substr(0, kUtf8Bom.size()) == kUtf8Bom)
+    if (content.substr(0, kUtf8Bom.size()) == kUtf8Bom) {
         content.remove_prefix(kUtf8Bom.size());
+    }
     std::vector<std::string> fields;
     bool first = true;
     int lineNumber = 0;
@@ -118,27 +130,32 @@ base::Result<std::vector<ippage::PlannedChange>> ParseApplyFile(std::string_view
         const std::size_t end = content.find('\n');
         const std::string_view line = Trim(content.substr(0, end));
         content.remove_prefix(end == std::string_view::npos ? content.size() : end + 1);
-        if (line.empty() || line.front() == '#')
+        if (line.empty() || line.front() == '#') {
             continue;
+        }
         const auto fail = [&](const std::string& reason) {
             return base::Failure{.what = LinePrefix(lineNumber) + reason};
         };
-        if (!SplitFields(line, fields))
+        if (!SplitFields(line, fields)) {
             return fail("unterminated quote");
+        }
         // A heading names its columns; a mistyped address (it has digits) is a fault, not one.
         const bool heading = first && std::none_of(fields[0].begin(), fields[0].end(),
                                                    [](unsigned char c) { return std::isdigit(c); });
         first = false;
-        if (heading)
+        if (heading) {
             continue;
+        }
         ippage::PlannedChange change;
         change.line = lineNumber;
-        if (std::string reason = ReadChange(fields, change); !reason.empty())
+        if (std::string reason = ReadChange(fields, change); !reason.empty()) {
             return fail(reason);
+        }
         changes.push_back(change);
     }
-    if (changes.empty())
+    if (changes.empty()) {
         return base::Failure{.what = "no device lines"};
+    }
     return changes;
 }
 
@@ -165,8 +182,9 @@ std::string DescribeConflict(const ippage::Conflict& conflict,
                " (both would end on one address)";
     case kNewAddressHeld: {
         std::string macs;
-        for (const std::wstring& mac : ippage::MacsAt(answering, conflict.newAddress))
+        for (const std::wstring& mac : ippage::MacsAt(answering, conflict.newAddress)) {
             macs += (macs.empty() ? "" : ", ") + text::WideToUtf8(mac);
+        }
         return text + device + ": new address " + newAddress + " is taken by another device (" +
                macs + ")";
     }

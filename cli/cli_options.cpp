@@ -74,21 +74,27 @@ struct Seen {
 };
 
 std::string CheckCombination(const CliOptions& o, const Seen& seen) {
-    if (seen.actions > 1)
+    if (seen.actions > 1) {
         return "--set-address, --dhcp, --apply and --watch exclude each other";
+    }
     // A CSV file is one table with one heading; events suit JSON Lines better.
-    if (o.action == Action::kWatch && o.format == OutputFormat::kCsv)
+    if (o.action == Action::kWatch && o.format == OutputFormat::kCsv) {
         return "--watch prints table lines or JSON Lines (--format json), not csv";
+    }
     const bool setAddress = o.action == Action::kSetAddress;
-    if (setAddress && !seen.newAddress)
+    if (setAddress && !seen.newAddress) {
         return "--set-address needs --new IP";
-    if (!setAddress && (seen.newAddress || seen.mask || seen.gateway))
+    }
+    if (!setAddress && (seen.newAddress || seen.mask || seen.gateway)) {
         return "--new, --mask and --gateway go with --set-address";
+    }
     const bool change = setAddress || o.action == Action::kDhcp || o.action == Action::kApply;
-    if (!change && o.force)
+    if (!change && o.force) {
         return "--force goes with --set-address or --apply";
-    if (!change && o.verify)
+    }
+    if (!change && o.verify) {
         return "--verify goes with --set-address or --dhcp";
+    }
     return {};
 }
 
@@ -97,8 +103,9 @@ std::string CheckCombination(const CliOptions& o, const Seen& seen) {
 std::optional<int> ParseSortColumn(std::string_view text) {
     const std::string name = Lower(text);
     for (const auto& [key, column] : kSortNames) {
-        if (name == key)
+        if (name == key) {
             return column;
+        }
     }
     return std::nullopt;
 }
@@ -109,17 +116,19 @@ base::Result<CliOptions> ParseOptions(int argc, char* argv[]) {
     const auto fail = [](std::string reason) { return base::Failure{.what = std::move(reason)}; };
     auto address = [](const char* option, const char* text, std::uint32_t& out) -> std::string {
         const std::optional<std::uint32_t> value = discovery::ParseStrictIPv4Text(text);
-        if (!value)
+        if (!value) {
             return std::string(option) + ": '" + text + "' is not an IPv4 address";
+        }
         out = *value;
         return {};
     };
     auto count = [](const char* option, const char* text, const char* what, long long max,
                     long long& out) -> std::string {
         const std::optional<long long> value = text::ParseNumber<long long>(text);
-        if (!value || *value < 1 || *value > max)
+        if (!value || *value < 1 || *value > max) {
             return std::string(option) + ": '" + text + "' is not " + what + " from 1 to " +
                    std::to_string(max);
+        }
         out = *value;
         return {};
     };
@@ -128,8 +137,9 @@ base::Result<CliOptions> ParseOptions(int argc, char* argv[]) {
     opterr = 0;
     for (;;) {
         const int c = getopt_long(argc, argv, kShortOptions, kLongOptions, nullptr);
-        if (c == -1)
+        if (c == -1) {
             break;
+        }
         std::string error;
         const char* arg = optarg;
         switch (c) {
@@ -147,20 +157,22 @@ base::Result<CliOptions> ParseOptions(int argc, char* argv[]) {
         }
         case 's':
             o.sortColumn = ParseSortColumn(arg);
-            if (!o.sortColumn)
+            if (!o.sortColumn) {
                 error = std::string("--sort: '") + arg +
                         "' is not one of model, name, ip, http, rtsp, mac";
+            }
             break;
         case 'f': {
             const std::string format = Lower(arg);
-            if (format == "table")
+            if (format == "table") {
                 o.format = OutputFormat::kTable;
-            else if (format == "csv")
+            } else if (format == "csv") {
                 o.format = OutputFormat::kCsv;
-            else if (format == "json")
+            } else if (format == "json") {
                 o.format = OutputFormat::kJson;
-            else
+            } else {
                 error = std::string("--format: '") + arg + "' is not one of table, csv, json";
+            }
             break;
         }
         case 'h':
@@ -169,8 +181,9 @@ base::Result<CliOptions> ParseOptions(int argc, char* argv[]) {
         case kOptCodepage:
             o.codepage = arg;
             o.codepageGiven = true;
-            if (o.codepage.empty())
+            if (o.codepage.empty()) {
                 error = "--codepage: empty name";
+            }
             break;
         case kOptSetAddress:
             o.action = Action::kSetAddress;
@@ -193,10 +206,12 @@ base::Result<CliOptions> ParseOptions(int argc, char* argv[]) {
             // The period is optional and may be the next word ("--watch 30"), which
             // getopt_long only takes as "--watch=30"; no other word of this command line
             // stands on its own.
-            if (!arg && optind < argc && argv[optind][0] != '-')
+            if (!arg && optind < argc && argv[optind][0] != '-') {
                 arg = argv[optind++];
-            if (!arg)
+            }
+            if (!arg) {
                 break;
+            }
             long long seconds = 0;
             error = count("--watch", arg, "a whole number of seconds", kMaxWatchPeriod.count(),
                           seconds);
@@ -229,13 +244,16 @@ base::Result<CliOptions> ParseOptions(int argc, char* argv[]) {
                                 : std::string("unknown option '") + argv[optind - 1] + "'";
             break;
         }
-        if (!error.empty())
+        if (!error.empty()) {
             return fail(std::move(error));
+        }
     }
-    if (optind < argc)
+    if (optind < argc) {
         return fail(std::string("unexpected argument '") + argv[optind] + "'");
-    if (std::string error = CheckCombination(o, seen); !error.empty())
+    }
+    if (std::string error = CheckCombination(o, seen); !error.empty()) {
         return fail(std::move(error));
+    }
     return o;
 }
 

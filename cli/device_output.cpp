@@ -50,31 +50,37 @@ Utf8Row Headings() {
 std::string Table(const std::vector<Utf8Row>& rows) {
     const Utf8Row headings = Headings();
     std::array<std::size_t, discovery::kColumnCount> widths{};
-    for (std::size_t c = 0; c < widths.size(); ++c)
+    for (std::size_t c = 0; c < widths.size(); ++c) {
         widths[c] = DisplayWidth(headings[c]);
+    }
     for (const Utf8Row& row : rows) {
-        for (std::size_t c = 0; c < widths.size(); ++c)
+        for (std::size_t c = 0; c < widths.size(); ++c) {
             widths[c] = std::max(widths[c], DisplayWidth(row[c]));
+        }
     }
     std::string out;
     const auto line = [&](const Utf8Row& row) {
         std::string text;
-        for (std::size_t c = 0; c < row.size(); ++c)
+        for (std::size_t c = 0; c < row.size(); ++c) {
             text += c + 1 < row.size() ? Padded(Printable(row[c]), widths[c]) : Printable(row[c]);
-        while (!text.empty() && text.back() == ' ')
+        }
+        while (!text.empty() && text.back() == ' ') {
             text.pop_back();
+        }
         out += text + "\n";
     };
     line(headings);
-    for (const Utf8Row& row : rows)
+    for (const Utf8Row& row : rows) {
         line(row);
+    }
     return out;
 }
 
 std::string Csv(const std::vector<Utf8Row>& rows) {
     std::string out = rowexport::CsvRecord(Headings());
-    for (const Utf8Row& row : rows)
+    for (const Utf8Row& row : rows) {
         out += rowexport::CsvRecord(row);
+    }
     return out;
 }
 
@@ -85,10 +91,11 @@ nlohmann::ordered_json DeviceObject(const ShownDevice& shown) {
         const auto number = IsNumberColumn(static_cast<int>(c))
                                 ? text::ParseNumber<long long>(field)
                                 : std::nullopt;
-        if (number)
+        if (number) {
             device[kJsonFields[c]] = *number;
-        else
+        } else {
             device[kJsonFields[c]] = field;
+        }
     }
     device["macs"] = shown.macs;
     return device;
@@ -104,14 +111,16 @@ std::string Dump(const nlohmann::ordered_json& json, int indent) {
 std::string FormatDevices(const std::vector<ShownDevice>& devices, OutputFormat format) {
     if (format == OutputFormat::kJson) {
         nlohmann::ordered_json list = nlohmann::ordered_json::array();
-        for (const ShownDevice& device : devices)
+        for (const ShownDevice& device : devices) {
             list.push_back(DeviceObject(device));
+        }
         return Dump(list, 2);
     }
     std::vector<Utf8Row> rows;
     rows.reserve(devices.size());
-    for (const ShownDevice& device : devices)
+    for (const ShownDevice& device : devices) {
         rows.push_back(device.texts);
+    }
     return format == OutputFormat::kCsv ? Csv(rows) : Table(rows);
 }
 
@@ -127,8 +136,9 @@ std::string FormatEventLine(std::string_view event, std::string_view time,
     constexpr std::size_t kEventWidth = 8;    // "appeared"
     constexpr std::size_t kAddressWidth = 15; // "255.255.255.255"
     std::string macs;
-    for (const std::string& mac : device.macs)
+    for (const std::string& mac : device.macs) {
         macs += (macs.empty() ? "" : ", ") + Printable(mac);
+    }
     return std::string(time) + "  " + Padded(std::string(event), kEventWidth) +
            Padded(Printable(device.texts[discovery::kAddressColumn]), kAddressWidth) +
            Printable(device.texts[discovery::kModelColumn]) + "  " +

@@ -31,8 +31,9 @@ int main(int argc, char* argv[]) {
     }
     cli::StopRequest stop;
     std::shared_ptr<void> interrupts;
-    if (options.action == cli::Action::kWatch)
+    if (options.action == cli::Action::kWatch) {
         interrupts = cli::CatchInterrupts(stop);
+    }
     cli::RunContext context{
         .network = *parts.network,
         .toUtf8 = parts.toUtf8,

@@ -46,12 +46,14 @@ std::string SearchSession::Start() {
     const std::vector<std::uint32_t> host = listed.value_or({});
     const auto unread = listed ? std::nullopt : std::optional(listed.error());
     for (const std::uint32_t address : m_interfaces) {
-        if (std::find(host.begin(), host.end(), address) == host.end())
+        if (std::find(host.begin(), host.end(), address) == host.end()) {
             return "--interface " + discovery::FormatIPv4(address) +
                    ": not an address of this host" + Because(unread);
+        }
     }
-    if (host.empty())
+    if (host.empty()) {
         return "this host has no IPv4 address to search from" + Because(unread);
+    }
     m_engine.Start();
     return {};
 }
@@ -62,11 +64,13 @@ std::string SearchSession::Because(const std::optional<base::Failure>& failure) 
 
 std::string SearchSession::BurstFault(const discovery::BurstResult& burst,
                                       std::string_view what) const {
-    if (burst.sockets == 0)
+    if (burst.sockets == 0) {
         return "no discovery socket could be opened on any local address" +
                Because(burst.openFailure);
-    if (burst.silentSockets < burst.sockets)
+    }
+    if (burst.silentSockets < burst.sockets) {
         return {};
+    }
     return "network fault: " + std::string(what) + " could not be sent from any local address (" +
            m_errorText(burst.sendFailure ? burst.sendFailure->systemError : 0) + ")";
 }
@@ -80,14 +84,16 @@ std::string SearchSession::Search(std::chrono::milliseconds wait, discovery::Dev
     answering.clear();
     m_answeringIndex.clear();
     const auto deadline = std::chrono::steady_clock::now() + wait;
-    if (std::string reason = BurstFault(m_engine.SendSearch(), "the search"); !reason.empty())
+    if (std::string reason = BurstFault(m_engine.SendSearch(), "the search"); !reason.empty()) {
         return reason;
+    }
     for (;;) {
         TakeReplies(rows, answering, progress);
         std::unique_lock lock(m_mutex);
         if (!m_arrived.wait_until(lock, deadline, [this] { return m_pending || m_interrupted; }) ||
-            m_interrupted)
+            m_interrupted) {
             break;
+        }
         m_pending = false;
     }
     TakeReplies(rows, answering, progress);
@@ -101,15 +107,18 @@ void SearchSession::TakeReplies(discovery::DeviceRows& rows,
         const discovery::SearchReply reply = discovery::DecodeSearchReply(*record);
         if (const auto address = discovery::ParseStrictIPv4Text(reply.deviceAddress)) {
             const auto [at, added] = m_answeringIndex.emplace(*address, answering.size());
-            if (added)
+            if (added) {
                 answering.push_back({.address = *address});
+            }
             std::vector<std::wstring>& macs = answering[at->second].macs;
             const std::wstring mac = discovery::FormatMac(reply.mac);
-            if (std::find(macs.begin(), macs.end(), mac) == macs.end())
+            if (std::find(macs.begin(), macs.end(), mac) == macs.end()) {
                 macs.push_back(mac);
+            }
         }
-        if (rows.AddDeviceFromReply(*record) == discovery::ReplyOutcome::kRowAdded && progress)
+        if (rows.AddDeviceFromReply(*record) == discovery::ReplyOutcome::kRowAdded && progress) {
             progress(rows.Count());
+        }
     }
 }
 
@@ -125,8 +134,9 @@ std::string SearchSession::SendAddressChanges(const std::vector<discovery::Addre
                                               std::size_t& sent) {
     for (sent = 0; sent < requests.size(); ++sent) {
         const discovery::BurstResult burst = m_engine.SendAddressChange(requests[sent]);
-        if (std::string reason = BurstFault(burst, "the change"); !reason.empty())
+        if (std::string reason = BurstFault(burst, "the change"); !reason.empty()) {
             return reason;
+        }
     }
     return {};
 }

@@ -8,8 +8,9 @@ void StopRequest::Request() {
     std::lock_guard lock(m_mutex);
     m_stop = true;
     m_requested.notify_all();
-    if (m_wake)
+    if (m_wake) {
         m_wake();
+    }
 }
 
 bool StopRequest::Requested() const {

@@ -56,10 +56,12 @@ std::string ErrorText(int code) {
 std::string WriteAll(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
         const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0 && errno == EINTR)
+        if (written < 0 && errno == EINTR) {
             continue;
-        if (written <= 0) // a full disk (ENOSPC), a closed pipe (EPIPE)
+        }
+        if (written <= 0) { // a full disk (ENOSPC), a closed pipe (EPIPE)
             return written < 0 ? ErrorText(errno) : "the stream took no bytes";
+        }
         bytes.remove_prefix(static_cast<std::size_t>(written));
     }
     return {};
@@ -74,28 +76,32 @@ public:
         sigemptyset(&m_signals);
         for (const int signal : {SIGINT, SIGTERM}) {
             struct sigaction action = {};
-            if (sigaction(signal, nullptr, &action) == 0 && action.sa_handler != SIG_IGN)
+            if (sigaction(signal, nullptr, &action) == 0 && action.sa_handler != SIG_IGN) {
                 sigaddset(&m_signals, signal);
+            }
         }
-        if (sigismember(&m_signals, SIGTERM) == 1)
+        if (sigismember(&m_signals, SIGTERM) == 1) {
             m_wakeSignal = SIGTERM;
-        else if (sigismember(&m_signals, SIGINT) == 1)
+        } else if (sigismember(&m_signals, SIGINT) == 1) {
             m_wakeSignal = SIGINT;
-        else
+        } else {
             return;
+        }
         pthread_sigmask(SIG_BLOCK, &m_signals, nullptr);
         m_thread = std::thread([this, &stop] {
             for (;;) {
                 int signal = 0;
-                if (sigwait(&m_signals, &signal) != 0 || m_closing)
+                if (sigwait(&m_signals, &signal) != 0 || m_closing) {
                     return;
+                }
                 stop.Request();
             }
         });
     }
     ~InterruptCatcher() {
-        if (!m_thread.joinable())
+        if (!m_thread.joinable()) {
             return;
+        }
         m_closing = true;
         pthread_kill(m_thread.native_handle(), m_wakeSignal);
         m_thread.join();
@@ -114,8 +120,9 @@ private:
 
 std::string OpenSystemParts(const CliOptions& options, SystemParts& parts) {
     const iconv_t converter = iconv_open("UTF-8", options.codepage.c_str());
-    if (converter == reinterpret_cast<iconv_t>(-1))
+    if (converter == reinterpret_cast<iconv_t>(-1)) {
         return "--codepage " + options.codepage + ": not a code page iconv knows";
+    }
     auto owned = std::shared_ptr<void>(converter, [](void* handle) { iconv_close(handle); });
     parts.keepAlive = owned;
     // The row rules read 8-bit texts as Latin-1 here, one character per byte, so the bytes

@@ -37,8 +37,9 @@ std::string ErrorText(int code) {
     ::LocalFree(message);
     // System messages end in a full stop and CR LF.
     while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' ' ||
-                             text.back() == L'.'))
+                             text.back() == L'.')) {
         text.pop_back();
+    }
     return "error " + std::to_string(code) + (text.empty() ? "" : ": " + text::WideToUtf8(text));
 }
 
@@ -50,10 +51,12 @@ std::string LastErrorText() {
 // bytes. Each write is checked: the reason of the first that fails.
 std::string Write(DWORD which, std::string_view utf8) {
     const HANDLE stream = ::GetStdHandle(which);
-    if (utf8.empty())
+    if (utf8.empty()) {
         return {};
-    if (stream == nullptr || stream == INVALID_HANDLE_VALUE)
+    }
+    if (stream == nullptr || stream == INVALID_HANDLE_VALUE) {
         return "the stream is not open";
+    }
     DWORD mode = 0;
     if (::GetConsoleMode(stream, &mode)) {
         const int size = static_cast<int>(utf8.size());
@@ -64,20 +67,24 @@ std::string Write(DWORD which, std::string_view utf8) {
             DWORD written = 0;
             const std::wstring_view piece = text::FittingPrefix(rest, kConsolePieceUnits);
             if (!::WriteConsoleW(stream, piece.data(), static_cast<DWORD>(piece.size()), &written,
-                                 nullptr))
+                                 nullptr)) {
                 return LastErrorText();
-            if (written == 0)
+            }
+            if (written == 0) {
                 return "the stream took no characters";
+            }
             rest.remove_prefix(written);
         }
         return {};
     }
     while (!utf8.empty()) {
         DWORD written = 0;
-        if (!::WriteFile(stream, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr))
+        if (!::WriteFile(stream, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr)) {
             return LastErrorText(); // a full disk, a closed pipe (ERROR_NO_DATA)
-        if (written == 0)
+        }
+        if (written == 0) {
             return "the stream took no bytes";
+        }
         utf8.remove_prefix(written);
     }
     return {};
@@ -88,25 +95,30 @@ std::atomic<StopRequest*> g_stop = nullptr;
 // Runs on a thread the system starts for the event. TRUE: handled, the process goes on and
 // ends by itself; FALSE passes the event on (closing the console ends the process).
 BOOL WINAPI OnConsoleControl(DWORD event) {
-    if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT)
+    if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) {
         return FALSE;
-    if (StopRequest* stop = g_stop.load())
+    }
+    if (StopRequest* stop = g_stop.load()) {
         stop->Request();
+    }
     return TRUE;
 }
 
 } // namespace
 
 std::string OpenSystemParts(const CliOptions& options, SystemParts& parts) {
-    if (options.codepageGiven)
+    if (options.codepageGiven) {
         return "--codepage: on Windows the devices' texts are read in the system's ANSI code "
                "page, as the window reads them";
+    }
     auto winsock = std::make_shared<discovery::WinsockStartup>();
-    if (!winsock->Started())
+    if (!winsock->Started()) {
         return "Windows sockets 2.2 could not be started";
+    }
     parts.keepAlive = winsock;
-    if (winsock->Version() != discovery::kWinsockVersion)
+    if (winsock->Version() != discovery::kWinsockVersion) {
         return "Windows sockets 2.2 are not available";
+    }
     parts.network = std::make_unique<discovery::WinsockNetwork>();
     parts.toUtf8 = [](const std::wstring& text) { return text::WideToUtf8(text); };
     parts.sortKey = &text::TextSortKey;

@@ -15,8 +15,9 @@ std::vector<std::string> Sorted(std::vector<std::string> macs) {
 // MACs answer in any order.
 bool SameDevice(const ShownDevice& before, const ShownDevice& now) {
     for (int c = 0; c < discovery::kColumnCount; ++c) {
-        if (c != discovery::kIndexColumn && before.texts[c] != now.texts[c])
+        if (c != discovery::kIndexColumn && before.texts[c] != now.texts[c]) {
             return false;
+        }
     }
     return Sorted(before.macs) == Sorted(now.macs);
 }
@@ -41,10 +42,11 @@ std::vector<WatchEvent> WatchState::Update(const std::vector<ShownDevice>& devic
     for (const ShownDevice& device : devices) {
         const auto [known, added] =
             m_known.try_emplace(device.texts[discovery::kAddressColumn], Known{device});
-        if (added)
+        if (added) {
             events.push_back({WatchEventKind::kAppeared, device});
-        else if (!SameDevice(known->second.device, device))
+        } else if (!SameDevice(known->second.device, device)) {
             events.push_back({WatchEventKind::kChanged, device});
+        }
         known->second = {device, m_searches, 0};
     }
     for (auto known = m_known.begin(); known != m_known.end();) {

@@ -21,8 +21,9 @@ std::string ReadText(std::span<const std::byte> datagram, std::size_t offset, st
     std::string text;
     for (std::size_t i = offset; i < offset + size && i < datagram.size(); ++i) {
         const char c = static_cast<char>(datagram[i]);
-        if (c == '\0')
+        if (c == '\0') {
             break;
+        }
         text.push_back(c);
     }
     return text;
@@ -30,15 +31,17 @@ std::string ReadText(std::span<const std::byte> datagram, std::size_t offset, st
 
 std::int32_t ReadBigEndian32(std::span<const std::byte> datagram, std::size_t offset) {
     std::uint32_t value = 0;
-    for (std::size_t i = 0; i < 4; ++i)
+    for (std::size_t i = 0; i < 4; ++i) {
         value = (value << 8) | std::to_integer<std::uint32_t>(datagram[offset + i]);
+    }
     return static_cast<std::int32_t>(value);
 }
 
 void WriteBigEndian32(std::span<std::byte> datagram, std::size_t offset, std::int32_t value) {
     const auto bits = static_cast<std::uint32_t>(value);
-    for (std::size_t i = 0; i < 4; ++i)
+    for (std::size_t i = 0; i < 4; ++i) {
         datagram[offset + i] = static_cast<std::byte>(bits >> (8 * (3 - i)));
+    }
 }
 
 void WriteHeader(std::span<std::byte> datagram, Command command) {
@@ -57,7 +60,7 @@ std::string FormatIPv4(std::uint32_t address) {
 
 Request EncodeSearchRequest() {
     Request request{};
-    WriteHeader(request, Command::SearchRequest);
+    WriteHeader(request, Command::kSearchRequest);
     return request;
 }
 
@@ -67,7 +70,7 @@ void SetSenderAddress(Request& request, std::uint32_t senderAddress) {
 
 Request EncodeAddressChange(const AddressChange& change) {
     Request request{};
-    WriteHeader(request, Command::AddressChange);
+    WriteHeader(request, Command::kAddressChange);
     WriteText(request, kTargetAddressOffset, kAddressTextSize, FormatIPv4(change.target));
     if (!change.useDhcp) {
         WriteText(request, kNewAddressOffset, kAddressTextSize, FormatIPv4(change.newAddress));
@@ -80,10 +83,11 @@ Request EncodeAddressChange(const AddressChange& change) {
 
 ReplyRecord EncodeSearchReply(const SearchReply& reply) {
     ReplyRecord record{};
-    WriteHeader(record, Command::SearchReply);
+    WriteHeader(record, Command::kSearchReply);
     WriteText(record, kClassTextOffset, kClassTextSize, reply.classText);
-    for (std::size_t i = 0; i < kMacSize; ++i)
+    for (std::size_t i = 0; i < kMacSize; ++i) {
         record[kMacOffset + i] = std::byte{reply.mac[i]};
+    }
     WriteText(record, kDeviceAddressOffset, kDeviceAddressSize, reply.deviceAddress);
     WriteText(record, kDeviceNameOffset, kDeviceNameSize, reply.deviceName);
     WriteBigEndian32(record, kHttpPortOffset, reply.httpPort);
@@ -94,15 +98,17 @@ ReplyRecord EncodeSearchReply(const SearchReply& reply) {
 }
 
 std::uint8_t CommandOf(std::span<const std::byte> datagram) {
-    if (datagram.size() < kHeaderSize)
+    if (datagram.size() < kHeaderSize) {
         return 0;
-    if (std::memcmp(datagram.data() + kMarkerOffset, kMarker.data(), kMarkerSize) != 0)
+    }
+    if (std::memcmp(datagram.data() + kMarkerOffset, kMarker.data(), kMarkerSize) != 0) {
         return 0;
+    }
     return std::to_integer<std::uint8_t>(datagram[kCommandOffset]);
 }
 
 bool IsAcceptedReply(std::span<const std::byte> datagram) {
-    return CommandOf(datagram) == static_cast<std::uint8_t>(Command::SearchReply);
+    return CommandOf(datagram) == static_cast<std::uint8_t>(Command::kSearchReply);
 }
 
 ReplyRecord MakeReplyRecord(std::span<const std::byte> datagram) {
@@ -116,8 +122,9 @@ SearchReply DecodeSearchReply(const ReplyRecord& record) {
     // A device may fill a text field to its last byte; that byte is never part of the text.
     SearchReply reply;
     reply.classText = ReadText(record, kClassTextOffset, kClassTextSize - 1);
-    for (std::size_t i = 0; i < kMacSize; ++i)
+    for (std::size_t i = 0; i < kMacSize; ++i) {
         reply.mac[i] = std::to_integer<std::uint8_t>(record[kMacOffset + i]);
+    }
     reply.deviceAddress = ReadText(record, kDeviceAddressOffset, kDeviceAddressSize - 1);
     reply.deviceName = ReadText(record, kDeviceNameOffset, kDeviceNameSize - 1);
     reply.httpPort = ReadBigEndian32(record, kHttpPortOffset);
@@ -137,8 +144,9 @@ AddressChangeFields DecodeAddressChange(std::span<const std::byte> datagram) {
     fields.newAddress = ReadText(datagram, kNewAddressOffset, kAddressTextSize);
     fields.subnetMask = ReadText(datagram, kSubnetMaskOffset, kAddressTextSize);
     fields.gateway = ReadText(datagram, kGatewayOffset, kAddressTextSize);
-    if (datagram.size() > kDhcpFlagOffset)
+    if (datagram.size() > kDhcpFlagOffset) {
         fields.dhcpFlag = std::to_integer<std::uint8_t>(datagram[kDhcpFlagOffset]);
+    }
     return fields;
 }
 

@@ -27,7 +27,7 @@ inline constexpr std::size_t kHeaderSize = 13;
 inline constexpr std::array<std::uint8_t, kMarkerSize> kMarker = {'q', 'u', 'a', 'r', 'n', 'e',
                                                                   'l', 'v', 'i', 's', 't', 0};
 
-enum class Command : std::uint8_t { SearchReply = 1, SearchRequest = 2, AddressChange = 3 };
+enum class Command : std::uint8_t { kSearchReply = 1, kSearchRequest = 2, kAddressChange = 3 };
 
 // Search request.
 inline constexpr std::size_t kSenderAddressOffset = 13;

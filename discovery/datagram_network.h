@@ -83,8 +83,9 @@ public:
     // Gives the handle up without closing it.
     [[nodiscard]] SocketHandle Release() { return std::exchange(m_socket, kInvalidSocket); }
     void Reset() {
-        if (m_socket != kInvalidSocket)
+        if (m_socket != kInvalidSocket) {
             m_network->Close(std::exchange(m_socket, kInvalidSocket));
+        }
     }
 
 private:

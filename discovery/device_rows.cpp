@@ -13,13 +13,15 @@ ReplyOutcome DeviceRows::AddDeviceFromReply(const ReplyRecord& record) {
     if (const int listed = FindAddress(address); listed >= 0) {
         std::vector<std::wstring>& macs = m_rows[static_cast<std::size_t>(listed)].macs;
         const std::wstring mac = FormatMac(reply.mac);
-        if (!deviceClass || std::find(macs.begin(), macs.end(), mac) != macs.end())
+        if (!deviceClass || std::find(macs.begin(), macs.end(), mac) != macs.end()) {
             return ReplyOutcome::kAddressListed;
+        }
         macs.push_back(mac);
         return ReplyOutcome::kAnotherDevice;
     }
-    if (!deviceClass)
+    if (!deviceClass) {
         return ReplyOutcome::kUnknownClass;
+    }
     const int row = AppendDeviceRow(DeviceRowTexts(reply, Count() + 1));
     DeviceRecord& added = m_rows[static_cast<std::size_t>(row)];
     added.deviceWord = deviceWord(reply.rtspPort, *deviceClass, reply.dvsByte);
@@ -58,24 +60,28 @@ std::vector<int> DeviceRows::SortRows(int column, bool ascending, SortKey textKe
     // platform's text comparison is far dearer than comparing two keys.
     std::vector<std::string> keys;
     keys.reserve(m_rows.size());
-    for (const DeviceRecord& row : m_rows)
+    for (const DeviceRecord& row : m_rows) {
         keys.push_back(RowSortKey(row.texts, column, textKey));
+    }
     const std::vector<int> order = SortedOrder(keys, ascending);
     std::vector<DeviceRecord> sorted;
     sorted.reserve(m_rows.size());
-    for (const int from : order)
+    for (const int from : order) {
         sorted.push_back(std::move(m_rows[static_cast<std::size_t>(from)]));
+    }
     m_rows = std::move(sorted);
-    for (std::size_t row = 0; row < m_rows.size(); ++row)
+    for (std::size_t row = 0; row < m_rows.size(); ++row) {
         m_rows[row].texts[kIndexColumn] = std::to_wstring(row + 1);
+    }
     RebuildAddressIndex();
     return order;
 }
 
 void DeviceRows::RebuildAddressIndex() {
     m_addressIndex.clear();
-    for (std::size_t row = 0; row < m_rows.size(); ++row)
+    for (std::size_t row = 0; row < m_rows.size(); ++row) {
         m_addressIndex.emplace(m_rows[row].texts[kAddressColumn], static_cast<int>(row));
+    }
 }
 
 } // namespace discovery

@@ -9,18 +9,21 @@
 namespace discovery {
 
 std::optional<DeviceClass> FindDeviceClass(std::string_view classText) {
-    if (classText.find("DVS") != std::string_view::npos)
-        return DeviceClass::Dvs;
-    if (classText.find("IPCAMERA") != std::string_view::npos)
-        return DeviceClass::IpCamera;
-    if (classText.find("DECODER") != std::string_view::npos)
-        return DeviceClass::Decoder;
+    if (classText.find("DVS") != std::string_view::npos) {
+        return DeviceClass::kDvs;
+    }
+    if (classText.find("IPCAMERA") != std::string_view::npos) {
+        return DeviceClass::kIpCamera;
+    }
+    if (classText.find("DECODER") != std::string_view::npos) {
+        return DeviceClass::kDecoder;
+    }
     return std::nullopt;
 }
 
 std::uint32_t deviceWord(std::int32_t rtspPort, DeviceClass deviceClass, std::uint8_t dvsByte) {
     const std::uint32_t classBits = static_cast<std::uint32_t>(deviceClass) << 4;
-    const std::uint32_t low = deviceClass == DeviceClass::Dvs ? dvsByte : 0u;
+    const std::uint32_t low = deviceClass == DeviceClass::kDvs ? dvsByte : 0u;
     return (static_cast<std::uint32_t>(rtspPort) << 8) | classBits | low;
 }
 
@@ -33,8 +36,9 @@ std::wstring FormatMac(const std::array<std::uint8_t, kMacSize>& mac) {
 std::wstring MacsText(std::span<const std::wstring> macs) {
     std::wstring text;
     for (const std::wstring& mac : macs) {
-        if (!text.empty())
+        if (!text.empty()) {
             text += L", ";
+        }
         text += mac;
     }
     return text;

@@ -13,7 +13,7 @@
 
 namespace discovery {
 
-enum class DeviceClass : std::uint8_t { Dvs = 1, IpCamera = 3, Decoder = 4 };
+enum class DeviceClass : std::uint8_t { kDvs = 1, kIpCamera = 3, kDecoder = 4 };
 
 enum Column : int {
     kIndexColumn = 0,

@@ -25,8 +25,9 @@ DiscoveryEngine::~DiscoveryEngine() {
 }
 
 void DiscoveryEngine::Start() {
-    if (m_receiver.joinable())
+    if (m_receiver.joinable()) {
         return;
+    }
     m_stopRequested = false;
     {
         // A wake-up the stopped receiver left outstanding will never be answered: the records
@@ -78,8 +79,9 @@ void DiscoveryEngine::ReturnReplies(std::vector<std::unique_ptr<ReplyRecord>> re
 std::unique_ptr<ReplyRecord> DiscoveryEngine::TakeOldestReply() {
     std::lock_guard lock(m_queueLock);
     m_wakeOutstanding = false;
-    if (m_replyQueue.empty())
+    if (m_replyQueue.empty()) {
         return nullptr;
+    }
     std::unique_ptr<ReplyRecord> record = std::move(m_replyQueue.front());
     m_replyQueue.pop_front();
     ++m_taken;
@@ -98,12 +100,14 @@ void DiscoveryEngine::StopDiscovery() {
     // the table and the queue are only ever touched under them.
     {
         std::lock_guard lock(m_socketLock);
-        for (OwnedEntry& entry : m_sockets)
+        for (OwnedEntry& entry : m_sockets) {
             entry.socket.Reset();
+        }
     }
     std::lock_guard lock(m_queueLock);
-    while (!m_replyQueue.empty())
+    while (!m_replyQueue.empty()) {
         m_replyQueue.pop_front(); // oldest first; no row is made from them
+    }
 }
 
 void DiscoveryEngine::PollOnce(std::chrono::milliseconds wait) {
@@ -112,12 +116,15 @@ void DiscoveryEngine::PollOnce(std::chrono::milliseconds wait) {
     {
         std::lock_guard lock(m_socketLock);
         for (const OwnedEntry& entry : m_sockets) {
-            if (!entry.socket.IsOpen())
+            if (!entry.socket.IsOpen()) {
                 continue;
-            if (std::find(set.begin(), set.end(), entry.socket.Get()) != set.end())
+            }
+            if (std::find(set.begin(), set.end(), entry.socket.Get()) != set.end()) {
                 continue;
-            if (set.size() == kMaxWatchedSockets)
+            }
+            if (set.size() == kMaxWatchedSockets) {
                 break;
+            }
             set.push_back(entry.socket.Get());
         }
     }
@@ -151,18 +158,22 @@ void DiscoveryEngine::ReadReadySockets(std::span<const SocketHandle> set,
                                        std::vector<bool>& readable, int remaining,
                                        std::vector<std::unique_ptr<ReplyRecord>>& accepted) {
     for (OwnedEntry& entry : m_sockets) {
-        if (!entry.socket.IsOpen())
+        if (!entry.socket.IsOpen()) {
             continue;
+        }
         const auto slot = std::find(set.begin(), set.end(), entry.socket.Get());
-        if (slot == set.end())
+        if (slot == set.end()) {
             continue;
+        }
         const auto index = static_cast<std::size_t>(slot - set.begin());
-        if (!readable[index])
+        if (!readable[index]) {
             continue;
+        }
         readable[index] = false; // a handle listed twice in the table is read once
         ReadSocket(entry, accepted);
-        if (--remaining == 0)
+        if (--remaining == 0) {
             break;
+        }
     }
 }
 
@@ -174,29 +185,34 @@ void DiscoveryEngine::ReadSocket(OwnedEntry& entry,
             entry.socket.Reset();
             return;
         }
-        if (received == 0)
+        if (received == 0) {
             return; // nothing more waits (or a passing error): the next cycle reads on
+        }
         const std::span<const std::byte> datagram(
             m_receiveBuffer.data(),
             std::min(static_cast<std::size_t>(received), m_receiveBuffer.size()));
-        if (!IsAcceptedReply(datagram))
+        if (!IsAcceptedReply(datagram)) {
             continue;
+        }
         std::unique_ptr<ReplyRecord> record(new (std::nothrow)
                                                 ReplyRecord(MakeReplyRecord(datagram)));
-        if (record)
+        if (record) {
             accepted.push_back(std::move(record));
+        }
     }
 }
 
 void DiscoveryEngine::WakeWindowIfNeeded() {
     {
         std::lock_guard lock(m_queueLock);
-        if (m_replyQueue.empty() || m_wakeOutstanding)
+        if (m_replyQueue.empty() || m_wakeOutstanding) {
             return;
+        }
         m_wakeOutstanding = true;
     }
-    if (m_notify())
+    if (m_notify()) {
         return;
+    }
     // Not delivered (the window's message queue is full, or it is gone): the next cycle tries
     // again, unless the window thread has taken the records meanwhile.
     std::lock_guard lock(m_queueLock);
@@ -207,8 +223,9 @@ std::vector<SocketEntry> DiscoveryEngine::SocketTable() const {
     std::lock_guard lock(m_socketLock);
     std::vector<SocketEntry> table;
     table.reserve(m_sockets.size());
-    for (const OwnedEntry& entry : m_sockets)
+    for (const OwnedEntry& entry : m_sockets) {
         table.push_back(SocketEntry{entry.socket.Get(), entry.localAddress});
+    }
     return table;
 }
 
@@ -225,19 +242,22 @@ std::size_t DiscoveryEngine::QueuedReplies() const {
 std::optional<base::Failure> DiscoveryEngine::RefreshSockets() {
     // An unreadable or empty list (no host name, no addresses) leaves the table as it is.
     const base::Result<std::vector<std::uint32_t>> addresses = m_network.LocalAddresses();
-    if (!addresses)
+    if (!addresses) {
         return addresses.error();
+    }
     std::optional<base::Failure> failure;
     bool added = false;
     {
         std::lock_guard lock(m_socketLock);
         for (const std::uint32_t address : *addresses) {
-            if (HasSocketFor(address))
+            if (HasSocketFor(address)) {
                 continue;
+            }
             base::Result<SocketHandle> opened = m_network.OpenBroadcastSocket(address);
             if (!opened) {
-                if (!failure)
+                if (!failure) {
                     failure = opened.error();
+                }
                 continue;
             }
             m_sockets.push_back(OwnedEntry{OwnedSocket(m_network, *opened), address});
@@ -247,8 +267,9 @@ std::optional<base::Failure> DiscoveryEngine::RefreshSockets() {
     }
     // The receiver may be waiting on the old set for up to kReceiveWait; the new sockets are
     // watched from its next cycle, which this starts now.
-    if (added)
+    if (added) {
         m_network.Wake();
+    }
     return failure;
 }
 
@@ -259,8 +280,9 @@ bool DiscoveryEngine::HasSocketFor(std::uint32_t address) {
             continue;
         }
         const base::Result<std::uint32_t> bound = m_network.BoundAddress(entry->socket.Get());
-        if (bound && *bound == address)
+        if (bound && *bound == address) {
             return true; // later entries are not visited
+        }
         ++entry;
     }
     return false;
@@ -271,18 +293,21 @@ BurstResult DiscoveryEngine::SendBurst(Request& request, bool writeSender,
     BurstResult result;
     result.openFailure = std::move(openFailure);
     const auto note = [&result](const base::Result<void>& sent) {
-        if (!sent && !result.sendFailure)
+        if (!sent && !result.sendFailure) {
             result.sendFailure = sent.error();
+        }
         return sent.has_value();
     };
     // m_sendLock (held by the caller) keeps the table's shape, so an entry stays at its index
     // while m_socketLock is let go for the pause; the receiver may only mark it dead meanwhile.
     std::unique_lock lock(m_socketLock);
     for (std::size_t i = 0; i < m_sockets.size(); ++i) {
-        if (!m_sockets[i].socket.IsOpen())
+        if (!m_sockets[i].socket.IsOpen()) {
             continue;
-        if (writeSender)
+        }
+        if (writeSender) {
             SetSenderAddress(request, m_sockets[i].localAddress);
+        }
         const bool multicast = note(
             m_network.SendTo(m_sockets[i].socket.Get(), request, kMulticastGroup, DISCOVERY_PORT));
         lock.unlock();
@@ -299,8 +324,9 @@ BurstResult DiscoveryEngine::SendBurst(Request& request, bool writeSender,
 }
 
 void DiscoveryEngine::ReceiverLoop() {
-    while (!m_stopRequested)
+    while (!m_stopRequested) {
         PollOnce(kReceiveWait);
+    }
 }
 
 } // namespace discovery

@@ -11,16 +11,18 @@ constexpr std::ptrdiff_t kNotFound = -1;
 
 // The first dot at or after `from`, or kNotFound (also when `from` lies beyond the text).
 std::ptrdiff_t FindDot(std::wstring_view text, std::ptrdiff_t from) {
-    if (from < 0 || static_cast<std::size_t>(from) >= text.size())
+    if (from < 0 || static_cast<std::size_t>(from) >= text.size()) {
         return kNotFound;
+    }
     const std::size_t at = text.find(L'.', static_cast<std::size_t>(from));
     return at == std::wstring_view::npos ? kNotFound : static_cast<std::ptrdiff_t>(at);
 }
 
 // The text from `begin` up to `end`; empty when `end` lies before `begin`.
 std::wstring_view Piece(std::wstring_view text, std::ptrdiff_t begin, std::ptrdiff_t end) {
-    if (begin < 0 || end < begin)
+    if (begin < 0 || end < begin) {
         return {};
+    }
     return text.substr(static_cast<std::size_t>(begin), static_cast<std::size_t>(end - begin));
 }
 
@@ -36,24 +38,28 @@ template <class Char> std::optional<std::uint32_t> ParseStrict(std::basic_string
     std::uint32_t address = 0;
     for (int octet = 0; octet < kOctets; ++octet) {
         if (octet > 0) {
-            if (text.empty() || text.front() != Char('.'))
+            if (text.empty() || text.front() != Char('.')) {
                 return std::nullopt;
+            }
             text.remove_prefix(1);
         }
         std::size_t digits = 0;
         unsigned value = 0;
         while (digits < text.size() && text[digits] >= Char('0') && text[digits] <= Char('9')) {
-            if (++digits > kMaxOctetDigits)
+            if (++digits > kMaxOctetDigits) {
                 return std::nullopt;
+            }
             value = value * 10 + static_cast<unsigned>(text[digits - 1] - Char('0'));
         }
-        if (digits == 0 || value > kMaxOctet)
+        if (digits == 0 || value > kMaxOctet) {
             return std::nullopt;
+        }
         address = (address << 8) | value;
         text.remove_prefix(digits);
     }
-    if (!text.empty())
+    if (!text.empty()) {
         return std::nullopt;
+    }
     return address;
 }
 

@@ -53,21 +53,26 @@ PosixNetwork::~PosixNetwork() {
 base::Result<std::vector<std::uint32_t>> PosixNetwork::LocalAddresses() {
     std::vector<std::uint32_t> addresses;
     char name[512];
-    if (gethostname(name, sizeof name) != 0)
+    if (gethostname(name, sizeof name) != 0) {
         return Failed("gethostname");
+    }
 
     ifaddrs* interfaces = nullptr;
-    if (getifaddrs(&interfaces) != 0)
+    if (getifaddrs(&interfaces) != 0) {
         return Failed("getifaddrs");
+    }
     for (const ifaddrs* entry = interfaces; entry != nullptr; entry = entry->ifa_next) {
-        if (entry->ifa_addr == nullptr || entry->ifa_addr->sa_family != AF_INET)
+        if (entry->ifa_addr == nullptr || entry->ifa_addr->sa_family != AF_INET) {
             continue;
-        if ((entry->ifa_flags & IFF_UP) == 0 || (entry->ifa_flags & IFF_LOOPBACK) != 0)
+        }
+        if ((entry->ifa_flags & IFF_UP) == 0 || (entry->ifa_flags & IFF_LOOPBACK) != 0) {
             continue;
+        }
         const auto* ipv4 = reinterpret_cast<const sockaddr_in*>(entry->ifa_addr);
         const std::uint32_t address = ntohl(ipv4->sin_addr.s_addr);
-        if (std::find(addresses.begin(), addresses.end(), address) == addresses.end())
+        if (std::find(addresses.begin(), addresses.end(), address) == addresses.end()) {
             addresses.push_back(address);
+        }
     }
     freeifaddrs(interfaces);
     return addresses;
@@ -76,27 +81,32 @@ base::Result<std::vector<std::uint32_t>> PosixNetwork::LocalAddresses() {
 base::Result<SocketHandle> PosixNetwork::OpenBroadcastSocket(std::uint32_t address) {
     // Closed on every early return (errno is read before); the caller gets it only when whole.
     OwnedSocket socket(*this, ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0));
-    if (!socket.IsOpen())
+    if (!socket.IsOpen()) {
         return Failed("socket");
+    }
     const int fd = Descriptor(socket.Get());
     // Not checked: without it the socket still works, and only loses more of a large burst.
     (void)setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &kReceiveBufferBytes, sizeof kReceiveBufferBytes);
     const int enable = 1;
-    if (setsockopt(fd, SOL_SOCKET, SO_BROADCAST, &enable, sizeof enable) != 0)
+    if (setsockopt(fd, SOL_SOCKET, SO_BROADCAST, &enable, sizeof enable) != 0) {
         return Failed("setsockopt SO_BROADCAST");
+    }
     const sockaddr_in local = MakeAddress(address, 0);
-    if (bind(fd, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0)
+    if (bind(fd, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0) {
         return Failed("bind");
+    }
     return socket.Release();
 }
 
 base::Result<std::uint32_t> PosixNetwork::BoundAddress(SocketHandle socket) {
     sockaddr_in bound{};
     socklen_t length = sizeof bound;
-    if (getsockname(Descriptor(socket), reinterpret_cast<sockaddr*>(&bound), &length) != 0)
+    if (getsockname(Descriptor(socket), reinterpret_cast<sockaddr*>(&bound), &length) != 0) {
         return Failed("getsockname");
-    if (bound.sin_family != AF_INET)
+    }
+    if (bound.sin_family != AF_INET) {
         return base::Failure{.what = "getsockname: not an IPv4 socket"};
+    }
     return ntohl(bound.sin_addr.s_addr);
 }
 
@@ -109,27 +119,32 @@ base::Result<void> PosixNetwork::SendTo(SocketHandle socket, std::span<const std
                         reinterpret_cast<const sockaddr*>(&destination), sizeof destination);
     } while (sent < 0 && errno == EINTR);
     // A datagram goes out whole or not at all.
-    if (sent < 0)
+    if (sent < 0) {
         return Failed("sendto");
+    }
     return {};
 }
 
 int PosixNetwork::WaitReadable(std::span<const SocketHandle> set, std::chrono::milliseconds timeout,
                                std::vector<bool>& readable) {
     readable.assign(set.size(), false);
-    if (set.empty())
+    if (set.empty()) {
         return -1; // as select() on Winsock: an empty set fails at once instead of waiting
+    }
     std::vector<pollfd> watched(set.size());
-    for (std::size_t i = 0; i < set.size(); ++i)
+    for (std::size_t i = 0; i < set.size(); ++i) {
         watched[i] = pollfd{Descriptor(set[i]), POLLIN, 0};
+    }
     // Last, and only when there is one; a descriptor of -1 would be ignored by poll() anyway.
-    if (m_wakeRead >= 0)
+    if (m_wakeRead >= 0) {
         watched.push_back(pollfd{m_wakeRead, POLLIN, 0});
+    }
     const auto milliseconds =
         std::clamp<std::chrono::milliseconds::rep>(timeout.count(), 0, INT_MAX);
     const int ready = ::poll(watched.data(), watched.size(), static_cast<int>(milliseconds));
-    if (ready <= 0)
+    if (ready <= 0) {
         return ready < 0 ? -1 : 0;
+    }
     if (m_wakeRead >= 0 && watched.back().revents != 0) {
         char drained[64];
         while (::read(m_wakeRead, drained, sizeof drained) > 0) {
@@ -149,8 +164,9 @@ int PosixNetwork::WaitReadable(std::span<const SocketHandle> set, std::chrono::m
 void PosixNetwork::Wake() {
     // A full pipe holds wake-ups enough already.
     const char byte = 1;
-    if (m_wakeWrite >= 0)
+    if (m_wakeWrite >= 0) {
         (void)::write(m_wakeWrite, &byte, 1);
+    }
 }
 
 int PosixNetwork::Receive(SocketHandle socket, std::span<std::byte> buffer) {

@@ -17,8 +17,9 @@ bool NextSortAscending(int clickedColumn, int sortColumn, bool sortAscending) {
 
 std::string RowSortKey(const RowTexts& texts, int column, SortKey textKey) {
     const std::wstring& text = texts[static_cast<std::size_t>(column)];
-    if (column != kAddressColumn)
+    if (column != kAddressColumn) {
         return textKey(text);
+    }
     const std::uint32_t value = ParseIPv4Text(text);
     return {static_cast<char>(value >> 24), static_cast<char>(value >> 16),
             static_cast<char>(value >> 8), static_cast<char>(value)};

@@ -15,8 +15,9 @@ struct TimevalParts {
 // A negative duration waits not at all. Durations beyond what a 32-bit long holds in seconds
 // (Windows' timeval) are not expected.
 [[nodiscard]] constexpr TimevalParts TimevalFromMilliseconds(std::chrono::milliseconds duration) {
-    if (duration.count() <= 0)
+    if (duration.count() <= 0) {
         return {};
+    }
     const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(duration);
     const auto microseconds =
         std::chrono::duration_cast<std::chrono::microseconds>(duration - seconds);

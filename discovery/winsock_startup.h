@@ -16,8 +16,9 @@ public:
     // usable before a successful start-up).
     WinsockStartup() : m_started(::WSAStartup(kWinsockVersion, &m_data) == 0) {}
     ~WinsockStartup() {
-        if (m_started)
+        if (m_started) {
             ::WSACleanup();
+        }
     }
     WinsockStartup(const WinsockStartup&) = delete;
     WinsockStartup& operator=(const WinsockStartup&) = delete;

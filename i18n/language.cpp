@@ -69,8 +69,9 @@ bool PutLanguageFileInForce(const std::wstring& directory, const std::wstring& n
 // 0, the platform's default size).
 int DisplayDotsPerInch() {
     HDC context = CreateICW(L"DISPLAY", nullptr, nullptr, nullptr);
-    if (context == nullptr)
+    if (context == nullptr) {
         return 0;
+    }
     const int dotsPerInch = GetDeviceCaps(context, LOGPIXELSY);
     DeleteDC(context);
     return dotsPerInch;
@@ -79,8 +80,9 @@ int DisplayDotsPerInch() {
 // The program's path; empty when it cannot be read or is longer than a settings path may be.
 std::wstring ProgramFilePath() {
     std::wstring path = ModuleFilePath();
-    if (path.size() >= static_cast<std::size_t>(kPathChars))
+    if (path.size() >= static_cast<std::size_t>(kPathChars)) {
         path.clear();
+    }
     return path;
 }
 
@@ -111,15 +113,18 @@ int InitLanguageFor(const std::wstring& programFilePath) {
     // A choice in config.ini decides alone, even when Search.ini cannot map it.
     int languageId =
         static_cast<int>(GetPrivateProfileIntW(kSelectedSection, kIdKey, 0, configFile.c_str()));
-    if (languageId == 0)
+    if (languageId == 0) {
         languageId = static_cast<int>(
             GetPrivateProfileIntW(kSelectedSection, kIdKey, 0, settingsFile.c_str()));
-    if (languageId == 0)
+    }
+    if (languageId == 0) {
         return 0;
+    }
 
     const std::wstring name = LanguageFileName(IdKey(languageId), settingsFile, kChoiceNameChars);
-    if (name.empty() || !PutLanguageFileInForce(directory, name, kChoiceNameChars))
+    if (name.empty() || !PutLanguageFileInForce(directory, name, kChoiceNameChars)) {
         return 0;
+    }
     ApplyLanguage(languageId, programFilePath);
     // Whether the file is valid does not matter here, only whether one is in force.
     return g_languageFilePath.empty() ? 0 : languageId;
@@ -131,25 +136,29 @@ int ApplyLanguage(int languageId, const std::wstring& programFilePath) {
     const std::wstring key = IdKey(languageId);
 
     const std::wstring name = LanguageFileName(key, settingsFile, kApplyNameChars);
-    if (name.empty() || !PutLanguageFileInForce(directory, name, kApplyNameChars))
+    if (name.empty() || !PutLanguageFileInForce(directory, name, kApplyNameChars)) {
         return 0;
+    }
     const wchar_t* languageFile = g_languageFilePath.c_str();
 
     // An invalid (or missing) file stays in force for its texts; only the rest is skipped.
-    if ((GetPrivateProfileIntW(kInfoSection, kIdKey, 0, languageFile) & 0xFFFF) == 0)
+    if ((GetPrivateProfileIntW(kInfoSection, kIdKey, 0, languageFile) & 0xFFFF) == 0) {
         return 0;
+    }
     WritePrivateProfileStringW(kSelectedSection, kIdKey, key.c_str(), settingsFile.c_str());
 
     g_languageFont.reset();
     LOGFONTW description{};
     description.lfCharSet = DEFAULT_CHARSET;
     if (GetPrivateProfileStringW(kInfoSection, L"Font Name", L"", description.lfFaceName,
-                                 LF_FACESIZE, languageFile) == 0)
+                                 LF_FACESIZE, languageFile) == 0) {
         return 1;
+    }
     const int pointSize =
         static_cast<int>(GetPrivateProfileIntW(kInfoSection, L"Font Size", 0, languageFile));
-    if (pointSize != 0)
+    if (pointSize != 0) {
         description.lfHeight = FontHeightForSize(pointSize, DisplayDotsPerInch());
+    }
     g_languageFont.reset(CreateFontIndirectW(&description));
     return 1;
 }

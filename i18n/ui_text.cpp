@@ -24,11 +24,13 @@ const wchar_t* LoadUiString(unsigned id) {
     const std::wstring& languageFile = languageFilePath();
     if (!languageFile.empty() &&
         GetPrivateProfileStringW(kStringSection, key, L"", g_uiText, LANGUAGE_TEXT_MAX,
-                                 languageFile.c_str()) > 0)
+                                 languageFile.c_str()) > 0) {
         return g_uiText;
+    }
     // One less than the buffer, so a string-table text is cut to LANGUAGE_TEXT_MAX - 2.
-    if (LoadStringW(g_uiModule, id, g_uiText, LANGUAGE_TEXT_MAX - 1) == 0)
+    if (LoadStringW(g_uiModule, id, g_uiText, LANGUAGE_TEXT_MAX - 1) == 0) {
         return nullptr;
+    }
     return g_uiText;
 }
 
@@ -47,11 +49,13 @@ BOOL CALLBACK TranslateControl(HWND window, LPARAM section) {
         wsprintfW(key, L"%u", static_cast<unsigned>(GetDlgCtrlID(window)));
         wchar_t text[LANGUAGE_TEXT_MAX];
         if (GetPrivateProfileStringW(sectionName, key, L"", text, LANGUAGE_TEXT_MAX,
-                                     languageFile.c_str()) > 0)
+                                     languageFile.c_str()) > 0) {
             SetWindowTextW(window, text);
+        }
     }
-    if (HFONT font = languageFont())
+    if (HFONT font = languageFont()) {
         SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    }
     return TRUE;
 }
 

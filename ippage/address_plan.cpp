@@ -30,8 +30,9 @@ CheckedPlan CheckPlan(std::span<const PlannedChange> changes,
     FirstChange byDevice, byNewAddress;
     for (std::size_t i = 0; i < changes.size(); ++i) {
         byDevice.emplace(changes[i].device, i);
-        if (!changes[i].dhcp)
+        if (!changes[i].dhcp) {
             byNewAddress.emplace(changes[i].newAddress, i);
+        }
     }
     CheckedPlan checked;
     for (std::size_t i = 0; i < changes.size(); ++i) {
@@ -55,22 +56,27 @@ CheckedPlan CheckPlan(std::span<const PlannedChange> changes,
                                                 .gateway = change.gateway,
                                                 .useDhcp = change.dhcp,
                                                 .newAddressEnabled = !change.dhcp});
-        if (plan.verdict == ModifyIpVerdict::kRefuseAddress)
+        if (plan.verdict == ModifyIpVerdict::kRefuseAddress) {
             conflict(ConflictKind::kInvalidNewAddress);
-        else if (plan.verdict == ModifyIpVerdict::kAskGatewaySegment && !gatewayAgreed)
+        } else if (plan.verdict == ModifyIpVerdict::kAskGatewaySegment && !gatewayAgreed) {
             conflict(ConflictKind::kGatewayOtherSegment).gateway = change.gateway;
+        }
         checked.requests.push_back(plan.request);
 
-        if (const std::size_t first = byDevice.at(change.device); first != i)
+        if (const std::size_t first = byDevice.at(change.device); first != i) {
             otherLine(ConflictKind::kDeviceTwice, first);
+        }
         // A DHCP line takes no address of its own choosing; one that keeps its address changes
         // only its mask or gateway.
-        if (change.dhcp)
+        if (change.dhcp) {
             continue;
-        if (const std::size_t first = byNewAddress.at(change.newAddress); first != i)
+        }
+        if (const std::size_t first = byNewAddress.at(change.newAddress); first != i) {
             otherLine(ConflictKind::kNewAddressTwice, first);
-        if (change.newAddress == change.device)
+        }
+        if (change.newAddress == change.device) {
             continue;
+        }
         // Each request finds its device by address: a device moved onto another line's device
         // takes that line's request too when it comes later (a chain), and a swap fails in
         // either order. Refused whatever the order of the lines, so the rule does not hang on it.
@@ -80,21 +86,25 @@ CheckedPlan CheckPlan(std::span<const PlannedChange> changes,
         } else {
             const std::span<const std::wstring> there = MacsAt(answering, change.newAddress);
             if (std::any_of(there.begin(), there.end(),
-                            [own](const std::wstring& mac) { return !Contains(own, mac); }))
+                            [own](const std::wstring& mac) { return !Contains(own, mac); })) {
                 conflict(ConflictKind::kNewAddressHeld);
+            }
         }
-        if (own.size() > 1)
+        if (own.size() > 1) {
             conflict(ConflictKind::kSharedAddress).devices = static_cast<int>(own.size());
+        }
     }
-    if (!checked.conflicts.empty())
+    if (!checked.conflicts.empty()) {
         checked.requests.clear();
+    }
     return checked;
 }
 
 ChangeOutcome JudgeChange(const PlannedChange& change, std::span<const std::wstring> before,
                           std::span<const AnsweringDevice> after) {
-    if (before.empty())
+    if (before.empty()) {
         return {.kind = OutcomeKind::kCannotTell};
+    }
     if (change.dhcp) {
         // Every device that took the request, each at an address other than the one it left.
         ChangeOutcome outcome{.kind = OutcomeKind::kAnswersFrom};
@@ -102,19 +112,23 @@ ChangeOutcome JudgeChange(const PlannedChange& change, std::span<const std::wstr
             const auto moved = std::find_if(after.begin(), after.end(), [&](const auto& device) {
                 return device.address != change.device && Contains(device.macs, before[i]);
             });
-            if (moved == after.end())
+            if (moved == after.end()) {
                 return {.kind = OutcomeKind::kNoAnswer};
-            if (i == 0)
+            }
+            if (i == 0) {
                 outcome.address = moved->address;
+            }
         }
         return outcome;
     }
     const std::span<const std::wstring> there = MacsAt(after, change.newAddress);
-    if (there.empty())
+    if (there.empty()) {
         return {.kind = OutcomeKind::kNoAnswer};
+    }
     for (const std::wstring& mac : there) {
-        if (!Contains(before, mac))
+        if (!Contains(before, mac)) {
             return {.kind = OutcomeKind::kOtherDevice, .mac = mac};
+        }
     }
     return {.kind = OutcomeKind::kAnswers};
 }

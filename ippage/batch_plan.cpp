@@ -16,11 +16,13 @@ namespace {
 std::optional<std::uint32_t> ParseStep(std::wstring_view text) {
     std::uint32_t step = 0;
     for (const wchar_t c : text) {
-        if (c < L'0' || c > L'9')
+        if (c < L'0' || c > L'9') {
             return std::nullopt;
+        }
         step = step * 10 + static_cast<std::uint32_t>(c - L'0');
-        if (step > kMaxStep)
+        if (step > kMaxStep) {
             return std::nullopt;
+        }
     }
     return step > 0 ? std::optional(step) : std::nullopt;
 }
@@ -44,8 +46,9 @@ std::wstring LineStart(const PlannedChange& change, const TextLookup& text) {
 std::optional<std::vector<PlannedChange>> BuildBatchPlan(std::span<const BatchDevice> devices,
                                                          const BatchForm& form) {
     const std::optional<std::uint32_t> step = ParseStep(form.step);
-    if (!form.dhcp && (form.firstAddress == 0 || !step))
+    if (!form.dhcp && (form.firstAddress == 0 || !step)) {
         return std::nullopt;
+    }
     std::vector<PlannedChange> changes;
     for (std::size_t i = 0; i < devices.size(); ++i) {
         PlannedChange& change = changes.emplace_back(PlannedChange{
@@ -53,8 +56,9 @@ std::optional<std::vector<PlannedChange>> BuildBatchPlan(std::span<const BatchDe
             .device = discovery::ParseIPv4Text(devices[i].address),
             .dhcp = form.dhcp,
         });
-        if (form.dhcp)
+        if (form.dhcp) {
             continue;
+        }
         const std::uint64_t address = form.firstAddress + std::uint64_t{*step} * i;
         change.newAddress = address > UINT32_MAX ? 0 : static_cast<std::uint32_t>(address);
         change.mask = form.mask;
@@ -69,11 +73,13 @@ std::vector<AnsweringDevice> AnsweringDevicesOf(std::span<const BatchDevice> row
         const std::uint32_t address = discovery::ParseIPv4Text(row.address);
         auto device = std::find_if(answering.begin(), answering.end(),
                                    [address](const auto& d) { return d.address == address; });
-        if (device == answering.end())
+        if (device == answering.end()) {
             device = answering.insert(answering.end(), {.address = address});
+        }
         for (const std::wstring& mac : row.macs) {
-            if (std::find(device->macs.begin(), device->macs.end(), mac) == device->macs.end())
+            if (std::find(device->macs.begin(), device->macs.end(), mac) == device->macs.end()) {
                 device->macs.push_back(mac);
+            }
         }
     }
     return answering;

@@ -11,8 +11,9 @@ namespace {
 // A number, perhaps signed ("-1" is a port some devices report): a spreadsheet reads it as
 // the number it is, so it needs no guard and keeps its value.
 bool IsPlainNumber(std::string_view field) {
-    if (!field.empty() && (field.front() == '-' || field.front() == '+'))
+    if (!field.empty() && (field.front() == '-' || field.front() == '+')) {
         field.remove_prefix(1);
+    }
     return !field.empty() && field.find_first_not_of("0123456789") == std::string_view::npos;
 }
 
@@ -22,14 +23,16 @@ constexpr std::string_view kFormulaStarts = "=+-@\t\r";
 
 std::string GuardFormula(std::string field) {
     if (!field.empty() && kFormulaStarts.find(field.front()) != std::string_view::npos &&
-        !IsPlainNumber(field))
+        !IsPlainNumber(field)) {
         field.insert(0, 1, '\'');
+    }
     return field;
 }
 
 bool NeedsQuotes(std::string_view field) {
-    if (field.empty())
+    if (field.empty()) {
         return false;
+    }
     return field.find_first_of(",\"\r\n") != std::string_view::npos || field.front() == ' ' ||
            field.back() == ' ';
 }
@@ -39,8 +42,9 @@ bool NeedsQuotes(std::string_view field) {
 std::string CsvRecord(std::span<const std::string> fields) {
     std::string line;
     for (std::size_t i = 0; i < fields.size(); ++i) {
-        if (i > 0)
+        if (i > 0) {
             line.push_back(',');
+        }
         const std::string& field = fields[i];
         if (!NeedsQuotes(field)) {
             line += field;
@@ -48,8 +52,9 @@ std::string CsvRecord(std::span<const std::string> fields) {
         }
         line.push_back('"');
         for (const char c : field) {
-            if (c == '"')
+            if (c == '"') {
                 line.push_back('"');
+            }
             line.push_back(c);
         }
         line.push_back('"');
@@ -61,10 +66,12 @@ std::string CsvRecord(std::span<const std::string> fields) {
 std::wstring TsvRecord(std::span<const std::wstring> fields) {
     std::wstring line;
     for (std::size_t i = 0; i < fields.size(); ++i) {
-        if (i > 0)
+        if (i > 0) {
             line.push_back(L'\t');
-        for (const wchar_t c : fields[i])
+        }
+        for (const wchar_t c : fields[i]) {
             line.push_back(c == L'\t' || c == L'\r' || c == L'\n' ? L' ' : c);
+        }
     }
     line += L"\r\n";
     return line;
@@ -75,8 +82,9 @@ std::wstring RowsAsTsv(const discovery::DeviceRows& list, std::span<const std::w
     std::wstring text = TsvRecord(headings);
     std::vector<std::wstring> fields(headings.size());
     for (const int row : rows) {
-        for (std::size_t c = 0; c < fields.size(); ++c)
+        for (std::size_t c = 0; c < fields.size(); ++c) {
             fields[c] = list.Text(row, static_cast<int>(c));
+        }
         text += TsvRecord(fields);
     }
     return text;
@@ -86,12 +94,14 @@ std::string RowsAsCsvFile(const discovery::DeviceRows& list,
                           std::span<const std::wstring> headings) {
     std::string file = "\xEF\xBB\xBF";
     std::vector<std::string> fields(headings.size());
-    for (std::size_t c = 0; c < fields.size(); ++c)
+    for (std::size_t c = 0; c < fields.size(); ++c) {
         fields[c] = GuardFormula(text::WideToUtf8(headings[c]));
+    }
     file += CsvRecord(fields);
     for (int row = 0; row < list.Count(); ++row) {
-        for (std::size_t c = 0; c < fields.size(); ++c)
+        for (std::size_t c = 0; c < fields.size(); ++c) {
             fields[c] = GuardFormula(text::WideToUtf8(list.Text(row, static_cast<int>(c))));
+        }
         file += CsvRecord(fields);
     }
     return file;

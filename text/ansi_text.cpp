@@ -15,8 +15,9 @@ bool IsLowSurrogate(char32_t c) {
 }
 
 void AppendUtf8(std::string& out, char32_t c) {
-    if (c > kMaxCodePoint || IsHighSurrogate(c) || IsLowSurrogate(c))
+    if (c > kMaxCodePoint || IsHighSurrogate(c) || IsLowSurrogate(c)) {
         c = kReplacement;
+    }
     if (c < 0x80) {
         out.push_back(static_cast<char>(c));
     } else if (c < 0x800) {
@@ -38,8 +39,9 @@ void AppendUtf8(std::string& out, char32_t c) {
 
 std::optional<std::string> WideToAnsi(std::wstring_view text, std::size_t size) {
     auto narrow = WideToAnsi(text);
-    if (!narrow || narrow->size() >= size)
+    if (!narrow || narrow->size() >= size) {
         return std::nullopt;
+    }
     return narrow;
 }
 

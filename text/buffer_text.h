@@ -13,13 +13,16 @@ namespace text {
 // half of a surrogate pair without its second.
 [[nodiscard]] constexpr std::wstring_view FittingPrefix(std::wstring_view text,
                                                         std::size_t capacity) {
-    if (capacity == 0)
+    if (capacity == 0) {
         return {};
-    if (text.size() < capacity)
+    }
+    if (text.size() < capacity) {
         return text;
+    }
     std::wstring_view prefix = text.substr(0, capacity - 1);
-    if (!prefix.empty() && prefix.back() >= 0xD800 && prefix.back() <= 0xDBFF)
+    if (!prefix.empty() && prefix.back() >= 0xD800 && prefix.back() <= 0xDBFF) {
         prefix.remove_suffix(1);
+    }
     return prefix;
 }
 

@@ -16,19 +16,23 @@ constexpr std::string_view kUpperDigits = "0123456789ABCDEF";
 
 int WideTextToInt(std::wstring_view text) {
     std::size_t i = 0;
-    while (i < text.size() && IsWhiteSpace(text[i]))
+    while (i < text.size() && IsWhiteSpace(text[i])) {
         ++i;
+    }
     bool negative = false;
-    if (i < text.size() && (text[i] == L'+' || text[i] == L'-'))
+    if (i < text.size() && (text[i] == L'+' || text[i] == L'-')) {
         negative = text[i++] == L'-';
+    }
     long long value = 0;
     for (; i < text.size() && text[i] >= L'0' && text[i] <= L'9'; ++i) {
         value = value * 10 + (text[i] - L'0');
-        if (value > static_cast<long long>(INT_MAX) + 1)
+        if (value > static_cast<long long>(INT_MAX) + 1) {
             value = static_cast<long long>(INT_MAX) + 1; // saturated; more digits change nothing
+        }
     }
-    if (negative)
+    if (negative) {
         return value > INT_MAX ? INT_MIN : static_cast<int>(-value);
+    }
     return value > INT_MAX ? INT_MAX : static_cast<int>(value);
 }
 
@@ -42,8 +46,9 @@ std::string HexBytes(std::span<const std::byte> bytes, HexCase letters,
     std::string text;
     text.reserve(bytes.size() * (2 + separator.size()));
     for (std::size_t i = 0; i < bytes.size(); ++i) {
-        if (i > 0)
+        if (i > 0) {
             text += separator;
+        }
         text += HexByte(std::to_integer<std::uint8_t>(bytes[i]), letters);
     }
     return text;

@@ -27,8 +27,9 @@ template <std::integral T>
     T value{};
     const char* const end = text.data() + text.size();
     const auto [stop, status] = std::from_chars(text.data(), end, value, base);
-    if (status != std::errc{} || stop != end)
+    if (status != std::errc{} || stop != end) {
         return std::nullopt;
+    }
     return value;
 }
 

@@ -18,8 +18,9 @@ std::string TextSortKey(const std::wstring& text) {
     key.reserve(length * 4);
     for (std::size_t i = 0; i < length; ++i) {
         const auto value = static_cast<std::uint32_t>(transformed[i]);
-        for (int shift = 24; shift >= 0; shift -= 8)
+        for (int shift = 24; shift >= 0; shift -= 8) {
             key.push_back(static_cast<char>(value >> shift));
+        }
     }
     return key;
 }

@@ -10,8 +10,9 @@ std::string TextSortKey(const std::wstring& text) {
     const int length = static_cast<int>(text.size());
     const int size =
         ::LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY, text.c_str(), length, nullptr, 0);
-    if (size <= 0)
+    if (size <= 0) {
         return {};
+    }
     std::string key(static_cast<std::size_t>(size), '\0');
     const int written = ::LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY, text.c_str(), length,
                                        reinterpret_cast<wchar_t*>(key.data()), size);

@@ -73,16 +73,20 @@ DeviceWebClient::Exchange DeviceWebClient::Run(const Target& target,
                                                const std::optional<std::string>& request,
                                                const wchar_t* statusFailure) {
     Exchange exchange = Open(target, request);
-    if (!exchange.stream)
+    if (!exchange.stream) {
         return exchange;
+    }
     const auto first = exchange.stream->Receive(kReceiveBufferBytes);
-    if (!first)
+    if (!first) {
         return Failed(kReceiveTimeout);
-    if (!HasOkStatus(*first))
+    }
+    if (!HasOkStatus(*first)) {
         return Failed(statusFailure);
+    }
     const auto second = exchange.stream->Receive(kReceiveBufferBytes);
-    if (!second)
+    if (!second) {
         return Failed(kReceiveTimeout);
+    }
     exchange.body = BodyText(*first, *second);
     return exchange;
 }
@@ -90,8 +94,9 @@ DeviceWebClient::Exchange DeviceWebClient::Run(const Target& target,
 std::optional<std::vector<ScannedNetwork>>
 DeviceWebClient::ScanNetworks(const DeviceEndpoint& device) {
     const auto target = TargetOf(device);
-    if (!target)
+    if (!target) {
         return std::nullopt;
+    }
     const Exchange exchange = Run(*target, ComposeScanRequest(target->host), kScanFailed);
     if (!exchange.body) {
         Notice(exchange.failure);
@@ -102,8 +107,9 @@ DeviceWebClient::ScanNetworks(const DeviceEndpoint& device) {
 
 std::optional<ReadSettings> DeviceWebClient::ReadWifiSettings(const DeviceEndpoint& device) {
     const auto target = TargetOf(device);
-    if (!target)
+    if (!target) {
         return std::nullopt;
+    }
     const Exchange exchange = Run(*target, ComposeReadRequest(target->host), nullptr);
     if (!exchange.body) {
         Notice(exchange.failure);
@@ -114,8 +120,9 @@ std::optional<ReadSettings> DeviceWebClient::ReadWifiSettings(const DeviceEndpoi
 
 void DeviceWebClient::SaveWifiSettings(const DeviceEndpoint& device, const WifiSettings& settings) {
     const auto target = TargetOf(device);
-    if (!target)
+    if (!target) {
         return;
+    }
     // A character the host's code page has no form for would reach the device as another one.
     if (!text::WideToAnsi(settings.ssid) || !text::WideToAnsi(settings.key)) {
         Notice(kUnsendableText);
@@ -126,8 +133,9 @@ void DeviceWebClient::SaveWifiSettings(const DeviceEndpoint& device, const WifiS
         Notice(exchange.failure);
         return;
     }
-    if (!HasSavePhrase(*exchange.body) || !m_tell(kRebootQuestion, Prompt::OkCancel))
+    if (!HasSavePhrase(*exchange.body) || !m_tell(kRebootQuestion, Prompt::kOkCancel)) {
         return;
+    }
     // The save connection stays open until the reboot is over, and is closed before its outcome
     // is told.
     const wchar_t* outcome = Reboot(*target);
@@ -136,23 +144,27 @@ void DeviceWebClient::SaveWifiSettings(const DeviceEndpoint& device, const WifiS
 }
 
 void DeviceWebClient::RebootDevice(const DeviceEndpoint& device) {
-    if (const auto target = TargetOf(device))
+    if (const auto target = TargetOf(device)) {
         Notice(Reboot(*target));
+    }
 }
 
 const wchar_t* DeviceWebClient::Reboot(const Target& target) {
     const Exchange exchange = Open(target, ComposeRebootRequest(target.host));
-    if (!exchange.stream)
+    if (!exchange.stream) {
         return exchange.failure;
+    }
     const auto reply = exchange.stream->Receive(kReceiveBufferBytes);
-    if (!reply)
+    if (!reply) {
         return kReceiveTimeout;
+    }
     return HasOkStatus(*reply) ? kRebootDone : kRebootFailed;
 }
 
 void DeviceWebClient::Notice(const wchar_t* text) const {
-    if (text != nullptr)
-        m_tell(text, Prompt::Notice);
+    if (text != nullptr) {
+        m_tell(text, Prompt::kNotice);
+    }
 }
 
 } // namespace wifi

@@ -12,7 +12,7 @@
 
 namespace wifi {
 
-enum class Prompt { Notice, OkCancel };
+enum class Prompt { kNotice, kOkCancel };
 
 // Shows `text`; returns true when the operator chose OK (always for a notice).
 using Tell = std::function<bool(const std::wstring& text, Prompt prompt)>;

@@ -26,8 +26,9 @@ constexpr SecurityRule kSecurityRules[] = {
 
 std::optional<SecurityChoice> SecurityChoiceFor(std::wstring_view security) {
     for (const SecurityRule& rule : kSecurityRules) {
-        if (security.find(rule.contained) != std::wstring_view::npos)
+        if (security.find(rule.contained) != std::wstring_view::npos) {
             return rule.choice;
+        }
     }
     return std::nullopt;
 }
@@ -37,8 +38,9 @@ bool ShowsWepControls(int mode) {
 }
 
 int CompareSignals(std::optional<int> left, std::optional<int> right, bool largestFirst) {
-    if (!left || !right || *left == *right)
+    if (!left || !right || *left == *right) {
         return 0;
+    }
     const bool leftFirst = largestFirst ? *left > *right : *left < *right;
     return leftFirst ? -1 : 1;
 }

@@ -20,29 +20,35 @@ struct FieldValue {
 // to the next CR LF; empty without a CR LF (or without a "="). Nothing when `name` is absent.
 std::optional<FieldValue> FindField(std::wstring_view body, std::wstring_view name,
                                     std::size_t from) {
-    if (from > body.size())
+    if (from > body.size()) {
         return std::nullopt;
+    }
     const std::size_t at = body.find(name, from);
-    if (at == std::wstring_view::npos)
+    if (at == std::wstring_view::npos) {
         return std::nullopt;
+    }
     const std::size_t equals = body.find(L'=', at);
-    if (equals == std::wstring_view::npos)
+    if (equals == std::wstring_view::npos) {
         return FieldValue{};
+    }
     const std::size_t end = body.find(kLineEnd, equals + 1);
-    if (end == std::wstring_view::npos)
+    if (end == std::wstring_view::npos) {
         return FieldValue{};
+    }
     return FieldValue{body.substr(equals + 1, end - equals - 1), end};
 }
 
 std::optional<int> NumberField(const std::optional<FieldValue>& field) {
-    if (!field)
+    if (!field) {
         return std::nullopt;
+    }
     return text::WideTextToInt(field->value);
 }
 
 std::optional<std::wstring> TextField(const std::optional<FieldValue>& field) {
-    if (!field)
+    if (!field) {
         return std::nullopt;
+    }
     return std::wstring(field->value);
 }
 
@@ -96,8 +102,9 @@ std::vector<ScannedNetwork> ParseScanBody(std::wstring_view body) {
             valueStart = i + 1;
             continue;
         }
-        if (body[i] != L'\n' || !valueStart)
+        if (body[i] != L'\n' || !valueStart) {
             continue;
+        }
         const std::wstring_view value = body.substr(*valueStart, i - *valueStart);
         if (firstLinePending) {
             // The value start stays: a second line without "=" still completes the network.

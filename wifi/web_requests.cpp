@@ -45,8 +45,9 @@ std::optional<std::string> Compose(std::string_view commandLines, std::string_vi
     request += host;
     request += "\r\nConnection: Keep-Alive\r\n";
     request += kAuthorization;
-    if (request.size() >= kRequestBufferBytes)
+    if (request.size() >= kRequestBufferBytes) {
         return std::nullopt;
+    }
     return request;
 }
 
@@ -69,8 +70,9 @@ std::optional<std::string> ComposeSaveRequest(std::string_view host, const WifiS
     lines += L"&key=" + settings.key;
     lines += kSaveVersionAndAccept;
     const auto narrow = text::WideToAnsi(lines, kRequestBufferBytes);
-    if (!narrow)
+    if (!narrow) {
         return std::nullopt;
+    }
     return Compose(*narrow, host);
 }
 
@@ -78,8 +80,9 @@ std::optional<std::string> ComposeRebootRequest(std::string_view host) {
     std::string request(kRebootHead);
     request += host;
     request += kRebootTail;
-    if (request.size() >= kRebootBufferBytes)
+    if (request.size() >= kRebootBufferBytes) {
         return std::nullopt;
+    }
     return request;
 }
 

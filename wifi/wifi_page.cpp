@@ -120,7 +120,7 @@ wifi::DeviceWebClient CWifiConfig::WebClient() {
         if (!m_messageBox) {
             return false;
         }
-        const UINT buttons = prompt == wifi::Prompt::OkCancel ? MB_OKCANCEL : MB_OK;
+        const UINT buttons = prompt == wifi::Prompt::kOkCancel ? MB_OKCANCEL : MB_OK;
         // A message box owned by a child window is owned by its top-level window.
         return m_messageBox(::GetAncestor(m_hWnd, GA_ROOT), text, buttons | MB_ICONEXCLAMATION) ==
                IDOK;

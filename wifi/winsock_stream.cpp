@@ -34,8 +34,9 @@ public:
     std::optional<std::string> Receive(std::size_t maxBytes) override {
         std::string buffer(maxBytes, '\0');
         const int received = ::recv(m_socket, buffer.data(), static_cast<int>(maxBytes), 0);
-        if (received == SOCKET_ERROR)
+        if (received == SOCKET_ERROR) {
             return std::nullopt;
+        }
         buffer.resize(static_cast<std::size_t>(received));
         return buffer;
     }
@@ -48,15 +49,17 @@ private:
 
 std::unique_ptr<DeviceStream> WinsockConnector::Connect(std::uint32_t address, std::uint16_t port) {
     const SOCKET s = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    if (s == INVALID_SOCKET)
+    if (s == INVALID_SOCKET) {
         return nullptr;
+    }
     auto stream = std::make_unique<WinsockStream>(s);
     sockaddr_in peer{};
     peer.sin_family = AF_INET;
     peer.sin_addr.s_addr = htonl(address);
     peer.sin_port = htons(port);
-    if (::connect(s, reinterpret_cast<const sockaddr*>(&peer), sizeof peer) == SOCKET_ERROR)
+    if (::connect(s, reinterpret_cast<const sockaddr*>(&peer), sizeof peer) == SOCKET_ERROR) {
         return nullptr;
+    }
     return stream;
 }
 

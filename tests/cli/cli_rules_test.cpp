@@ -19,8 +19,9 @@ namespace {
 base::Result<cli::CliOptions> Parse(std::vector<std::string> args) {
     args.insert(args.begin(), "search-cli");
     std::vector<char*> argv;
-    for (std::string& arg : args)
+    for (std::string& arg : args) {
         argv.push_back(arg.data());
+    }
     argv.push_back(nullptr);
     return cli::ParseOptions(static_cast<int>(args.size()), argv.data());
 }
@@ -179,12 +180,14 @@ TEST(Watch, EventsFollowTheDeviceAtAnAddress) {
     for (std::size_t i = 0; i < std::size(steps); ++i) {
         SCOPED_TRACE("search " + std::to_string(i + 1));
         std::vector<cli::ShownDevice> search;
-        if (steps[i].shown)
+        if (steps[i].shown) {
             search.push_back(*steps[i].shown);
+        }
         std::string events;
-        for (const cli::WatchEvent& event : state.Update(search))
+        for (const cli::WatchEvent& event : state.Update(search)) {
             events += std::string(cli::EventName(event.kind)) + " " +
                       event.device.texts[discovery::kNameColumn];
+        }
         EXPECT_EQ(steps[i].event, events);
     }
 }

@@ -33,37 +33,43 @@ DWORD g_timeoutMs = 15000;
 ULONGLONG g_since = ::GetTickCount64(); // the last click or press, for the boxes' delay
 
 void Check(bool passed, const std::string& failure) {
-    if (!passed)
+    if (!passed) {
         throw std::runtime_error(failure);
+    }
 }
 
 std::string Utf8(const std::wstring& wide) {
     std::string out;
-    for (const wchar_t c : wide)
+    for (const wchar_t c : wide) {
         out += c < 0x20 ? "\\x" + text::HexByte(static_cast<std::uint8_t>(c), text::HexCase::kUpper)
                         : text::WideToUtf8(std::wstring_view(&c, 1));
+    }
     return out;
 }
 
 // A step's number: decimal digits, a '-' before them at most.
 int Number(const std::wstring& word) {
     const std::optional<int> number = text::ParseNumber<int>(text::WideToUtf8(word));
-    if (!number)
+    if (!number) {
         throw std::invalid_argument("'" + Utf8(word) + "' is not a number");
+    }
     return *number;
 }
 
 bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs) {
-    for (const ULONGLONG deadline = ::GetTickCount64() + timeoutMs; !done(); ::Sleep(50))
-        if (::GetTickCount64() >= deadline)
+    for (const ULONGLONG deadline = ::GetTickCount64() + timeoutMs; !done(); ::Sleep(50)) {
+        if (::GetTickCount64() >= deadline) {
             return false;
+        }
+    }
     return true;
 }
 
 // Waits the step's time for `done`; then fails with what `failure` says.
 void Await(const std::function<bool()>& done, const std::function<std::string()>& failure) {
-    if (!WaitFor(done, g_timeoutMs))
+    if (!WaitFor(done, g_timeoutMs)) {
         throw std::runtime_error(failure());
+    }
 }
 
 // False when the window is gone or has not answered within `timeoutMs`. Not SMTO_ABORTIFHUNG:
@@ -120,15 +126,17 @@ std::optional<DWORD_PTR> RemoteCall(HWND window, UINT message, WPARAM wParam, T&
     const std::unique_ptr<void, decltype(&::CloseHandle)> processOwner(process, &::CloseHandle);
     auto* copy = static_cast<char*>(
         ::VirtualAllocEx(process, nullptr, sizeof data, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
-    if (copy != nullptr && place != nullptr)
+    if (copy != nullptr && place != nullptr) {
         place(data, copy);
+    }
     DWORD_PTR result = 0;
     const bool ok =
         copy != nullptr && ::WriteProcessMemory(process, copy, &data, sizeof data, nullptr) &&
         Send(window, message, wParam, reinterpret_cast<LPARAM>(copy), kSendTimeoutMs, &result) &&
         ::ReadProcessMemory(process, copy, &data, sizeof data, nullptr);
-    if (copy != nullptr)
+    if (copy != nullptr) {
         ::VirtualFreeEx(process, copy, 0, MEM_RELEASE);
+    }
     return ok ? std::optional(result) : std::nullopt;
 }
 
@@ -204,8 +212,9 @@ template <class T> void NotifyFromInside(T& data, void (*place)(T&, char*)) {
         installed != nullptr &&
         RemoteCall(g_top, ::RegisterWindowMessageW(L"win_probe notify"), 0, data, place)
             .has_value();
-    if (installed != nullptr)
+    if (installed != nullptr) {
         ::UnhookWindowsHookEx(installed);
+    }
     Check(sent, "cannot notify from inside the window's process");
 }
 
@@ -233,11 +242,13 @@ void PrintInfoTip(HWND list, int row, int chars) {
 // An edit's text, a button's check state, a combo box's selection or an address "a.b.c.d".
 std::string FieldValue(HWND field) {
     const std::wstring name = ClassName(field);
-    if (name == L"Button" || name == L"ComboBox")
+    if (name == L"Button" || name == L"ComboBox") {
         return std::to_string(
             ::SendMessageW(field, name == L"Button" ? BM_GETCHECK : CB_GETCURSEL, 0, 0));
-    if (name != WC_IPADDRESSW)
+    }
+    if (name != WC_IPADDRESSW) {
         return Utf8(Text(field));
+    }
     DWORD address = 0;
     Check(RemoteCall(field, IPM_GETADDRESS, 0, address).has_value(),
           "cannot read an address field");
@@ -246,9 +257,11 @@ std::string FieldValue(HWND field) {
 
 // A visible message box of the program: a dialog with a message box's text control.
 HWND FindBox(HWND top) {
-    for (HWND w = nullptr; (w = ::FindWindowExW(nullptr, w, L"#32770", nullptr)) != nullptr;)
-        if (w != top && ::IsWindowVisible(w) && ::GetDlgItem(w, kBoxTextId) != nullptr)
+    for (HWND w = nullptr; (w = ::FindWindowExW(nullptr, w, L"#32770", nullptr)) != nullptr;) {
+        if (w != top && ::IsWindowVisible(w) && ::GetDlgItem(w, kBoxTextId) != nullptr) {
             return w;
+        }
+    }
     return nullptr;
 }
 
@@ -323,8 +336,9 @@ void RunStep(const std::wstring& step, const std::function<const std::wstring&()
         Await(
             [&] {
                 const HWND found = ::FindWindowW(L"#32770", title.c_str());
-                if (!wanted || !::IsWindowVisible(found))
+                if (!wanted || !::IsWindowVisible(found)) {
                     return !wanted && found == nullptr;
+                }
                 g_top = found;
                 return true;
             },
@@ -420,22 +434,26 @@ int wmain(int argc, wchar_t** argv) {
         return arg != args.cend() ? *arg++ : throw std::invalid_argument("a step lacks its value");
     };
     try {
-        if (arg != args.cend() && *arg == L"--timeout-ms" && ++arg != args.cend())
+        if (arg != args.cend() && *arg == L"--timeout-ms" && ++arg != args.cend()) {
             g_timeoutMs = static_cast<DWORD>(Number(next()));
+        }
         // Message boxes carry the program's title too; they are owned, the main window is not.
         int found = 0;
         const auto findMain = [&] {
             found = 0;
             for (HWND w = nullptr;
-                 (w = ::FindWindowExW(nullptr, w, nullptr, L"Search")) != nullptr;)
-                if (::GetWindow(w, GW_OWNER) == nullptr && ++found == 1)
+                 (w = ::FindWindowExW(nullptr, w, nullptr, L"Search")) != nullptr;) {
+                if (::GetWindow(w, GW_OWNER) == nullptr && ++found == 1) {
                     g_top = w;
+                }
+            }
             return found > 0;
         };
         WaitFor(findMain, g_timeoutMs);
         Check(found == 1, std::to_string(found) + " windows titled Search, expected one");
-        while (arg != args.cend())
+        while (arg != args.cend()) {
             RunStep(next(), next);
+        }
         return 0;
     } catch (const std::runtime_error& e) {
         std::printf("win_probe: FAIL: %s\n", e.what());

@@ -18,13 +18,15 @@ bool Fits(const std::string& text, std::size_t width) {
 }
 
 void CheckReply(std::span<const std::byte> datagram) {
-    if (IsAcceptedReply(datagram))
+    if (IsAcceptedReply(datagram)) {
         Require(datagram.size() >= kHeaderSize && CommandOf(datagram) == 1);
+    }
 
     // The record is the datagram's first bytes, zero beyond them.
     const ReplyRecord record = MakeReplyRecord(datagram);
-    for (std::size_t i = 0; i < record.size(); ++i)
+    for (std::size_t i = 0; i < record.size(); ++i) {
         Require(record[i] == (i < datagram.size() ? datagram[i] : std::byte{0}));
+    }
 
     // Every text keeps a zero byte in its field, so what is read back re-encodes to itself.
     const SearchReply reply = DecodeSearchReply(record);
@@ -36,17 +38,19 @@ void CheckReply(std::span<const std::byte> datagram) {
 
     const RowTexts texts = DeviceRowTexts(reply, 1);
     Require(texts[kMacColumn].size() == 17);
-    if (const auto deviceClass = FindDeviceClass(reply.classText))
+    if (const auto deviceClass = FindDeviceClass(reply.classText)) {
         Require((deviceWord(reply.rtspPort, *deviceClass, reply.dvsByte) & 0xFFFFFF00u) ==
                 static_cast<std::uint32_t>(reply.rtspPort) << 8);
+    }
 }
 
 void CheckRequests(std::span<const std::byte> datagram) {
     Require(Fits(DecodeSearchRequestSender(datagram), kAddressTextSize + 1));
     const AddressChangeFields fields = DecodeAddressChange(datagram);
     for (const std::string* text :
-         {&fields.target, &fields.newAddress, &fields.subnetMask, &fields.gateway})
+         {&fields.target, &fields.newAddress, &fields.subnetMask, &fields.gateway}) {
         Require(Fits(*text, kAddressTextSize + 1));
+    }
 }
 
 // Whatever a text parses to, the dotted form of that value parses to the same value.
@@ -67,8 +71,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Once byte by byte (digits, dots, signs, blanks), once as raw wide characters.
     CheckAddressText(std::wstring(data, data + size));
     std::wstring raw(size / sizeof(wchar_t), L'\0');
-    if (!raw.empty())
+    if (!raw.empty()) {
         std::memcpy(raw.data(), data, raw.size() * sizeof(wchar_t));
+    }
     CheckAddressText(raw);
     return 0;
 }

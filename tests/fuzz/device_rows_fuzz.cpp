@@ -39,15 +39,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         // A row exactly when the class is known and the address new.
         Require(rows.Count() == before + (known && !listed ? 1 : 0));
         Require((outcome == ReplyOutcome::kRowAdded) == (rows.Count() > before));
-        if (rows.Count() == before)
+        if (rows.Count() == before) {
             continue;
+        }
         addresses.insert(address);
         const DeviceRecord& row = rows.Row(before);
         Require(row.texts[kIndexColumn] == std::to_wstring(before + 1));
         Require(row.texts[kAddressColumn] == address);
         Require(rows.FindAddress(address) == before);
-        for (int column = 0; column < kColumnCount; ++column)
+        for (int column = 0; column < kColumnCount; ++column) {
             Require(row.texts[static_cast<std::size_t>(column)].size() <= kLongestText[column]);
+        }
         Require(row.deviceWord ==
                 deviceWord(reply.rtspPort, *FindDeviceClass(reply.classText), reply.dvsByte));
     }

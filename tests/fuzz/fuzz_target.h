@@ -13,6 +13,7 @@ inline bool Holds(std::wstring_view text, std::wstring_view part) {
 }
 
 inline void Require(bool condition) {
-    if (!condition)
+    if (!condition) {
         std::abort();
+    }
 }

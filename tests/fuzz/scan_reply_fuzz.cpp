@@ -7,8 +7,9 @@
 #include <algorithm>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    if (size == 0)
+    if (size == 0) {
         return 0;
+    }
     const std::string_view bytes(reinterpret_cast<const char*>(data + 1), size - 1);
     const std::size_t split = std::min<std::size_t>(data[0], bytes.size());
     const std::wstring body = wifi::BodyText(bytes.substr(0, split), bytes.substr(split));

@@ -19,8 +19,9 @@ void CheckShape(const std::optional<std::string>& request, std::size_t buffer) {
 // Layout: 4 bytes of numbers, then host, SSID and key separated by zero bytes; the SSID and
 // key bytes are read as 16-bit characters so that texts without an 8-bit form occur too.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    if (size < 4)
+    if (size < 4) {
         return 0;
+    }
     wifi::WifiSettings settings;
     settings.enable = static_cast<std::int8_t>(data[0]);
     settings.authentication = static_cast<std::int8_t>(data[1]);
@@ -30,9 +31,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string host(rest.substr(0, std::min<std::size_t>(hostEnd, data[3])));
     const std::string_view texts = rest.substr(std::min(hostEnd + 1, rest.size()));
     std::wstring wide;
-    for (std::size_t i = 0; i + 1 < texts.size(); i += 2)
+    for (std::size_t i = 0; i + 1 < texts.size(); i += 2) {
         wide.push_back(static_cast<wchar_t>(static_cast<std::uint8_t>(texts[i]) |
                                             static_cast<std::uint8_t>(texts[i + 1]) << 8));
+    }
     const std::size_t cut = wide.find(L'\0');
     settings.ssid = wide.substr(0, cut);
     settings.key = cut == std::wstring::npos ? std::wstring() : wide.substr(cut + 1);

@@ -22,8 +22,9 @@ Bytes Text(std::string_view text) {
 
 Bytes Layout(std::size_t size, std::uint8_t fill, std::initializer_list<Piece> pieces) {
     Bytes bytes(size, fill);
-    for (const Piece& piece : pieces)
+    for (const Piece& piece : pieces) {
         std::copy(piece.bytes.begin(), piece.bytes.end(), bytes.begin() + piece.offset);
+    }
     return bytes;
 }
 
@@ -67,15 +68,17 @@ const Bytes kFilledReply = FilledReply(0xEE);
 // A heap block of exactly `length` bytes, so that AddressSanitizer reports any read past it.
 std::vector<std::byte> Datagram(const Bytes& bytes, std::size_t length) {
     std::vector<std::byte> datagram(length);
-    for (std::size_t i = 0; i < length; ++i)
+    for (std::size_t i = 0; i < length; ++i) {
         datagram[i] = std::byte{i < bytes.size() ? bytes[i] : std::uint8_t{0xAB}};
+    }
     return datagram;
 }
 
 void ExpectBytes(const Bytes& expected, std::span<const std::byte> actual) {
     ASSERT_EQ(expected.size(), actual.size());
-    for (std::size_t i = 0; i < expected.size(); ++i)
+    for (std::size_t i = 0; i < expected.size(); ++i) {
         EXPECT_EQ(expected[i], std::to_integer<std::uint8_t>(actual[i])) << "at offset " << i;
+    }
 }
 
 std::string Describe(const SearchReply& r) {
@@ -127,8 +130,9 @@ TEST(SearchReply, HandWrittenBytesBothWaysAndEveryTextFieldEndsInAZeroByte) {
     // Written from the texts read or from whole ones: zero where nothing is written, and each
     // text cut to leave its field's last byte zero.
     Bytes written = FilledReply(0x00);
-    for (const std::size_t last : {22, 89, 153, 205})
+    for (const std::size_t last : {22, 89, 153, 205}) {
         written[last] = 0;
+    }
     ExpectBytes(written, EncodeSearchReply(read));
     ExpectBytes(written, EncodeSearchReply({full[0] + "Z", read.mac, full[1], full[2], INT32_MIN,
                                             -2, 0xFF, full[3]}));

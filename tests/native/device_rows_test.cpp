@@ -149,8 +149,9 @@ TEST(DeviceRows, SortsAddressesByValueAndTheRestAsTextThenNumbersFromTheTop) {
         SCOPED_TRACE(testing::Message()
                      << "column " << c.column << (c.ascending ? " up" : " down"));
         DeviceRows rows;
-        for (const auto& [address, port] : added)
+        for (const auto& [address, port] : added) {
             rows.AppendDeviceRow({L"", L"m", L"n", address, port});
+        }
         EXPECT_EQ(c.order, rows.SortRows(c.column, c.ascending, &text::TextSortKey));
         for (int row = 0; row < rows.Count(); ++row) {
             const auto& [address, port] = added[c.order[static_cast<std::size_t>(row)]];

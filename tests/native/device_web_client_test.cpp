@@ -35,8 +35,9 @@ public:
         bool Send(std::string_view) override { return script.sends; }
         std::optional<std::string> Receive(std::size_t maxBytes) override {
             EXPECT_EQ(4096u, maxBytes);
-            if (script.receives.empty())
+            if (script.receives.empty()) {
                 return std::string();
+            }
             auto next = script.receives.front();
             script.receives.pop_front();
             return next;
@@ -48,8 +49,9 @@ public:
         EXPECT_EQ(0x0A4D0105u, address);
         EXPECT_EQ(8080, port);
         const Script script = scripts.empty() ? kRefused : scripts.front();
-        if (!scripts.empty())
+        if (!scripts.empty()) {
             scripts.pop_front();
+        }
         return script.connects ? std::make_unique<Stream>(script, open) : nullptr;
     }
     std::deque<Script> scripts;

@@ -32,15 +32,17 @@ protected:
     // Sockets opened for the addresses 10.0.0.1 and up, by one search.
     std::vector<SocketHandle> Search(std::uint32_t addresses) {
         std::vector<std::uint32_t> local;
-        for (std::uint32_t i = 1; i <= addresses; ++i)
+        for (std::uint32_t i = 1; i <= addresses; ++i) {
             local.push_back(0x0A000000 + i);
+        }
         network.SetLocalAddresses(local);
         engine.SendSearch();
         return network.OpenedSockets();
     }
     void Poll(int cycles) {
-        for (int i = 0; i < cycles; ++i)
+        for (int i = 0; i < cycles; ++i) {
             engine.PollOnce(1000ms);
+        }
     }
 
     FakeNetwork network;
@@ -54,10 +56,12 @@ protected:
                                network.Script([&](FakeNetwork::State& s) {
                                    s.log.push_back("sleep " + std::to_string(pause.count()));
                                });
-                               if (duringPause)
+                               if (duringPause) {
                                    duringPause();
-                               if (realPauses)
+                               }
+                               if (realPauses) {
                                    std::this_thread::sleep_for(1ms);
+                               }
                            }};
 };
 
@@ -129,8 +133,9 @@ TEST_F(DiscoveryEngineTest, AcceptedRepliesAreQueuedAsRecordsAndTheSocketReadsOn
     echoed[12] = std::byte{3}; // [12] command: an echoed address change
     longer.resize(65507, std::byte{0xA5});
     // An empty datagram reads as nothing more: the socket's reads go on in the next cycle.
-    for (const Datagram& datagram : {good, echoed, longer, Datagram()})
+    for (const Datagram& datagram : {good, echoed, longer, Datagram()}) {
         network.QueueDatagram(socket, datagram);
+    }
     Poll(1);
     for (int i = 0; i < 2; ++i) { // the good one, and the long one cut to a record
         const auto record = engine.TakeOldestReply();
@@ -145,8 +150,9 @@ TEST_F(DiscoveryEngineTest, AcceptedRepliesAreQueuedAsRecordsAndTheSocketReadsOn
 TEST_F(DiscoveryEngineTest, OneWakeUpPerEmptiedQueueRetriedEachCycleAndForgottenAtARestart) {
     const SocketHandle socket = Search(1).at(0);
     const auto replies = [&](int count) {
-        for (int i = 0; i < count; ++i)
+        for (int i = 0; i < count; ++i) {
             network.QueueDatagram(socket, Reply("10.77.1." + std::to_string(i)));
+        }
     };
     const auto pauses = [&] {
         const auto log = network.Snapshot().log;
@@ -183,8 +189,9 @@ TEST_F(DiscoveryEngineTest, OneWakeUpPerEmptiedQueueRetriedEachCycleAndForgotten
     network.SetIdleWaitCap(2ms);
     engine.Start();
     network.QueueDatagram(Search(1).back(), Reply("10.77.2.1"));
-    for (int i = 0; i < 30'000 && notifications < 6; ++i)
+    for (int i = 0; i < 30'000 && notifications < 6; ++i) {
         std::this_thread::sleep_for(1ms);
+    }
     EXPECT_EQ(notifications, 6u);
 }
 
@@ -193,9 +200,10 @@ TEST_F(DiscoveryEngineTest, OneWakeUpPerEmptiedQueueRetriedEachCycleAndForgotten
 TEST_F(DiscoveryEngineTest, ABatchOfRowsYieldsToWaitingMessagesAndGoesOnWhereItStopped) {
     constexpr int kReplies = 150;
     const SocketHandle socket = Search(1).at(0);
-    for (int i = 0; i < kReplies; ++i)
+    for (int i = 0; i < kReplies; ++i) {
         network.QueueDatagram(socket,
                               Reply("10.1.0." + std::to_string(i % 149), i == 3 ? "NVR" : "DVS"));
+    }
     Poll(3);
     ASSERT_EQ(1u, notifications);
 
@@ -220,8 +228,9 @@ TEST_F(DiscoveryEngineTest, TheReceiverWaitsForTheFirstSearchAndStopsWhileReplie
     network.SetIdleWaitCap(2ms);
     realPauses = true;
     engine.Start();
-    for (int i = 0; i < 5000 && network.Snapshot().waitSets.size() < 3; ++i)
+    for (int i = 0; i < 5000 && network.Snapshot().waitSets.size() < 3; ++i) {
         std::this_thread::sleep_for(1ms);
+    }
     ASSERT_GE(network.Snapshot().waitSets.size(), 3u);
     EXPECT_TRUE(network.Snapshot().waitSets[0].empty()) << "no socket before the first search";
 
@@ -235,10 +244,11 @@ TEST_F(DiscoveryEngineTest, TheReceiverWaitsForTheFirstSearchAndStopsWhileReplie
     });
     std::size_t taken = 0;
     for (int i = 0; i < 100'000 && taken < 50; ++i) {
-        if (engine.TakeOldestReply())
+        if (engine.TakeOldestReply()) {
             ++taken;
-        else
+        } else {
             std::this_thread::sleep_for(50us);
+        }
     }
     const std::size_t wakes = network.Snapshot().wakes;
     engine.StopDiscovery();

@@ -76,8 +76,9 @@ public:
     }
     base::Result<SocketHandle> OpenBroadcastSocket(std::uint32_t address) override {
         std::lock_guard lock(m_mutex);
-        if (m_state.bindError != 0)
+        if (m_state.bindError != 0) {
             return base::Failure{m_state.bindError, "bind"};
+        }
         const SocketHandle socket = 100 + static_cast<SocketHandle>(m_state.opened.size());
         m_state.opened.push_back(socket);
         m_state.boundTo[socket] = address;
@@ -85,15 +86,17 @@ public:
     }
     base::Result<std::uint32_t> BoundAddress(SocketHandle socket) override {
         std::lock_guard lock(m_mutex);
-        if (IsClosed(socket))
+        if (IsClosed(socket)) {
             return base::Failure{.what = "closed"};
+        }
         return m_state.boundTo.at(socket);
     }
     base::Result<void> SendTo(SocketHandle socket, std::span<const std::byte> datagram,
                               std::uint32_t address, std::uint16_t) override {
         std::lock_guard lock(m_mutex);
-        if (m_state.sendCalls++ >= m_state.sendsThatWork)
+        if (m_state.sendCalls++ >= m_state.sendsThatWork) {
             return base::Failure{m_state.sendError, "sendto"};
+        }
         m_state.sent.emplace_back(datagram.begin(), datagram.end());
         m_state.log.push_back("send " + std::to_string(socket) + " to " + std::to_string(address));
         return {};
@@ -104,14 +107,17 @@ public:
         m_state.waitSets.emplace_back(set.begin(), set.end());
         const auto mark = [&] {
             readable.assign(set.size(), false);
-            for (std::size_t i = 0; i < set.size(); ++i)
+            for (std::size_t i = 0; i < set.size(); ++i) {
                 readable[i] = !IsClosed(set[i]) && !m_state.inbound[set[i]].empty();
+            }
             return static_cast<int>(std::count(readable.begin(), readable.end(), true));
         };
-        if (set.empty())
+        if (set.empty()) {
             return -1; // as select() with an empty set
-        if (mark() == 0 && !m_state.woken && m_state.idleWait.count() > 0)
+        }
+        if (mark() == 0 && !m_state.woken && m_state.idleWait.count() > 0) {
             m_arrived.wait_for(lock, std::min(m_state.idleWait, timeout));
+        }
         m_state.woken = false;
         return mark();
     }
@@ -122,14 +128,17 @@ public:
         std::lock_guard lock(m_mutex);
         m_state.reads.push_back(socket);
         auto& inbound = m_state.inbound[socket];
-        if (IsClosed(socket))
+        if (IsClosed(socket)) {
             return -1;
-        if (inbound.empty())
+        }
+        if (inbound.empty()) {
             return 0; // nothing waits, as a non-blocking read finds
+        }
         const std::optional<Datagram> next = std::move(inbound.front());
         inbound.pop_front();
-        if (!next)
+        if (!next) {
             return -1;
+        }
         // A datagram longer than the buffer gives its first bytes, as the real networks do.
         const std::size_t length = std::min(next->size(), buffer.size());
         std::copy_n(next->begin(), length, buffer.begin());

@@ -48,8 +48,9 @@ TEST(PlanModifyIP, VerdictFillInAndRequest) {
         if (plan.gatewayFilled) {
             EXPECT_EQ(plan.gateway, kGw);
         }
-        if (c.verdict == kRefuseAddress)
+        if (c.verdict == kRefuseAddress) {
             continue;
+        }
         const auto fields = [](const discovery::AddressChange& r) {
             return std::tuple(r.target, r.newAddress, r.subnetMask, r.gateway, r.useDhcp);
         };
@@ -111,8 +112,9 @@ TEST(CheckPlan, EveryConflictOfTheWholePlanIsFoundBeforeAnythingIsSent) {
         SCOPED_TRACE(testing::Message() << "case " << &c - cases);
         const CheckedPlan plan = CheckPlan(c.changes, seen, c.agreed);
         std::vector<Found> found;
-        for (const Conflict& f : plan.conflicts)
+        for (const Conflict& f : plan.conflicts) {
             found.emplace_back(f.line, f.kind, f.otherLine, f.gateway | f.devices);
+        }
         EXPECT_EQ(c.conflicts, found);
         EXPECT_EQ(c.conflicts.empty() ? c.changes.size() : 0u, plan.requests.size());
     }
@@ -161,8 +163,9 @@ TEST(BuildBatchPlan, ConsecutiveAddressesFromTheFirstByTheStep) {
         SCOPED_TRACE(testing::Message() << "case " << &c - cases);
         const std::optional<std::vector<PlannedChange>> changes = BuildBatchPlan(devices, c.form);
         ASSERT_EQ(c.newAddresses.has_value(), changes.has_value());
-        if (!changes)
+        if (!changes) {
             continue;
+        }
         std::vector<std::uint32_t> newAddresses, gateways;
         for (const PlannedChange& change : *changes) {
             newAddresses.push_back(change.newAddress);
@@ -171,12 +174,14 @@ TEST(BuildBatchPlan, ConsecutiveAddressesFromTheFirstByTheStep) {
         }
         EXPECT_EQ(*c.newAddresses, newAddresses);
         const CheckedPlan plan = CheckPlan(*changes, {}, false);
-        for (const discovery::AddressChange& request : plan.requests)
+        for (const discovery::AddressChange& request : plan.requests) {
             gateways.push_back(request.gateway);
+        }
         EXPECT_EQ(c.gateways, gateways);
         std::vector<std::pair<int, ConflictKind>> conflicts;
-        for (const Conflict& conflict : plan.conflicts)
+        for (const Conflict& conflict : plan.conflicts) {
             conflicts.emplace_back(conflict.line, conflict.kind);
+        }
         EXPECT_EQ(c.conflicts, conflicts);
     }
 }

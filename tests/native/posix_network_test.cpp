@@ -28,8 +28,9 @@ bool InTestNamespace() {
 // one reads as 0 bytes; a wake-up ends a wait at once, a wait times out with 0 and an empty
 // set fails at once. A socket that cannot be opened names the call and errno.
 TEST(PosixNetwork, DatagramsOfEveryLengthArriveCutToAReply) {
-    if (!InTestNamespace())
+    if (!InTestNamespace()) {
         GTEST_SKIP() << "runs only with SEARCH_NETNS=1 in a test namespace";
+    }
     PosixNetwork network;
     OwnedSocket socket(network, network.OpenBroadcastSocket(kLoopback).value_or(kInvalidSocket));
     OwnedSocket peer(network, network.OpenBroadcastSocket(kLoopback).value_or(kInvalidSocket));
@@ -59,8 +60,9 @@ TEST(PosixNetwork, DatagramsOfEveryLengthArriveCutToAReply) {
          {kReplySize, std::size_t{0}, kReplySize + 1, std::size_t{65507}, std::size_t{5}}) {
         SCOPED_TRACE(testing::Message() << length << " bytes");
         std::vector<std::byte> sent(length);
-        for (std::size_t i = 0; i < length; ++i)
+        for (std::size_t i = 0; i < length; ++i) {
             sent[i] = static_cast<std::byte>(i * 7 + 1);
+        }
         ASSERT_TRUE(network.SendTo(peer.Get(), sent, kLoopback, ntohs(bound.sin_port)));
         ASSERT_EQ(network.WaitReadable(set, 1000ms, readable), 1);
         EXPECT_EQ(readable, (std::vector{false, true}));
@@ -73,8 +75,9 @@ TEST(PosixNetwork, DatagramsOfEveryLengthArriveCutToAReply) {
 
 // Every address but loopback's, each one a socket can be bound to. Nothing is sent.
 TEST(PosixNetwork, TheLocalAddressesAreTheInterfacesAddresses) {
-    if (!InTestNamespace())
+    if (!InTestNamespace()) {
         GTEST_SKIP() << "runs only with SEARCH_NETNS=1 in a test namespace";
+    }
     PosixNetwork network;
     const auto addresses = network.LocalAddresses();
     ASSERT_TRUE(addresses && !addresses->empty());

@@ -45,8 +45,9 @@ TEST(WebReplies, ScanAndReadBodies) {
         for (const std::wstring& body : Deliveries(c.body)) {
             SCOPED_TRACE(testing::PrintToString(body));
             std::vector<std::string> got;
-            for (const ScannedNetwork& network : ParseScanBody(body))
+            for (const ScannedNetwork& network : ParseScanBody(body)) {
                 got.push_back(Describe(network));
+            }
             EXPECT_EQ(c.networks, got);
         }
     }

@@ -35,8 +35,9 @@ TEST(WindowLayout, CentringKeepsTheWindowInsideTheWorkArea) {
 // a client area 754 wide and 747 high. (Tab labels and web addresses: the main window's test.)
 TEST(WindowLayout, Sizes) {
     for (const auto& [fullScreen, height] :
-         {std::pair{1000, 780}, {781, 780}, {780, 780}, {779, 779}})
+         {std::pair{1000, 780}, {781, 780}, {780, 780}, {779, 779}}) {
         EXPECT_EQ(height, app::WindowHeight(fullScreen)) << "full-screen height " << fullScreen;
+    }
     EXPECT_TRUE((app::LayoutRect{10, 199, 734, 20}) == app::TabStripRect(189, 754));
     EXPECT_TRUE((app::LayoutSize{367, 20}) == app::TabItemSize(755)) << "odd widths round down";
     EXPECT_TRUE((app::LayoutRect{0, 219, 754, 528}) == app::PageRect(app::PageTop(189), 754, 747));

@@ -63,8 +63,9 @@ protected:
             m_bodyPosted = true;
             ::PostMessageW(m_hWnd, WM_APP, 0, 0); // the body's message
         }
-        if (message != WM_APP)
+        if (message != WM_APP) {
             return CKQ_ScanfDlg::OnMessage(message, wParam, lParam);
+        }
         m_body(*this);
         ::PostMessageW(m_hWnd, WM_CLOSE, 0, 0);
         return TRUE;
@@ -112,8 +113,9 @@ inline void PressKey(TestSearchWindow& window, HWND control, WPARAM key) {
 inline bool SearchAndReceive(TestSearchWindow& window, discovery_test::FakeNetwork& network,
                              const std::vector<discovery::SearchReply>& replies, int rows) {
     ClickButton(window, IDC_SEARCH);
-    if (network.OpenedSockets().empty())
+    if (network.OpenedSockets().empty()) {
         return false;
+    }
     const discovery::SocketHandle socket = network.OpenedSockets().back();
     for (const auto& reply : replies) {
         const discovery::ReplyRecord record = discovery::EncodeSearchReply(reply);
@@ -142,8 +144,9 @@ inline void ClickAt(TestSearchWindow& window, HWND control, POINT point, bool do
         ::PostMessageW(control, click == 0 ? WM_LBUTTONDOWN : WM_LBUTTONDBLCLK, MK_LBUTTON, at);
         ::PostMessageW(control, WM_LBUTTONUP, 0, at);
     }
-    if (pointerAfter != nullptr)
+    if (pointerAfter != nullptr) {
         pointTo(*pointerAfter);
+    }
     test_pump::PumpPending(window.m_hWnd);
 }
 
@@ -161,8 +164,9 @@ inline void ClickTab(TestSearchWindow& window, int tab) {
 
 inline void SelectRows(HWND list, const std::vector<int>& rows) {
     ListView_SetItemState(list, -1, 0, LVIS_SELECTED);
-    for (const int row : rows)
+    for (const int row : rows) {
         ListView_SetItemState(list, row, LVIS_SELECTED, LVIS_SELECTED);
+    }
 }
 
 // A throw-away current directory holding the given config.ini, from which the window reads

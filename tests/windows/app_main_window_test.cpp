@@ -57,8 +57,9 @@ TEST_F(MainWindowTest, SearchClickAndCloseWorkflow) {
                   ListView_GetExtendedListViewStyle(w.m_list));
         // The headings are the copy test's first line.
         const int widths[] = {50, 150, 100, 100, 80, 80, 150};
-        for (int c = 0; c < 7; ++c)
+        for (int c = 0; c < 7; ++c) {
             EXPECT_EQ(widths[c], ListView_GetColumnWidth(w.m_list, c)) << "column " << c;
+        }
         EXPECT_TRUE(m_network.OpenedSockets().empty()) << "no socket before the first search";
 
         ASSERT_TRUE(SearchAndReceive(w, m_network, replies, 3))

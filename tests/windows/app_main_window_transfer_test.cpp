@@ -45,8 +45,9 @@ using Received = std::tuple<HWND, WPARAM, LPARAM>;
 std::vector<Received> g_received;
 
 LRESULT CALLBACK ClientProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == app::WM_ADD_DEVICE_TO_CLIENT)
+    if (message == app::WM_ADD_DEVICE_TO_CLIENT) {
         g_received.emplace_back(window, wParam, lParam);
+    }
     return ::DefWindowProcW(window, message, wParam, lParam);
 }
 

@@ -31,8 +31,9 @@ std::array<DWORD, 6> Holdings() {
     THREADENTRY32 thread{};
     thread.dwSize = sizeof thread;
     for (BOOL more = ::Thread32First(snapshot, &thread); more;
-         more = ::Thread32Next(snapshot, &thread))
+         more = ::Thread32Next(snapshot, &thread)) {
         now[3] += thread.th32OwnerProcessID == ::GetCurrentProcessId() ? 1 : 0;
+    }
     ::CloseHandle(snapshot);
     ::EnumThreadWindows(::GetCurrentThreadId(), &CountWindow, reinterpret_cast<LPARAM>(&now[4]));
     PROCESS_MEMORY_COUNTERS memory{};
@@ -53,8 +54,9 @@ TEST_F(MainWindowTest, HundredSearchesHoldNoMoreThanTheFirst) {
     TestSearchWindow window(&m_network);
     window.Run([&](TestSearchWindow& w) {
         for (; searches < 100; ++searches) {
-            if (!SearchAndReceive(w, m_network, replies, 8))
+            if (!SearchAndReceive(w, m_network, replies, 8)) {
                 return;
+            }
             PressKey(w, w.m_tabs, VK_RIGHT);
             PressKey(w, w.m_tabs, VK_LEFT);
             (searches == 0 ? first : last) = Holdings();
@@ -64,8 +66,9 @@ TEST_F(MainWindowTest, HundredSearchesHoldNoMoreThanTheFirst) {
     // The working set's slack is heap noise, far below what 99 searches of 8 rows would leak.
     const char* what[] = {"handles", "GDI objects", "USER objects", "threads", "windows", "KiB"};
     const DWORD slack[] = {8, 4, 4, 1, 0, 2048};
-    for (int i = 0; i < 6; ++i)
+    for (int i = 0; i < 6; ++i) {
         EXPECT_LE(last[i], first[i] + slack[i]) << what[i] << " after the first search";
+    }
 }
 
 } // namespace

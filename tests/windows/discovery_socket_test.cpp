@@ -15,8 +15,9 @@
 namespace {
 
 TEST(WinsockNetwork, ADatagramLongerThanAReplyIsCutAndTheSocketReadsOn) {
-    if (const char* netns = std::getenv("SEARCH_NETNS"); !netns || std::string_view(netns) != "1")
+    if (const char* netns = std::getenv("SEARCH_NETNS"); !netns || std::string_view(netns) != "1") {
         GTEST_SKIP() << "opens sockets: only inside the namespaces of a test run";
+    }
     WSADATA data{};
     ASSERT_EQ(0, ::WSAStartup(MAKEWORD(2, 2), &data));
     constexpr std::uint32_t kLoopback = 0x7F000001;
@@ -45,8 +46,9 @@ TEST(WinsockNetwork, ADatagramLongerThanAReplyIsCutAndTheSocketReadsOn) {
         ASSERT_EQ(static_cast<int>(kept), network.Receive(sockets[0], buffer));
         EXPECT_TRUE(std::equal(sent.begin(), sent.begin() + kept, buffer.begin()));
     }
-    for (const discovery::SocketHandle socket : sockets)
+    for (const discovery::SocketHandle socket : sockets) {
         network.Close(socket);
+    }
     ::WSACleanup();
 }
 

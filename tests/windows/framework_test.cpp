@@ -36,8 +36,9 @@ protected:
     INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
         // Bound from WM_INITDIALOG on: the template's WM_SETFONT before it must not come here.
         EXPECT_EQ(reinterpret_cast<LONG_PTR>(this), ::GetWindowLongPtrW(m_hWnd, DWLP_USER));
-        if (message != WM_TEST_STEP)
+        if (message != WM_TEST_STEP) {
             return CDialog::OnMessage(message, wParam, lParam);
+        }
         step(*this);
         return TRUE;
     }

@@ -70,8 +70,9 @@ TEST_F(LanguageTest, SettingsFilesDecideWhichLanguageFileIsInForce) {
             {L"deutsch.ini", c.deutsch},
             {L"english.ini", "[Language Info]\nLanguage ID=9\n[String]\n139=IP (English)\n"}};
         for (const auto& [name, text] : files) {
-            if (text)
+            if (text) {
                 dir.Write(name, *text);
+            }
         }
         EXPECT_EQ(c.chosen, i18n::InitLanguageFor(dir.programFile()));
         EXPECT_EQ(*c.inForce ? dir.path() + c.inForce : L"", i18n::languageFilePath());
@@ -113,8 +114,9 @@ TEST_F(LanguageTest, FontFromTheLanguageFile) {
 
 TEST_F(LanguageTest, LanguageFileTextWinsUnlessEmptyOrMissing) {
     std::string digits;
-    while (digits.size() < 1500)
+    while (digits.size() < 1500) {
         digits += "0123456789";
+    }
     // Cut to the lookup buffer less its terminator; a built-in text one character earlier.
     const std::wstring fromFile(digits.begin(), digits.begin() + i18n::LANGUAGE_TEXT_MAX - 1);
     const std::wstring builtIn(fromFile, 0, i18n::LANGUAGE_TEXT_MAX - 2);
@@ -136,8 +138,9 @@ TEST_F(LanguageTest, LanguageFileTextWinsUnlessEmptyOrMissing) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         i18n::ResetLanguage();
-        if (c.file)
+        if (c.file) {
             UseLanguageFile(*c.file);
+        }
         EXPECT_STREQ(c.text, i18n::LoadUiString(c.id));
     }
 }

@@ -39,8 +39,9 @@ protected:
     }
     BOOL OnInitDialog() override {
         const BOOL result = CDialog::OnInitDialog();
-        for (int i = 0; i < kColumnCount; ++i)
+        for (int i = 0; i < kColumnCount; ++i) {
             m_list.InsertColumn(i, L"heading", LVCFMT_LEFT, kInsertedWidths[i]);
+        }
         m_list.LoadColumnWidths();
         return result;
     }
@@ -79,8 +80,9 @@ protected:
     // A column as the list shows it, read through the list view.
     Texts Column(int column) const {
         Texts texts;
-        for (int row = 0; row < list.GetItemCount(); ++row)
+        for (int row = 0; row < list.GetItemCount(); ++row) {
             texts.push_back(list.GetItemText(row, column));
+        }
         return texts;
     }
 
@@ -127,12 +129,14 @@ TEST_F(SortListTest, TextsOfAnyLengthReadWholeAndTheRowsGoWithTheWindow) {
     ASSERT_TRUE(m_host.Create());
     // Texts as long as the first read buffer (64) and longer come back whole.
     const std::size_t lengths[] = {0, 63, 64, 65, 200};
-    for (const std::size_t length : lengths)
+    for (const std::size_t length : lengths) {
         list.Rows().AppendDeviceRow({L"", L"", std::wstring(length, L'n')});
+    }
     list.ShowNewRows();
-    for (int row = 0; row < 5; ++row)
+    for (int row = 0; row < 5; ++row) {
         EXPECT_EQ(std::wstring(lengths[row], L'n'), list.GetItemText(row, 2))
             << lengths[row] << " characters";
+    }
     list.ClearDeviceRows();
     EXPECT_EQ(0, list.GetItemCount());
     Add({L"10.0.0.3"});
@@ -180,8 +184,9 @@ TEST_F(SortListTest, SavedWidthsApplyOnlyWhenWholeAndMatching) {
         }
         ASSERT_TRUE(m_host.Create());
         std::vector<int> widths;
-        for (int i = 0; i < kColumnCount; ++i)
+        for (int i = 0; i < kColumnCount; ++i) {
             widths.push_back(list.GetColumnWidth(i));
+        }
         EXPECT_EQ(c.expected, widths);
     }
 }

@@ -12,8 +12,9 @@ namespace test_pump {
 inline void PumpPending(HWND dialog = nullptr) {
     MSG msg;
     while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (dialog != nullptr && ::IsDialogMessageW(dialog, &msg))
+        if (dialog != nullptr && ::IsDialogMessageW(dialog, &msg)) {
             continue;
+        }
         ::TranslateMessage(&msg);
         ::DispatchMessageW(&msg);
     }
@@ -27,10 +28,12 @@ bool PumpUntil(Condition done, std::chrono::milliseconds timeout = std::chrono::
     const ULONGLONG deadline = ::GetTickCount64() + static_cast<ULONGLONG>(timeout.count());
     for (;;) {
         PumpPending(dialog);
-        if (done())
+        if (done()) {
             return true;
-        if (::GetTickCount64() >= deadline)
+        }
+        if (::GetTickCount64() >= deadline) {
             return false;
+        }
         ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
     }
 }

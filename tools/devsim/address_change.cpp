@@ -19,8 +19,9 @@ std::optional<std::string> DhcpPool::Lease(const DeviceTable& table) {
     while (m_next) {
         std::string address = discovery::FormatIPv4(*m_next);
         m_next = NextHostAddress(*m_next);
-        if (table.DevicesAt(address).empty())
+        if (table.DevicesAt(address).empty()) {
             return address;
+        }
     }
     return std::nullopt;
 }
@@ -33,31 +34,38 @@ AddressChangeOutcome ApplyAddressChange(DeviceTable& table, DhcpPool& pool,
         outcome.ignored = reason;
         return outcome;
     };
-    if (request.size() <= discovery::kDhcpFlagOffset)
-        return ignore(IgnoreReason::ShortRequest);
+    if (request.size() <= discovery::kDhcpFlagOffset) {
+        return ignore(IgnoreReason::kShortRequest);
+    }
     // Devices that share the target all obey, as real ones do.
     const std::vector<std::size_t> devices = table.DevicesAt(fields.target);
-    if (devices.empty())
-        return ignore(IgnoreReason::UnknownTarget);
+    if (devices.empty()) {
+        return ignore(IgnoreReason::kUnknownTarget);
+    }
 
     if (fields.dhcpFlag == kStaticFlag) {
         if (!IsAddressText(fields.newAddress) || !IsAddressText(fields.subnetMask) ||
-            !IsAddressText(fields.gateway))
-            return ignore(IgnoreReason::BadStaticFields);
-        if (fields.newAddress != fields.target && !table.DevicesAt(fields.newAddress).empty())
-            return ignore(IgnoreReason::AddressInUse);
-        for (const std::size_t device : devices)
+            !IsAddressText(fields.gateway)) {
+            return ignore(IgnoreReason::kBadStaticFields);
+        }
+        if (fields.newAddress != fields.target && !table.DevicesAt(fields.newAddress).empty()) {
+            return ignore(IgnoreReason::kAddressInUse);
+        }
+        for (const std::size_t device : devices) {
             table.SetAddress(device, fields.newAddress, false, fields.subnetMask, fields.gateway);
+        }
         outcome.devices = devices;
         return outcome;
     }
-    if (fields.dhcpFlag != kDhcpFlag)
-        return ignore(IgnoreReason::BadDhcpFlag);
+    if (fields.dhcpFlag != kDhcpFlag) {
+        return ignore(IgnoreReason::kBadDhcpFlag);
+    }
     // Each takes an address of its own; any the pool has none left for keeps its address.
     for (const std::size_t device : devices) {
         const auto lease = pool.Lease(table);
-        if (!lease)
-            return ignore(IgnoreReason::DhcpExhausted);
+        if (!lease) {
+            return ignore(IgnoreReason::kDhcpExhausted);
+        }
         table.SetAddress(device, *lease, true);
         outcome.devices.push_back(device);
     }

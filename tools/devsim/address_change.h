@@ -27,22 +27,22 @@ private:
 };
 
 enum class IgnoreReason {
-    ShortRequest,
-    UnknownTarget,
-    BadStaticFields,
-    BadDhcpFlag,
-    AddressInUse,
-    DhcpExhausted
+    kShortRequest,
+    kUnknownTarget,
+    kBadStaticFields,
+    kBadDhcpFlag,
+    kAddressInUse,
+    kDhcpExhausted
 };
 
 // Under their names in the log.
 inline constexpr std::array<Named<IgnoreReason>, 6> kIgnoreReasons = {{
-    {IgnoreReason::ShortRequest, "short-request", "it does not reach the DHCP flag"},
-    {IgnoreReason::UnknownTarget, "unknown-target", "no device has the target text"},
-    {IgnoreReason::BadStaticFields, "bad-static-fields", "DHCP flag 0 and a field not an address"},
-    {IgnoreReason::BadDhcpFlag, "bad-dhcp-flag", "the DHCP flag is neither 0 nor 1"},
-    {IgnoreReason::AddressInUse, "address-in-use", "another device holds the new address"},
-    {IgnoreReason::DhcpExhausted, "dhcp-exhausted", "the DHCP pool has no address left"},
+    {IgnoreReason::kShortRequest, "short-request", "it does not reach the DHCP flag"},
+    {IgnoreReason::kUnknownTarget, "unknown-target", "no device has the target text"},
+    {IgnoreReason::kBadStaticFields, "bad-static-fields", "DHCP flag 0 and a field not an address"},
+    {IgnoreReason::kBadDhcpFlag, "bad-dhcp-flag", "the DHCP flag is neither 0 nor 1"},
+    {IgnoreReason::kAddressInUse, "address-in-use", "another device holds the new address"},
+    {IgnoreReason::kDhcpExhausted, "dhcp-exhausted", "the DHCP pool has no address left"},
 }};
 
 struct AddressChangeOutcome {

@@ -70,8 +70,9 @@ bool IsHostAddress(std::uint32_t address) {
 
 std::optional<std::uint32_t> NextHostAddress(std::uint32_t address) {
     do {
-        if (address == UINT32_MAX)
+        if (address == UINT32_MAX) {
             return std::nullopt;
+        }
         ++address;
     } while (!IsHostAddress(address));
     return address;
@@ -83,8 +84,9 @@ std::optional<std::vector<Device>> GenerateDevices(std::size_t count, std::uint3
     std::uint32_t address = network;
     for (std::size_t i = 0; i < count; ++i) {
         const auto next = NextHostAddress(address);
-        if (!next)
+        if (!next) {
             return std::nullopt;
+        }
         address = *next;
         devices.push_back(MakeDevice(i, address));
     }

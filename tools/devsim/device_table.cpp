@@ -6,8 +6,9 @@ namespace devsim {
 
 DeviceTable::DeviceTable(std::vector<Device> devices) : m_devices(std::move(devices)) {
     m_byAddress.reserve(m_devices.size());
-    for (std::size_t i = 0; i < m_devices.size(); ++i)
+    for (std::size_t i = 0; i < m_devices.size(); ++i) {
         m_byAddress[m_devices[i].reply.deviceAddress].push_back(i);
+    }
 }
 
 std::vector<std::size_t> DeviceTable::DevicesAt(std::string_view address) const {
@@ -20,8 +21,9 @@ void DeviceTable::SetAddress(std::size_t index, const std::string& address, bool
     Device& device = m_devices[index];
     const auto old = m_byAddress.find(device.reply.deviceAddress);
     std::erase(old->second, index);
-    if (old->second.empty())
+    if (old->second.empty()) {
         m_byAddress.erase(old);
+    }
     device.reply.deviceAddress = address;
     std::vector<std::size_t>& holders = m_byAddress[address];
     holders.insert(std::upper_bound(holders.begin(), holders.end(), index), index);

@@ -36,8 +36,9 @@ bool JoinGroup(int socket, std::optional<std::uint32_t> interfaceAddress) {
         return join();
     }
     struct if_nameindex* interfaces = if_nameindex();
-    if (interfaces == nullptr)
+    if (interfaces == nullptr) {
         return false;
+    }
     bool joined = false;
     for (const struct if_nameindex* i = interfaces; i->if_index != 0; ++i) {
         membership.imr_ifindex = static_cast<int>(i->if_index);
@@ -52,12 +53,15 @@ bool JoinGroup(int socket, std::optional<std::uint32_t> interfaceAddress) {
 base::Result<UniqueFd> OpenDiscoverySocket(std::optional<std::uint32_t> interfaceAddress) {
     const auto fail = [](const char* what) { return base::Failure{errno, what}; };
     UniqueFd socket(::socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
-    if (!socket)
+    if (!socket) {
         return fail("socket");
-    if (!SetInt(socket.Get(), SOL_SOCKET, SO_REUSEADDR, 1))
+    }
+    if (!SetInt(socket.Get(), SOL_SOCKET, SO_REUSEADDR, 1)) {
         return fail("SO_REUSEADDR");
-    if (!SetInt(socket.Get(), IPPROTO_IP, IP_PKTINFO, 1))
+    }
+    if (!SetInt(socket.Get(), IPPROTO_IP, IP_PKTINFO, 1)) {
         return fail("IP_PKTINFO");
+    }
     // Best effort: a smaller buffer only means more Busy sends.
     SetInt(socket.Get(), SOL_SOCKET, SO_SNDBUF, kSocketBufferBytes);
     SetInt(socket.Get(), SOL_SOCKET, SO_RCVBUF, kSocketBufferBytes);
@@ -66,10 +70,12 @@ base::Result<UniqueFd> OpenDiscoverySocket(std::optional<std::uint32_t> interfac
     local.sin_family = AF_INET;
     local.sin_addr.s_addr = htonl(INADDR_ANY);
     local.sin_port = htons(discovery::DISCOVERY_PORT);
-    if (bind(socket.Get(), reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0)
+    if (bind(socket.Get(), reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0) {
         return fail("bind 0.0.0.0:6789");
-    if (!JoinGroup(socket.Get(), interfaceAddress))
+    }
+    if (!JoinGroup(socket.Get(), interfaceAddress)) {
         return fail("joining 224.111.111.1");
+    }
     return socket;
 }
 
@@ -89,9 +95,10 @@ ReceiveStatus ReceiveDatagram(int socket, std::span<std::byte> buffer, ReceivedD
     do {
         length = recvmsg(socket, &message, MSG_TRUNC);
     } while (length < 0 && errno == EINTR);
-    if (length < 0)
-        return errno == EAGAIN || errno == EWOULDBLOCK ? ReceiveStatus::Empty
-                                                       : ReceiveStatus::Failed;
+    if (length < 0) {
+        return errno == EAGAIN || errno == EWOULDBLOCK ? ReceiveStatus::kEmpty
+                                                       : ReceiveStatus::kFailed;
+    }
 
     datagram.length = static_cast<std::size_t>(length);
     datagram.source = Endpoint{ntohl(source.sin_addr.s_addr), ntohs(source.sin_port)};
@@ -104,7 +111,7 @@ ReceiveStatus ReceiveDatagram(int socket, std::span<std::byte> buffer, ReceivedD
             datagram.destination = ntohl(info.ipi_addr.s_addr);
         }
     }
-    return ReceiveStatus::Received;
+    return ReceiveStatus::kReceived;
 }
 
 SendStatus SocketSender::Send(std::span<const std::byte> datagram, Endpoint destination) {
@@ -117,12 +124,14 @@ SendStatus SocketSender::Send(std::span<const std::byte> datagram, Endpoint dest
         sent = sendto(m_socket, datagram.data(), datagram.size(), MSG_DONTWAIT | MSG_NOSIGNAL,
                       reinterpret_cast<const sockaddr*>(&to), sizeof to);
     } while (sent < 0 && errno == EINTR);
-    if (sent >= 0)
-        return SendStatus::Sent;
+    if (sent >= 0) {
+        return SendStatus::kSent;
+    }
     m_lastError = errno;
-    if (errno == EAGAIN || errno == EWOULDBLOCK || errno == ENOBUFS)
-        return SendStatus::Busy;
-    return SendStatus::Failed;
+    if (errno == EAGAIN || errno == EWOULDBLOCK || errno == ENOBUFS) {
+        return SendStatus::kBusy;
+    }
+    return SendStatus::kFailed;
 }
 
 } // namespace devsim

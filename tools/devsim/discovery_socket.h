@@ -26,7 +26,7 @@ struct ReceivedDatagram {
     std::uint32_t destination = 0;
 };
 
-enum class ReceiveStatus { Received, Empty, Failed };
+enum class ReceiveStatus { kReceived, kEmpty, kFailed };
 
 // Reads one datagram into `buffer` (its true length is kept even if the buffer was short).
 // Failed leaves errno set.

@@ -22,8 +22,9 @@ base::Failure Failed(const char* call) {
 // A steady_clock time (CLOCK_MONOTONIC on Linux) as timerfd wants it. A zero timespec would
 // disarm the timer instead of firing it, so times at or before the epoch become 1 ns.
 timespec ToTimespec(std::chrono::nanoseconds sinceEpoch) {
-    if (sinceEpoch <= std::chrono::nanoseconds::zero())
+    if (sinceEpoch <= std::chrono::nanoseconds::zero()) {
         return timespec{0, 1};
+    }
     const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(sinceEpoch);
     const auto rest = sinceEpoch - seconds;
     return timespec{static_cast<std::time_t>(seconds.count()), static_cast<long>(rest.count())};
@@ -33,23 +34,28 @@ timespec ToTimespec(std::chrono::nanoseconds sinceEpoch) {
 
 base::Result<void> EventLoop::Open() {
     m_epoll = UniqueFd(epoll_create1(EPOLL_CLOEXEC));
-    if (!m_epoll)
+    if (!m_epoll) {
         return Failed("epoll_create1");
+    }
     m_timer = UniqueFd(timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC));
-    if (!m_timer)
+    if (!m_timer) {
         return Failed("timerfd_create");
+    }
     sigset_t mask;
     sigemptyset(&mask);
     sigaddset(&mask, SIGINT);
     sigaddset(&mask, SIGTERM);
-    if (sigprocmask(SIG_BLOCK, &mask, nullptr) != 0)
+    if (sigprocmask(SIG_BLOCK, &mask, nullptr) != 0) {
         return Failed("sigprocmask");
+    }
     m_signals = UniqueFd(signalfd(-1, &mask, SFD_NONBLOCK | SFD_CLOEXEC));
-    if (!m_signals)
+    if (!m_signals) {
         return Failed("signalfd");
+    }
     if (auto watched = Watch(m_timer.Get(), EPOLLIN, [this](std::uint32_t) { RunDueTimers(); });
-        !watched)
+        !watched) {
         return watched;
+    }
     return Watch(m_signals.Get(), EPOLLIN, [this](std::uint32_t) { ReadSignals(); });
 }
 
@@ -57,8 +63,9 @@ base::Result<void> EventLoop::Watch(int fd, std::uint32_t events, Handler handle
     epoll_event event{};
     event.events = events;
     event.data.fd = fd;
-    if (epoll_ctl(m_epoll.Get(), EPOLL_CTL_ADD, fd, &event) != 0)
+    if (epoll_ctl(m_epoll.Get(), EPOLL_CTL_ADD, fd, &event) != 0) {
         return Failed("epoll_ctl");
+    }
     m_handlers[fd] = std::move(handler);
     return {};
 }
@@ -76,14 +83,16 @@ EventLoop::TimerId EventLoop::AddTimer(Clock::time_point when, std::function<voi
 }
 
 void EventLoop::CancelTimer(TimerId id) {
-    if (m_timers.erase(id) > 0)
+    if (m_timers.erase(id) > 0) {
         ArmTimer();
+    }
 }
 
 void EventLoop::ArmTimer() {
     itimerspec deadline{};
-    if (!m_timers.empty())
+    if (!m_timers.empty()) {
         deadline.it_value = ToTimespec(m_timers.begin()->first.first.time_since_epoch());
+    }
     // An all-zero it_value disarms the timer, which is what an empty list wants.
     timerfd_settime(m_timer.Get(), TFD_TIMER_ABSTIME, &deadline, nullptr);
 }
@@ -104,8 +113,9 @@ void EventLoop::RunDueTimers() {
 
 void EventLoop::ReadSignals() {
     signalfd_siginfo info{};
-    while (read(m_signals.Get(), &info, sizeof info) == static_cast<ssize_t>(sizeof info))
+    while (read(m_signals.Get(), &info, sizeof info) == static_cast<ssize_t>(sizeof info)) {
         m_running = false;
+    }
 }
 
 base::Result<void> EventLoop::Run() {
@@ -114,8 +124,9 @@ base::Result<void> EventLoop::Run() {
     while (m_running) {
         const int ready = epoll_wait(m_epoll.Get(), events.data(), kMaxEventsPerWait, -1);
         if (ready < 0) {
-            if (errno == EINTR)
+            if (errno == EINTR) {
                 continue;
+            }
             return Failed("epoll_wait");
         }
         for (int i = 0; i < ready && m_running; ++i) {

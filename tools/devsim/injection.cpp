@@ -12,10 +12,12 @@ constexpr std::array<std::size_t, 4> kLargeLengths = {1472, 1473, 4096, 65507};
 constexpr auto kInjectedLengthList = [] {
     std::array<std::size_t, kLengthsUpTo + 1 + kLargeLengths.size()> lengths{};
     std::size_t next = 0;
-    for (auto large = kLargeLengths.rbegin(); large != kLargeLengths.rend(); ++large)
+    for (auto large = kLargeLengths.rbegin(); large != kLargeLengths.rend(); ++large) {
         lengths[next++] = *large;
-    for (std::size_t length = kLengthsUpTo + 1; length-- > 0;)
+    }
+    for (std::size_t length = kLengthsUpTo + 1; length-- > 0;) {
         lengths[next++] = length;
+    }
     return lengths;
 }();
 
@@ -56,7 +58,7 @@ constexpr std::size_t Ordinal(InjectKind kind) {
 
 discovery::SearchReply InjectedDevice(InjectKind kind, const DeviceTable& table) {
     discovery::SearchReply device;
-    device.classText = kind == InjectKind::UnknownClass ? kUnknownClass : kInjectedClass;
+    device.classText = kind == InjectKind::kUnknownClass ? kUnknownClass : kInjectedClass;
     std::copy(kInjectedMacPrefix.begin(), kInjectedMacPrefix.end(), device.mac.begin());
     device.mac.back() = static_cast<std::uint8_t>(Ordinal(kind) + 1);
     // Kind k takes the (k+1)-th address after kInjectedNetwork that no device holds, so the
@@ -65,8 +67,9 @@ discovery::SearchReply InjectedDevice(InjectKind kind, const DeviceTable& table)
     std::uint32_t address = kInjectedNetwork;
     for (std::size_t free = 0; free <= Ordinal(kind);) {
         ++address;
-        if (table.DevicesAt(discovery::FormatIPv4(address)).empty())
+        if (table.DevicesAt(discovery::FormatIPv4(address)).empty()) {
             ++free;
+        }
     }
     device.deviceAddress = discovery::FormatIPv4(address);
     device.deviceName = "injected " + std::string(NameOf(kInjectKinds, kind));
@@ -103,8 +106,9 @@ std::vector<std::vector<std::byte>> RandomBodies() {
     std::vector<std::vector<std::byte>> bodies;
     for (std::size_t i = 0; i < kRandomBodies; ++i) {
         std::vector<std::byte> datagram = Bytes(discovery::SearchReply{});
-        for (std::size_t b = discovery::kHeaderSize; b < datagram.size(); ++b)
+        for (std::size_t b = discovery::kHeaderSize; b < datagram.size(); ++b) {
             datagram[b] = static_cast<std::byte>(byte(random));
+        }
         if (i % 2 == 0) {
             std::transform(kRandomBodyClass.begin(), kRandomBodyClass.end(),
                            datagram.begin() + discovery::kClassTextOffset,
@@ -120,8 +124,9 @@ std::vector<std::vector<std::byte>> RandomBodies() {
 base::Result<std::vector<InjectKind>> ParseInjectList(std::string_view text) {
     std::vector<InjectKind> kinds;
     if (text == kAllKindsName) {
-        for (const Named<InjectKind>& kind : kInjectKinds)
+        for (const Named<InjectKind>& kind : kInjectKinds) {
             kinds.push_back(kind.value);
+        }
         return kinds;
     }
     std::size_t start = 0;
@@ -131,25 +136,27 @@ base::Result<std::vector<InjectKind>> ParseInjectList(std::string_view text) {
         const auto kind = ValueNamed(kInjectKinds, name);
         if (!kind) {
             std::string known = "all";
-            for (const Named<InjectKind>& other : kInjectKinds)
+            for (const Named<InjectKind>& other : kInjectKinds) {
                 known += ", " + std::string(other.name);
+            }
             return base::Failure{.what = "unknown inject kind '" + std::string(name) +
                                          "' (known: " + known + ")"};
         }
         kinds.push_back(*kind);
-        if (end == std::string_view::npos)
+        if (end == std::string_view::npos) {
             return kinds;
+        }
         start = end + 1;
     }
 }
 
 std::vector<std::vector<std::byte>> BuildInjected(InjectKind kind, const DeviceTable& table) {
     switch (kind) {
-    case InjectKind::Duplicate:
+    case InjectKind::kDuplicate:
         return {Bytes(DuplicateOfFirst(table))};
-    case InjectKind::RandomBody:
+    case InjectKind::kRandomBody:
         return RandomBodies();
-    case InjectKind::SameAddress: {
+    case InjectKind::kSameAddress: {
         discovery::SearchReply device = InjectedDevice(kind, table);
         std::vector<std::vector<std::byte>> pair = {Bytes(device)};
         device.mac.back() = static_cast<std::uint8_t>(device.mac.back() + kSameAddressMacStep);
@@ -157,7 +164,7 @@ std::vector<std::vector<std::byte>> BuildInjected(InjectKind kind, const DeviceT
         pair.push_back(Bytes(device));
         return pair;
     }
-    case InjectKind::Lengths: {
+    case InjectKind::kLengths: {
         const std::vector<std::byte> whole = Bytes(InjectedDevice(kind, table));
         std::vector<std::vector<std::byte>> datagrams;
         for (const std::size_t length : kInjectedLengthList) {
@@ -173,31 +180,31 @@ std::vector<std::vector<std::byte>> BuildInjected(InjectKind kind, const DeviceT
     }
     std::vector<std::byte> datagram = Bytes(InjectedDevice(kind, table));
     switch (kind) {
-    case InjectKind::BadMarker:
+    case InjectKind::kBadMarker:
         datagram[kMarkerZeroOffset] = kBadMarkerByte;
         break;
-    case InjectKind::Command0:
+    case InjectKind::kCommand0:
         datagram[discovery::kCommandOffset] = std::byte{0};
         break;
-    case InjectKind::Command2:
+    case InjectKind::kCommand2:
         datagram[discovery::kCommandOffset] = std::byte{2};
         break;
-    case InjectKind::Command3:
+    case InjectKind::kCommand3:
         datagram[discovery::kCommandOffset] = std::byte{3};
         break;
-    case InjectKind::Command4:
+    case InjectKind::kCommand4:
         datagram[discovery::kCommandOffset] = std::byte{4};
         break;
-    case InjectKind::Short12:
+    case InjectKind::kShort12:
         datagram.resize(discovery::kMarkerSize);
         break;
-    case InjectKind::ShortReply:
+    case InjectKind::kShortReply:
         datagram.resize(kShortReplyBytes);
         break;
-    case InjectKind::Oversize:
+    case InjectKind::kOversize:
         datagram.resize(kOversizeBytes, kJunkByte);
         break;
-    case InjectKind::Unterminated:
+    case InjectKind::kUnterminated:
         FillField(datagram, discovery::kClassTextOffset, discovery::kClassTextSize, kClassFill);
         FillField(datagram, discovery::kDeviceAddressOffset, discovery::kDeviceAddressSize,
                   kAddressFill);

@@ -19,8 +19,9 @@ std::string FormatCommand(std::span<const std::byte> datagram) {
     const bool marked = datagram.size() >= discovery::kHeaderSize &&
                         std::memcmp(datagram.data() + discovery::kMarkerOffset,
                                     discovery::kMarker.data(), discovery::kMarkerSize) == 0;
-    if (!marked)
+    if (!marked) {
         return "none";
+    }
     return std::to_string(std::to_integer<unsigned>(datagram[discovery::kCommandOffset]));
 }
 
@@ -58,8 +59,9 @@ std::string LogLine(std::string_view event, std::chrono::nanoseconds elapsed,
                     std::initializer_list<LogText> keysAndValues) {
     assert(keysAndValues.size() % 2 == 0);
     std::string line = std::string(event) + " t=" + FormatMillis(elapsed);
-    for (auto key = keysAndValues.begin(); key != keysAndValues.end(); key += 2)
+    for (auto key = keysAndValues.begin(); key != keysAndValues.end(); key += 2) {
         line += " " + key->text + "=" + LogValue(key[1].text);
+    }
     return line;
 }
 
@@ -98,17 +100,19 @@ std::string FormatAddressLines(std::chrono::nanoseconds elapsed, Endpoint source
                            "static", "ip", device.reply.deviceAddress, "mask", device.subnetMask,
                            "gateway", device.gateway, "mac", mac}));
     }
-    if (outcome.ignored)
+    if (outcome.ignored) {
         add(LogLine("addr", elapsed,
                     {"src", from, "target", outcome.target, "result", "ignored", "reason",
                      NameOf(kIgnoreReasons, *outcome.ignored)}));
+    }
     return lines;
 }
 
 std::string FormatReadyLine(std::chrono::nanoseconds elapsed, const ReadyInfo& info) {
     std::string inject;
-    for (InjectKind kind : info.inject)
+    for (InjectKind kind : info.inject) {
         inject += (inject.empty() ? "" : ",") + std::string(NameOf(kInjectKinds, kind));
+    }
     const auto address = info.interfaceAddress;
     return LogLine("ready", elapsed,
                    {"devices", info.devices, "port", discovery::DISCOVERY_PORT, "group",

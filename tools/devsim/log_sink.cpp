@@ -13,12 +13,14 @@ constexpr mode_t kLogFileMode = 0644;
 } // namespace
 
 base::Result<void> LogSink::Open(const std::optional<std::string>& path) {
-    if (!path)
+    if (!path) {
         return {};
+    }
     m_file = UniqueFd(
         open(path->c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_APPEND | O_CLOEXEC, kLogFileMode));
-    if (!m_file)
+    if (!m_file) {
         return base::Failure{errno, *path};
+    }
     return {};
 }
 
@@ -29,11 +31,13 @@ void LogSink::Write(std::string_view line) {
     std::size_t done = 0;
     while (done < text.size()) {
         const ssize_t written = write(fd, text.data() + done, text.size() - done);
-        if (written < 0 && errno == EINTR)
+        if (written < 0 && errno == EINTR) {
             continue;
+        }
         // A log that cannot be written must not stop the devices answering.
-        if (written <= 0)
+        if (written <= 0) {
             return;
+        }
         done += static_cast<std::size_t>(written);
     }
 }

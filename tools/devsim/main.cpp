@@ -40,16 +40,18 @@ std::string Words(const base::Failure& failure) {
 base::Result<std::vector<Device>> MakeDevices(const Options& options) {
     if (options.devicesFile) {
         DeviceFileResult loaded = LoadDeviceFile(*options.devicesFile);
-        if (!loaded)
+        if (!loaded) {
             return base::Failure{.what =
                                      FormatDeviceFileError(*options.devicesFile, loaded.error())};
+        }
         return std::move(*loaded);
     }
     auto generated = GenerateDevices(*options.count, options.subnet);
-    if (!generated)
+    if (!generated) {
         return base::Failure{.what = "--count " + std::to_string(*options.count) +
                                      " devices do not fit after --subnet " +
                                      discovery::FormatIPv4(options.subnet)};
+    }
     return std::move(*generated);
 }
 
@@ -68,11 +70,13 @@ base::Result<void> WriteReadyFile(const std::string& path) {
     {
         std::ofstream file(temporary, std::ios::trunc);
         file << "pid=" << getpid() << "\n";
-        if (!file)
+        if (!file) {
             return base::Failure{errno, temporary};
+        }
     }
-    if (std::rename(temporary.c_str(), path.c_str()) != 0)
+    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
         return base::Failure{errno, path};
+    }
     return {};
 }
 
@@ -81,8 +85,9 @@ base::Result<void> WriteReadyFile(const std::string& path) {
 int main(int argc, char** argv) {
     const Clock::time_point start = Clock::now();
     const base::Result<Options> parsed = ParseOptions(argc, argv);
-    if (!parsed)
+    if (!parsed) {
         return Fail(kExitBadInput, parsed.error().what);
+    }
     const Options& options = *parsed;
     if (options.help) {
         std::fputs(UsageText().c_str(), stdout);
@@ -90,23 +95,28 @@ int main(int argc, char** argv) {
     }
 
     auto devices = MakeDevices(options);
-    if (!devices)
+    if (!devices) {
         return Fail(kExitBadInput, devices.error().what);
+    }
     LogSink log(start);
-    if (const auto opened = log.Open(options.logFile); !opened)
+    if (const auto opened = log.Open(options.logFile); !opened) {
         return Fail(kExitBadInput, "--log " + Words(opened.error()));
+    }
 
     EventLoop loop;
-    if (const auto opened = loop.Open(); !opened)
+    if (const auto opened = loop.Open(); !opened) {
         return Fail(kExitSetupFailed, Words(opened.error()));
+    }
     auto socket = OpenDiscoverySocket(options.interfaceAddress);
-    if (!socket)
+    if (!socket) {
         return Fail(kExitSetupFailed, Words(socket.error()));
+    }
 
     DeviceTable table(std::move(*devices));
     Responder responder(loop, std::move(*socket), table, log, options);
-    if (const auto started = responder.Start(); !started)
+    if (const auto started = responder.Start(); !started) {
         return Fail(kExitSetupFailed, Words(started.error()));
+    }
     RaiseDescriptorLimit();
     WebServer web(loop, table, log, options);
     web.Start();
@@ -114,16 +124,19 @@ int main(int argc, char** argv) {
     log.Write(FormatReadyLine(log.Elapsed(), ReadyInfo{table.size(), options.interfaceAddress,
                                                        options.spread, options.inject}));
     if (options.readyFile) {
-        if (const auto written = WriteReadyFile(*options.readyFile); !written)
+        if (const auto written = WriteReadyFile(*options.readyFile); !written) {
             return Fail(kExitBadInput, "--ready-file " + Words(written.error()));
+        }
     }
 
     const base::Result<void> ran = loop.Run();
     const std::string summary = FormatSummaryLine(log.Elapsed(), responder.GetTotals());
     log.Write(summary);
-    if (!log.IsStandardError())
+    if (!log.IsStandardError()) {
         std::fprintf(stderr, "devsim: %s\n", summary.c_str());
-    if (!ran)
+    }
+    if (!ran) {
         return Fail(kExitSetupFailed, Words(ran.error()));
+    }
     return kExitOk;
 }

@@ -18,9 +18,11 @@ template <typename E> struct Named {
 template <typename E, std::size_t N>
 [[nodiscard]] constexpr std::optional<E> ValueNamed(const std::array<Named<E>, N>& table,
                                                     std::string_view name) {
-    for (const Named<E>& entry : table)
-        if (entry.name == name)
+    for (const Named<E>& entry : table) {
+        if (entry.name == name) {
             return entry.value;
+        }
+    }
     return std::nullopt;
 }
 
@@ -28,9 +30,11 @@ template <typename E, std::size_t N>
 template <typename E, std::size_t N>
 [[nodiscard]] constexpr std::string_view NameOf(const std::array<Named<E>, N>& table, E value,
                                                 std::string_view missing = "?") {
-    for (const Named<E>& entry : table)
-        if (entry.value == value)
+    for (const Named<E>& entry : table) {
+        if (entry.value == value) {
             return entry.name;
+        }
+    }
     return missing;
 }
 

@@ -72,31 +72,37 @@ std::string Quoted(std::string_view value) {
 template <typename T>
 std::string ReadNumber(std::string_view text, std::uint64_t min, std::uint64_t max, T& target) {
     const auto value = text::ParseNumber<std::uint64_t>(text);
-    if (!value || *value < min || *value > max)
+    if (!value || *value < min || *value > max) {
         return Quoted(text) + " is not a number from " + std::to_string(min) + " to " +
                std::to_string(max);
+    }
     target = T(*value);
     return {};
 }
 
 std::string ReadAddress(std::string_view text, std::uint32_t& target) {
     const auto address = discovery::ParseStrictIPv4Text(text);
-    if (!address)
+    if (!address) {
         return Quoted(text) + " is not a dotted IPv4 address";
+    }
     target = *address;
     return {};
 }
 
 // Cross-option rules, once every option is known.
 std::string CheckCombination(const Options& o, bool subnetGiven) {
-    if (o.devicesFile && o.count)
+    if (o.devicesFile && o.count) {
         return "give either --devices or --count, not both";
-    if (!o.devicesFile && !o.count)
+    }
+    if (!o.devicesFile && !o.count) {
         return "give --devices FILE or --count N";
-    if (subnetGiven && !o.count)
+    }
+    if (subnetGiven && !o.count) {
         return "--subnet goes with --count";
-    if (o.devicesFile && o.devicesFile->empty())
+    }
+    if (o.devicesFile && o.devicesFile->empty()) {
         return "--devices: empty file name";
+    }
     return {};
 }
 
@@ -104,8 +110,9 @@ std::string CheckCombination(const Options& o, bool subnetGiven) {
 std::string HelpLine(std::string_view term, std::string_view text) {
     const std::string head = "  " + std::string(term);
     const std::string pad(kHelpColumn, ' ');
-    if (head.size() >= kHelpColumn)
+    if (head.size() >= kHelpColumn) {
         return head + "\n" + pad + std::string(text) + "\n";
+    }
     return head + pad.substr(head.size()) + std::string(text) + "\n";
 }
 
@@ -125,13 +132,16 @@ base::Result<Options> ParseOptions(int argc, char** argv) {
     // '+': stop at the first word that is no option, which is then refused below; ':': a
     // missing value comes back as ':' rather than '?'.
     for (int c; (c = getopt_long(argc, argv, "+:h", table.data(), nullptr)) != -1;) {
-        if (c == '?')
+        if (c == '?') {
             return fail("unknown option '" + std::string(argv[optind - 1]) + "' (see --help)");
+        }
         const std::string name = "--" + std::string(SpecOf(c == ':' ? optopt : c).name);
-        if (c == ':')
+        if (c == ':') {
             return fail(name + " needs a value");
-        if (!seen.insert(c).second)
+        }
+        if (!seen.insert(c).second) {
             return fail(name + " given twice");
+        }
         const std::string_view value = optarg ? optarg : "";
         std::string error;
         switch (c) {
@@ -154,28 +164,31 @@ base::Result<Options> ParseOptions(int argc, char** argv) {
             error = ReadNumber(value, 0, kMaxSpread.count(), o.spread);
             break;
         case kSeed:
-            if (const auto seed = text::ParseNumber<std::uint64_t>(value))
+            if (const auto seed = text::ParseNumber<std::uint64_t>(value)) {
                 o.seed = *seed;
-            else
+            } else {
                 error = Quoted(value) + " is not an unsigned 64-bit number";
+            }
             break;
         case kDhcpBase:
             error = ReadAddress(value, o.dhcpBase);
             break;
         case kInject:
-            if (auto kinds = ParseInjectList(value))
+            if (auto kinds = ParseInjectList(value)) {
                 o.inject = std::move(*kinds);
-            else
+            } else {
                 error = kinds.error().what;
+            }
             break;
         case kGather:
             error = ReadNumber(value, 0, kMaxSpread.count(), o.gather);
             break;
         case kWebBehaviour:
-            if (auto rules = ParseWebBehaviours(value))
+            if (auto rules = ParseWebBehaviours(value)) {
                 o.webBehaviours = std::move(*rules);
-            else
+            } else {
                 error = rules.error().what;
+            }
             break;
         case kRestart:
             error = ReadNumber(value, 0, kMaxRestart.count(), o.restartTime);
@@ -187,13 +200,16 @@ base::Result<Options> ParseOptions(int argc, char** argv) {
             o.readyFile = std::string(value);
             break;
         }
-        if (!error.empty())
+        if (!error.empty()) {
             return fail(name + ": " + error);
+        }
     }
-    if (optind < argc)
+    if (optind < argc) {
         return fail("unknown option '" + std::string(argv[optind]) + "' (see --help)");
-    if (std::string error = CheckCombination(o, seen.contains(kSubnet)); !error.empty())
+    }
+    if (std::string error = CheckCombination(o, seen.contains(kSubnet)); !error.empty()) {
         return fail(std::move(error));
+    }
     return o;
 }
 
@@ -204,19 +220,23 @@ std::string UsageText() {
         "(multicast group 224.111.111.1 and the limited broadcast) with one search reply per\n"
         "device, applies address-change requests and serves each device's web commands. Run it\n"
         "inside a network namespace; tools/devsim/README.md describes the log.\n\n";
-    for (const OptionSpec& spec : kOptions)
+    for (const OptionSpec& spec : kOptions) {
         help += HelpLine(std::string("--") + spec.name +
                              (spec.argument ? std::string(" ") + spec.argument : ""),
                          spec.help);
+    }
     help += "\nInject KIND:\n";
-    for (const auto& kind : kInjectKinds)
+    for (const auto& kind : kInjectKinds) {
         help += HelpLine(kind.name, kind.meaning);
+    }
     help += "\nWeb CMD (the device addresses must exist in the namespace):\n";
-    for (const auto& command : kWebCommands)
+    for (const auto& command : kWebCommands) {
         help += HelpLine(command.name, command.meaning);
+    }
     help += "\nWeb behaviour KIND:\n";
-    for (const auto& behaviour : kWebBehaviours)
+    for (const auto& behaviour : kWebBehaviours) {
         help += HelpLine(behaviour.name, behaviour.meaning);
+    }
     return help + "\nExit status: 0 after SIGTERM or SIGINT; 1 when the socket or the event loop "
                   "cannot be set\nup; 2 for a bad command line or device file, or a log or ready "
                   "file that cannot be written.\n";

@@ -14,15 +14,17 @@ std::uint64_t ReplyScheduler::ScheduleBurst(Endpoint requester, Clock::time_poin
     burst.report.requester = requester;
     burst.start = now;
     for (InjectKind kind : m_options.inject) {
-        for (std::vector<std::byte>& datagram : BuildInjected(kind, m_table))
+        for (std::vector<std::byte>& datagram : BuildInjected(kind, m_table)) {
             burst.injected.push_back(std::move(datagram));
+        }
     }
     burst.remaining = m_table.size() + burst.injected.size();
 
     Clock::time_point begin = now;
     if (m_options.gather.count() > 0) {
-        if (!m_gatherEnd || now >= *m_gatherEnd)
+        if (!m_gatherEnd || now >= *m_gatherEnd) {
             m_gatherEnd = now + m_options.gather;
+        }
         begin = *m_gatherEnd;
     }
     // Each device answers after a uniformly random delay in [0, spread); zero: all at once.
@@ -35,23 +37,26 @@ std::uint64_t ReplyScheduler::ScheduleBurst(Endpoint requester, Clock::time_poin
             spread.count() > 0 ? begin + std::chrono::microseconds(delay(m_random)) : begin;
         m_queue.push(Entry{due, m_nextSequence++, id, false, device});
     }
-    for (std::size_t i = 0; i < burst.injected.size(); ++i)
+    for (std::size_t i = 0; i < burst.injected.size(); ++i) {
         m_queue.push(Entry{begin + spread, m_nextSequence++, id, true, i});
+    }
     return id;
 }
 
 std::vector<BurstReport> ReplyScheduler::Pump(Clock::time_point now, DatagramSender& sender) {
     std::vector<BurstReport> finished;
-    if (m_retryAt && now < *m_retryAt)
+    if (m_retryAt && now < *m_retryAt) {
         return finished;
+    }
     m_retryAt.reset();
 
     for (std::size_t sends = 0; sends < kMaxSendsPerPump && !m_queue.empty(); ++sends) {
         const Entry entry = m_queue.top();
-        if (entry.due > now)
+        if (entry.due > now) {
             break;
+        }
         Burst& burst = m_bursts.at(entry.burst);
-        SendStatus status = SendStatus::Failed;
+        SendStatus status = SendStatus::kFailed;
         // A restarting device answers nothing; its place in the burst is still done.
         const bool silent = !entry.injected && m_table[entry.index].restarting;
         if (entry.injected) {
@@ -61,26 +66,28 @@ std::vector<BurstReport> ReplyScheduler::Pump(Clock::time_point now, DatagramSen
             status = sender.Send(reply, burst.report.requester);
         }
 
-        if (status == SendStatus::Busy) {
-            if (!m_busySince)
+        if (status == SendStatus::kBusy) {
+            if (!m_busySince) {
                 m_busySince = now;
+            }
             if (now - *m_busySince < kBusyGiveUp) {
                 ++burst.report.retries;
                 m_retryAt = now + kBusyRetryDelay;
                 break;
             }
-        } else if (status == SendStatus::Sent) {
+        } else if (status == SendStatus::kSent) {
             m_busySince.reset();
         }
 
         m_queue.pop();
         if (!silent) {
-            if (status != SendStatus::Sent)
+            if (status != SendStatus::kSent) {
                 ++burst.report.dropped;
-            else if (entry.injected)
+            } else if (entry.injected) {
                 ++burst.report.injected;
-            else
+            } else {
                 ++burst.report.replies;
+            }
         }
         if (--burst.remaining == 0) {
             burst.report.took = now - burst.start;
@@ -92,8 +99,9 @@ std::vector<BurstReport> ReplyScheduler::Pump(Clock::time_point now, DatagramSen
 }
 
 std::optional<Clock::time_point> ReplyScheduler::NextWake() const {
-    if (m_queue.empty())
+    if (m_queue.empty()) {
         return std::nullopt;
+    }
     const Clock::time_point due = m_queue.top().due;
     return m_retryAt ? std::max(due, *m_retryAt) : due;
 }

@@ -23,9 +23,9 @@
 namespace devsim {
 
 enum class SendStatus {
-    Sent,
-    Busy,   // the system is out of buffers for now; worth trying again shortly
-    Failed, // trying again will not help
+    kSent,
+    kBusy,   // the system is out of buffers for now; worth trying again shortly
+    kFailed, // trying again will not help
 };
 
 class DatagramSender {

@@ -35,9 +35,10 @@ void Responder::OnReadable() {
     for (int i = 0; i < kMaxReadsPerWake; ++i) {
         ReceivedDatagram datagram;
         const ReceiveStatus status = ReceiveDatagram(m_socket.Get(), m_buffer, datagram);
-        if (status == ReceiveStatus::Empty)
+        if (status == ReceiveStatus::kEmpty) {
             break;
-        if (status == ReceiveStatus::Failed) {
+        }
+        if (status == ReceiveStatus::kFailed) {
             // Typically an ICMP error for an earlier reply; the socket itself stays usable.
             m_log.Error("recvmsg", errno);
             continue;
@@ -52,14 +53,15 @@ void Responder::Handle(const ReceivedDatagram& datagram, std::span<const std::by
     ++m_totals.received;
     m_log.Write(FormatRxLine(m_log.Elapsed(), datagram.source, datagram.destination, bytes));
     switch (discovery::CommandOf(bytes)) {
-    case static_cast<std::uint8_t>(discovery::Command::SearchRequest):
+    case static_cast<std::uint8_t>(discovery::Command::kSearchRequest):
         ++m_totals.requests;
         m_scheduler.ScheduleBurst(datagram.source, Clock::now());
         break;
-    case static_cast<std::uint8_t>(discovery::Command::AddressChange): {
+    case static_cast<std::uint8_t>(discovery::Command::kAddressChange): {
         const AddressChangeOutcome outcome = ApplyAddressChange(m_table, m_dhcp, bytes);
-        if (!outcome.devices.empty())
+        if (!outcome.devices.empty()) {
             ++m_totals.addressChanges;
+        }
         m_log.Write(FormatAddressLines(m_log.Elapsed(), datagram.source, outcome, m_table));
         break;
     }
@@ -77,19 +79,22 @@ void Responder::PumpReplies() {
         m_totals.dropped += report.dropped;
         m_totals.retries += report.retries;
         m_log.Write(FormatTxLine(m_log.Elapsed(), report));
-        if (report.dropped > 0)
+        if (report.dropped > 0) {
             m_log.Error("sendto", m_sender.LastError());
+        }
     }
     ArmPump();
 }
 
 void Responder::ArmPump() {
-    if (m_pumpTimer)
+    if (m_pumpTimer) {
         m_loop.CancelTimer(*m_pumpTimer);
+    }
     m_pumpTimer.reset();
     const auto wake = m_scheduler.NextWake();
-    if (!wake)
+    if (!wake) {
         return;
+    }
     m_pumpTimer = m_loop.AddTimer(*wake, [this] {
         m_pumpTimer.reset();
         PumpReplies();

@@ -13,8 +13,9 @@ public:
     explicit UniqueFd(int fd) : m_fd(fd) {}
     UniqueFd(UniqueFd&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
     UniqueFd& operator=(UniqueFd&& other) noexcept {
-        if (this != &other)
+        if (this != &other) {
             Reset(std::exchange(other.m_fd, -1));
+        }
         return *this;
     }
     UniqueFd(const UniqueFd&) = delete;
@@ -24,8 +25,9 @@ public:
     [[nodiscard]] int Get() const { return m_fd; }
     explicit operator bool() const { return m_fd >= 0; }
     void Reset(int fd = -1) {
-        if (m_fd >= 0)
+        if (m_fd >= 0) {
             ::close(m_fd);
+        }
         m_fd = fd;
     }
 

@@ -31,27 +31,29 @@ const Network kNetworks[] = {
 // Two lines per network, LF-ended: "index=N" and "ssid=SSID(signal) security".
 std::string NetworkList(std::span<const Network> networks) {
     std::string body;
-    for (std::size_t i = 0; i < networks.size(); ++i)
+    for (std::size_t i = 0; i < networks.size(); ++i) {
         body += "index=" + std::to_string(i + 1) + "\nssid=" + networks[i].ssid + "(" +
                 std::to_string(networks[i].signal) + ") " + std::string(networks[i].security) +
                 "\n";
+    }
     return body;
 }
 
 std::string ScanBody(WebBehaviour behaviour) {
     switch (behaviour) {
-    case WebBehaviour::ManyNetworks: {
+    case WebBehaviour::kManyNetworks: {
         // Lines as short as the format allows (no names, no index, no SSID), so that all of
         // them fit one 4096-byte receive with the head: "=\n=(signal) \n".
         std::string body;
-        for (std::size_t i = 1; i <= kManyNetworks; ++i)
+        for (std::size_t i = 1; i <= kManyNetworks; ++i) {
             body += "=\n=(" + std::to_string(i * 37 % 101) + ") \n";
+        }
         return body;
     }
-    case WebBehaviour::LongSsid:
+    case WebBehaviour::kLongSsid:
         return NetworkList(
             std::vector<Network>{{std::string(kLongSsidBytes, 'L'), 60, "WPA2PSK/AES"}});
-    case WebBehaviour::EightBitSsids:
+    case WebBehaviour::kEightBitSsids:
         return NetworkList(
             std::vector<Network>{{"Caf\xe9", 61, "WPA2PSK/AES"}, {"\xc4rger\xff", 12, "NONE"}});
     default:
@@ -70,17 +72,18 @@ WebRequest ParseWebRequest(std::string_view request) {
     // The request line: "GET", a space, the target (which may hold spaces), " HTTP/1.x".
     const std::string_view line = request.substr(0, request.find("\r\n"));
     const std::size_t version = line.rfind(" HTTP/");
-    if (!line.starts_with("GET ") || version == std::string_view::npos || version < 4)
+    if (!line.starts_with("GET ") || version == std::string_view::npos || version < 4) {
         return parsed;
+    }
     const std::string_view target = line.substr(4, version - 4);
     if (target == "/goform/wireless?cmd=search") {
-        parsed.command = WebCommand::Scan;
+        parsed.command = WebCommand::kScan;
     } else if (target == "/goform/wireless?cmd=get") {
-        parsed.command = WebCommand::Read;
+        parsed.command = WebCommand::kRead;
     } else if (target == "/goform/maintenance?cmd=set&restart=yes") {
-        parsed.command = WebCommand::Reboot;
+        parsed.command = WebCommand::kReboot;
     } else if (target.starts_with("/goform/wireless?cmd=set&")) {
-        parsed.command = WebCommand::Save;
+        parsed.command = WebCommand::kSave;
         // Greedy SSID: it ends at the last "&authentication=N&keyindex=N&key=".
         static const std::regex kSave("/goform/wireless\\?cmd=set&enable=(-?[0-9]+)&ssid=(.*)"
                                       "&authentication=(-?[0-9]+)&keyindex=(-?[0-9]+)&key=(.*)");
@@ -89,9 +92,10 @@ WebRequest ParseWebRequest(std::string_view request) {
             const auto enable = text::ParseNumber<int>(match[1].str());
             const auto authentication = text::ParseNumber<int>(match[3].str());
             const auto keyindex = text::ParseNumber<int>(match[4].str());
-            if (enable && authentication && keyindex)
+            if (enable && authentication && keyindex) {
                 parsed.settings = WebSettings{*enable, match[2].str(), *authentication, *keyindex,
                                               match[5].str()};
+            }
         }
     }
     return parsed;
@@ -105,18 +109,18 @@ std::string ReplyHead(std::string_view status, std::size_t bodyBytes) {
 
 std::string ReplyBody(WebCommand command, WebBehaviour behaviour, const WebSettings& settings) {
     switch (command) {
-    case WebCommand::Scan:
+    case WebCommand::kScan:
         return ScanBody(behaviour);
-    case WebCommand::Read:
+    case WebCommand::kRead:
         return "enable=" + std::to_string(settings.enable) + "\r\nssid=" + settings.ssid +
                "\r\nauthentication=" + std::to_string(settings.authentication) +
                "\r\nkeyindex=" + std::to_string(settings.keyindex) + "\r\nkey=" + settings.key +
                "\r\n";
-    case WebCommand::Save:
+    case WebCommand::kSave:
         return "Successful Need Reboot\r\n";
-    case WebCommand::Reboot:
+    case WebCommand::kReboot:
         return "Rebooting\r\n";
-    case WebCommand::Other:
+    case WebCommand::kOther:
         break;
     }
     return "Unknown command\r\n";

@@ -21,7 +21,7 @@ struct WebSettings {
 };
 
 struct WebRequest {
-    WebCommand command = WebCommand::Other;
+    WebCommand command = WebCommand::kOther;
     // A save's settings; nothing for other commands or a save that does not parse.
     std::optional<WebSettings> settings;
 };

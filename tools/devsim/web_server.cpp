@@ -23,8 +23,9 @@ std::string SocketName(int fd, bool peer) {
     socklen_t length = sizeof address;
     const int result = peer ? getpeername(fd, reinterpret_cast<sockaddr*>(&address), &length)
                             : getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    if (result != 0)
+    if (result != 0) {
         return "?";
+    }
     return FormatEndpoint(Endpoint{ntohl(address.sin_addr.s_addr), ntohs(address.sin_port)});
 }
 
@@ -36,16 +37,18 @@ WebServer::WebServer(EventLoop& loop, DeviceTable& table, LogSink& log, const Op
 void WebServer::Start() {
     for (std::size_t device = 0; device < m_table.size(); ++device) {
         if (BehaviourFor(m_options.webBehaviours, m_table[device].reply.deviceAddress,
-                         WebCommand::Other) != WebBehaviour::NoListener)
+                         WebCommand::kOther) != WebBehaviour::kNoListener) {
             Listen(device);
+        }
     }
 }
 
 void WebServer::Listen(std::size_t device) {
     const discovery::SearchReply& d = m_table[device].reply;
     const auto address = discovery::ParseStrictIPv4Text(d.deviceAddress);
-    if (!address || d.httpPort <= 0 || d.httpPort > kMaxPort)
+    if (!address || d.httpPort <= 0 || d.httpPort > kMaxPort) {
         return;
+    }
     UniqueFd fd(socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
     const int on = 1;
     sockaddr_in local{};
@@ -74,8 +77,9 @@ void WebServer::Listen(std::size_t device) {
 void WebServer::Accept(std::size_t device, int listener) {
     for (;;) {
         UniqueFd fd(accept4(listener, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC));
-        if (!fd)
+        if (!fd) {
             return;
+        }
         const int key = fd.Get();
         Connection connection;
         connection.device = device;
@@ -84,32 +88,37 @@ void WebServer::Accept(std::size_t device, int listener) {
         connection.local = SocketName(key, false);
         connection.fd = std::move(fd);
         if (!m_loop.Watch(key, EPOLLIN | EPOLLRDHUP,
-                          [this, key](std::uint32_t) { OnReadable(key); }))
+                          [this, key](std::uint32_t) { OnReadable(key); })) {
             continue;
+        }
         m_connections.emplace(key, std::move(connection));
     }
 }
 
 void WebServer::OnReadable(int fd) {
     const auto found = m_connections.find(fd);
-    if (found == m_connections.end())
+    if (found == m_connections.end()) {
         return;
+    }
     Connection& connection = found->second;
     char chunk[kReadChunk];
     for (;;) {
         const ssize_t received = recv(fd, chunk, sizeof chunk, 0);
-        if (received < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+        if (received < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
             break;
+        }
         if (received <= 0) {
             // The client closed (or reset) its side: the connection is over.
             Close(fd);
             return;
         }
-        if (!connection.answered)
+        if (!connection.answered) {
             connection.request.append(chunk, static_cast<std::size_t>(received));
+        }
     }
-    if (connection.answered)
+    if (connection.answered) {
         return;
+    }
     if (IsCompleteRequest(connection.request)) {
         connection.answered = true;
         Answer(connection);
@@ -120,8 +129,9 @@ void WebServer::OnReadable(int fd) {
 
 std::size_t WebServer::OpenConnections(std::size_t device) const {
     std::size_t open = 0;
-    for (const auto& [fd, connection] : m_connections)
+    for (const auto& [fd, connection] : m_connections) {
         open += connection.device == device ? 1 : 0;
+    }
     return open;
 }
 
@@ -136,59 +146,67 @@ void WebServer::Answer(Connection& connection) {
                          NameOf(kWebBehaviours, behaviour), "open", OpenConnections(device), "len",
                          connection.request.size(), "request", connection.request});
     switch (behaviour) {
-    case WebBehaviour::Silent:
+    case WebBehaviour::kSilent:
         return;
-    case WebBehaviour::Unauthorized:
+    case WebBehaviour::kUnauthorized:
         Send(connection, ReplyHead("401 Unauthorized", 0), true);
         return;
-    case WebBehaviour::LongReply:
+    case WebBehaviour::kLongReply:
         Send(connection, LongReply(), true);
         return;
     default:
         break;
     }
-    if (request.command == WebCommand::Save && request.settings)
+    if (request.command == WebCommand::kSave && request.settings) {
         m_wifi[device] = *request.settings;
+    }
     const std::string body = ReplyBody(request.command, behaviour, m_wifi[device]);
-    const bool known = request.command != WebCommand::Other &&
-                       (request.command != WebCommand::Save || request.settings);
+    const bool known = request.command != WebCommand::kOther &&
+                       (request.command != WebCommand::kSave || request.settings);
     const std::string head = ReplyHead(known ? "200 OK" : "404 Not Found", body.size());
-    const bool reboot = request.command == WebCommand::Reboot;
-    if (behaviour == WebBehaviour::Split) {
+    const bool reboot = request.command == WebCommand::kReboot;
+    if (behaviour == WebBehaviour::kSplit) {
         Send(connection, head, false);
         const int fd = connection.fd.Get();
         connection.timer =
             m_loop.AddTimer(EventLoop::Clock::now() + kSplitPause, [this, fd, body, reboot] {
                 const auto found = m_connections.find(fd);
-                if (found == m_connections.end())
+                if (found == m_connections.end()) {
                     return;
+                }
                 found->second.timer.reset();
                 Send(found->second, body, true);
-                if (reboot)
+                if (reboot) {
                     Restart(found->second.device);
+                }
             });
         return;
     }
-    Send(connection, head + body, behaviour != WebBehaviour::KeepOpen);
-    if (reboot)
+    Send(connection, head + body, behaviour != WebBehaviour::kKeepOpen);
+    if (reboot) {
         Restart(device);
+    }
 }
 
 // `last`: the server closes its side after these bytes (the client still closes its own).
 void WebServer::Send(Connection& connection, std::string_view bytes, bool last) {
     const ssize_t sent = send(connection.fd.Get(), bytes.data(), bytes.size(), MSG_NOSIGNAL);
-    if (sent != static_cast<ssize_t>(bytes.size()))
+    if (sent != static_cast<ssize_t>(bytes.size())) {
         m_log.Error("send", sent < 0 ? errno : EMSGSIZE);
-    if (last)
+    }
+    if (last) {
         shutdown(connection.fd.Get(), SHUT_WR);
+    }
 }
 
 void WebServer::Close(int fd) {
     const auto found = m_connections.find(fd);
-    if (found == m_connections.end())
+    if (found == m_connections.end()) {
         return;
-    if (found->second.timer)
+    }
+    if (found->second.timer) {
         m_loop.CancelTimer(*found->second.timer);
+    }
     m_log.Event("close", {"conn", found->second.id});
     m_loop.Unwatch(fd);
     m_connections.erase(found);

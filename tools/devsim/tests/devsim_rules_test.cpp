@@ -16,8 +16,9 @@ using Bytes = std::vector<std::byte>;
 constexpr Endpoint kSource{0x0A4D0001, 40000}; // 10.77.0.1:40000
 
 void Put(Bytes& bytes, std::size_t offset, std::string_view text) {
-    for (char c : text)
+    for (char c : text) {
         bytes[offset++] = static_cast<std::byte>(c);
+    }
 }
 
 Device MakeDevice(std::string address) {
@@ -107,7 +108,7 @@ TEST(DevsimLog, LinesAsTestsReadThem) {
          "tx t=12345.678 burst=3 dst=10.77.0.1:40000 replies=10000 injected=2 dropped=1 retries=17 "
          "took=250.300"},
         {FormatReadyLine(-5ms,
-                         {3, 0x0A4D0001, 100ms, {InjectKind::Short12, InjectKind::Duplicate}}),
+                         {3, 0x0A4D0001, 100ms, {InjectKind::kShort12, InjectKind::kDuplicate}}),
          "ready t=0.000 devices=3 port=6789 group=224.111.111.1 interface=10.77.0.1 spread_ms=100 "
          "inject=short12,duplicate"},
         {FormatSummaryLine(5ms, {9, 4, 1, 3, 30, 2, 1, 5, 10}),
