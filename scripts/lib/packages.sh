@@ -19,6 +19,6 @@ ensure_packages() {
 # Everything that builds, tests and demonstrates the program. fonts-wine, which Wine only
 # recommends, holds Wine's own dialog fonts (wine.sh puts them into each prefix).
 SEARCH_PACKAGES=(cmake ninja-build g++ googletest libgtest-dev nlohmann-json3-dev python3 clang
-    libclang-rt-dev
+    libclang-rt-dev clang-format-16
     mingw-w64 g++-mingw-w64-x86-64-posix wine64 wine fonts-wine xvfb xdotool x11-utils twm
     imagemagick iproute2 procps)
