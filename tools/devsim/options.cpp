@@ -120,9 +120,9 @@ std::string HelpLine(std::string_view term, std::string_view text) {
 
 base::Result<Options> ParseOptions(int argc, char** argv) {
     std::array<option, std::size(kOptions) + 1> table{};
-    std::ranges::transform(kOptions, table.begin(), [](const OptionSpec& spec) {
-        return option{spec.name, spec.argument ? required_argument : no_argument, nullptr,
-                      spec.code};
+    std::ranges::transform(kOptions, table.begin(), [](const OptionSpec& entry) {
+        return option{entry.name, entry.argument ? required_argument : no_argument, nullptr,
+                      entry.code};
     });
     Options o;
     const auto fail = [](std::string error) { return base::Failure{.what = std::move(error)}; };
@@ -220,10 +220,10 @@ std::string UsageText() {
         "(multicast group 224.111.111.1 and the limited broadcast) with one search reply per\n"
         "device, applies address-change requests and serves each device's web commands. Run it\n"
         "inside a network namespace; tools/devsim/README.md describes the log.\n\n";
-    for (const OptionSpec& spec : kOptions) {
-        help += HelpLine(std::string("--") + spec.name +
-                             (spec.argument ? std::string(" ") + spec.argument : ""),
-                         spec.help);
+    for (const OptionSpec& entry : kOptions) {
+        help += HelpLine(std::string("--") + entry.name +
+                             (entry.argument ? std::string(" ") + entry.argument : ""),
+                         entry.help);
     }
     help += "\nInject KIND:\n";
     for (const auto& kind : kInjectKinds) {
