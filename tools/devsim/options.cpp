@@ -89,6 +89,15 @@ std::string ReadAddress(std::string_view text, std::uint32_t& target) {
     return {};
 }
 
+// Moves a parsed value into `target`; the parser's reason when it failed.
+template <typename Parsed, typename T> std::string Take(Parsed parsed, T& target) {
+    if (!parsed) {
+        return parsed.error().what;
+    }
+    target = std::move(*parsed);
+    return {};
+}
+
 // Cross-option rules, once every option is known.
 std::string CheckCombination(const Options& o, bool subnetGiven) {
     if (o.devicesFile && o.count) {
@@ -174,21 +183,13 @@ base::Result<Options> ParseOptions(int argc, char** argv) {
             error = ReadAddress(value, o.dhcpBase);
             break;
         case kInject:
-            if (auto kinds = ParseInjectList(value)) {
-                o.inject = std::move(*kinds);
-            } else {
-                error = kinds.error().what;
-            }
+            error = Take(ParseInjectList(value), o.inject);
             break;
         case kGather:
             error = ReadNumber(value, 0, kMaxSpread.count(), o.gather);
             break;
         case kWebBehaviour:
-            if (auto rules = ParseWebBehaviours(value)) {
-                o.webBehaviours = std::move(*rules);
-            } else {
-                error = rules.error().what;
-            }
+            error = Take(ParseWebBehaviours(value), o.webBehaviours);
             break;
         case kRestart:
             error = ReadNumber(value, 0, kMaxRestart.count(), o.restartTime);
